@@ -1,0 +1,32 @@
+#pragma once
+
+#include "Value.h"
+
+#include <QString>
+
+// Conversions of nullable field values.
+QString VarToText(const Value& v, const QString& defaultText = {});
+int VarToInt(const Value& v, int defaultValue);         // throws FormatError on a non-numeric text
+double VarToFloat(const Value& v, double defaultValue);  // throws FormatError on a non-numeric text
+QString IdText(const Value& v);                          // "0" for NULL
+QString IdText(qint64 key);
+QString ReplaceChar(const Value& v, QChar a, QChar b);
+
+template <typename T>
+T IfValue(bool condition, T x, T y) {
+    return condition ? x : y;
+}
+
+int TextToInt(const QString& text);
+QString CleanNumberText(const QString& text);
+int CountChar(QChar c, QStringView text);
+QString RemoveChars(QStringView set, const QString& text);
+QString ReplaceAll(const QString& text, const QString& oldText, const QString& newText);
+// Piece n (from 1) of a text cut at any of the separator characters.
+QString SeparatedPiece(QStringView separators, QStringView text, int n);
+
+// The character to put into an edit box for a typed one: a to z become capitals while the box is empty.
+QChar CapitalizeFirstKey(const QString& currentText, QChar typed);
+
+// The text made safe as a file name (windows-1250 bytes 0x81 to 0xFF become "_").
+QString SafeFileName(const QString& text);

@@ -1,0 +1,116 @@
+#pragma once
+
+#include "DataSet.h"
+#include "DbError.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+struct st_mysql;
+struct st_mysql_res;
+struct ConnectionProfile;
+
+struct ConnectionParams {
+    QString host;
+    unsigned port = 3306;
+    QString user;
+    QString password;
+    QString database;
+    // Throws DbError when the profile's port is not a whole number.
+    static ConnectionParams fromProfile(const ConnectionProfile& profile);
+};
+
+// A buffered result: all rows on the client, random access, values decoded only when read.
+class ResultSet : public DataSet {
+public:
+    ResultSet() = default;
+    ResultSet(ResultSet&&) noexcept;
+    ResultSet& operator=(ResultSet&&) noexcept;
+    ~ResultSet() override;
+
+    int columnCount() const override { return static_cast<int>(m_columns.size()); }
+    const Column& column(int index) const override { return m_columns[index]; }
+    qsizetype rowCount() const override { return static_cast<qsizetype>(m_rows.size()); }
+    Value value(qsizetype row, int column) const override;
+    bool isNull(qsizetype row, int column) const override { return m_rows[row][column] == nullptr; }
+    // The bytes as the server sent them; valid while the result lives.
+    QByteArrayView rawBytes(qsizetype row, int column) const;
+
+private:
+    friend class Connection;
+    st_mysql_res* m_res = nullptr;
+    QList<Column> m_columns;
+    std::vector<char**> m_rows;
+};
+
+// Rows one at a time, as the server sends them; nothing but the current row is held. The connection
+// runs no other statement until the result is finished (read to its end or destroyed).
+class StreamingResult {
+public:
+    StreamingResult(StreamingResult&&) noexcept;
+    ~StreamingResult();
+    int columnCount() const { return static_cast<int>(m_columns.size()); }
+    const QList<Column>& columns() const { return m_columns; }
+    bool next();  // throws DbError when the connection fails while reading
+    bool isNull(int column) const { return m_row[column] == nullptr; }
+    QByteArrayView rawBytes(int column) const;
+    Value value(int column) const;
+
+private:
+    friend class Connection;
+    StreamingResult(class Connection* c, st_mysql_res* res);
+    class Connection* m_connection = nullptr;
+    st_mysql_res* m_res = nullptr;
+    QList<Column> m_columns;
+    char** m_row = nullptr;
+    unsigned long* m_lengths = nullptr;
+};
+
+// The one owner of a client-library connection. Opens with the program's fixed options: compression,
+// 30 s connect time-out, latin2 with latin2_hungarian_ci. A connection that dropped is opened again
+// before the next statement, and the reconnect handler sets the character set and collation anew.
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void open(const ConnectionParams& params);  // throws DbError
+    void close();
+    bool isOpen() const { return m_mysql != nullptr; }
+    const ConnectionParams& params() const { return m_params; }
+
+    qint64 exec(const QString& sql);       // affected rows; results of procedure calls are drained
+    ResultSet query(const QString& sql);   // the first result set; the rest are drained
+    StreamingResult stream(const QString& sql);
+    qint64 lastInsertId() const;
+    QString serverVersion() const;
+    unsigned long serverVersionNumber() const;  // 100511 for 10.5.11
+    unsigned long threadId() const;
+    QString hostName() const { return m_params.host; }
+    int reconnects() const { return m_reconnects; }
+
+    // Runs after a dropped connection was opened again; by default "SET NAMES 'latin2' COLLATE ...".
+    void setReconnectHandler(std::function<void(Connection&)> handler) { m_onReconnect = std::move(handler); }
+    static void DefaultReconnectHandler(Connection& c);
+
+private:
+    friend class StreamingResult;
+    void connect();
+    void ensureOpen();
+    void reconnect();
+    void send(const QString& sql);  // runs a statement, reconnecting once where that is safe
+    void drainResults();
+    [[noreturn]] void fail();
+    st_mysql* m_mysql = nullptr;
+    ConnectionParams m_params;
+    bool m_everOpened = false;
+    bool m_broken = false;
+    bool m_streaming = false;
+    int m_reconnects = 0;
+    std::function<void(Connection&)> m_onReconnect = DefaultReconnectHandler;
+};

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "Connection.h"
+
+#include <QDate>
+#include <QHash>
+
+// One row of one table, held for editing in insert or edit mode. post() writes an INSERT, or an
+// UPDATE of the columns that changed, and hands back the key. Every editing dialog works through it.
+class RowEditor {
+public:
+    // keyColumn: the primary key; auto-increment keys come back from the connection after an INSERT.
+    RowEditor(Connection& db, QString table, QString keyColumn);
+
+    void startNew();                  // insert mode, every column NULL until set
+    bool load(const Value& key);      // edit mode; false when the row does not exist
+    bool load(qint64 key) { return load(Value::fromInt(key)); }
+    bool isNew() const { return m_new; }
+    bool isActive() const { return m_active; }
+    bool isModified() const { return !m_changed.isEmpty(); }
+
+    const QList<Column>& columns() const { return m_columns; }
+    int maxLength(const QString& column) const;  // characters a text column can hold, 0 if unknown
+    Value value(const QString& column) const;
+    QString text(const QString& column) const { return value(column).text(); }
+
+    // Setters check what the column can hold and throw FormatError (EncodingError for a character
+    // latin2 lacks) with a message naming the value, before anything is sent.
+    void set(const QString& column, const Value& v);
+    void setText(const QString& column, const QString& text);
+    void setNumberText(const QString& column, const QString& text);  // "12,5" and "12.5" both read
+    void setInt(const QString& column, qint64 v) { set(column, Value::fromInt(v)); }
+    void setDouble(const QString& column, double v) { set(column, Value::fromDouble(v)); }
+    void setDate(const QString& column, QDate d) { set(column, Value::fromDate(d)); }
+    void setNull(const QString& column) { set(column, Value()); }
+
+    Value post();   // the key of the saved row; the editor stays on it in edit mode
+    void cancel();  // forgets the changes (and a new row)
+    Value key() const { return m_key; }
+
+private:
+    int indexOf(const QString& column) const;
+    QString literal(int column, const Value& v) const;
+    void readColumns();
+    Connection& m_db;
+    QString m_table, m_keyColumn;
+    QList<Column> m_columns;
+    QList<Value> m_values, m_original;
+    QList<int> m_changed;
+    Value m_key;
+    bool m_new = false;
+    bool m_active = false;
+};
