@@ -1,0 +1,109 @@
+#include "CliCommon.h"
+
+#include "core/Config.h"
+#include "core/Errors.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <termios.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+static QString readPasswordFromTerminal(QTextStream& err) {
+    err << "Jelszó: " << Qt::flush;
+    termios old{};
+    const bool tty = tcgetattr(STDIN_FILENO, &old) == 0;
+    if (tty) {
+        termios quiet = old;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+    }
+    QTextStream in(stdin);
+    const QString password = in.readLine();
+    if (tty) tcsetattr(STDIN_FILENO, TCSANOW, &old);
+    err << Qt::endl;
+    return password;
+}
+
+static void printHelp(QTextStream& out) {
+    out << "sonoria-cli PARANCS [KAPCSOLAT] ARGUMENTUMOK\n\n"
+           "KAPCSOLAT, az egyik:\n"
+           "  --profile N                     a konfigurációs fájl ConStrN kapcsolata\n"
+           "  --host H [--port P] --user U --database D   (a port alapértéke 3306)\n"
+           "A jelszót a SONORIA_PASSWORD környezeti változó adja, különben a program a terminálon kéri\n"
+           "(visszhang nélkül); argumentumként soha nem adható meg.\n\n"
+           "PARANCSOK:\n";
+    for (const CliCommand& c : CliCommands()) out << "  " << c.help << "\n";
+    out << Qt::flush;
+}
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(ApplicationTitle());
+    SetConfigLocation(QCoreApplication::applicationDirPath());
+    QTextStream out(stdout), err(stderr);
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty() || args.first() == u"--help"_s || args.first() == u"-h"_s) {
+        printHelp(out);
+        return args.isEmpty() ? 2 : 0;
+    }
+    const QString name = args.takeFirst();
+    const CliCommand* command = nullptr;
+    for (const CliCommand& c : CliCommands())
+        if (c.name == name) command = &c;
+    if (!command) {
+        err << "Ismeretlen parancs: " << name << " (súgó: sonoria-cli --help)" << Qt::endl;
+        return 2;
+    }
+    try {
+        ConnectionParams params;
+        bool haveProfile = false, haveHost = false;
+        QStringList rest;
+        for (qsizetype i = 0; i < args.size(); ++i) {
+            const QString& a = args[i];
+            auto next = [&]() -> QString {
+                if (i + 1 >= args.size()) throw FormatError(u"A(z) %1 kapcsolóhoz érték kell."_s.arg(a));
+                return args[++i];
+            };
+            if (a == u"--profile"_s) {
+                const QString n = next();
+                const QString profile = DecodeProfile(Config().readBytes(u"Adatbazis"_s, u"ConStr"_s + n));
+                if (profile.isEmpty()) throw FormatError(u"Nincs ConStr%1 kapcsolat a(z) %2 fájlban."_s.arg(n, ConfigPath()));
+                params = ConnectionParams::fromProfile(ConnectionProfile::parse(profile));
+                haveProfile = true;
+            } else if (a == u"--host"_s) {
+                params.host = next();
+                haveHost = true;
+            } else if (a == u"--port"_s) {
+                bool ok = false;
+                params.port = next().toUInt(&ok);
+                if (!ok) throw FormatError(u"A port nem egész szám."_s);
+            } else if (a == u"--user"_s) {
+                params.user = next();
+            } else if (a == u"--database"_s) {
+                params.database = next();
+            } else {
+                rest << a;
+            }
+        }
+        Connection db;
+        CliContext context{rest, nullptr, err, isatty(STDERR_FILENO) != 0};
+        if (command->needsConnection) {
+            if (!haveProfile && !haveHost)
+                throw FormatError(u"Adja meg a kapcsolatot: --profile N vagy --host, --user, --database."_s);
+            if (haveHost) {
+                params.password = qEnvironmentVariableIsSet("SONORIA_PASSWORD")
+                                      ? qEnvironmentVariable("SONORIA_PASSWORD")
+                                      : readPasswordFromTerminal(err);
+            }
+            db.open(params);
+            context.db = &db;
+        }
+        return command->run(context);
+    } catch (const SonoriaError& e) {
+        err << "Hiba: " << e.message() << Qt::endl;
+        return 1;
+    }
+}
