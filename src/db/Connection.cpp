@@ -250,8 +250,7 @@ void Connection::fail() {
     throw DbError(text, code);
 }
 
-void Connection::send(const QString& sql) {
-    const QByteArray bytes = EncodeOrThrow(Codec::latin2(), sql);  // refused before anything is sent
+void Connection::send(QByteArrayView bytes) {
     ensureOpen();
     for (int attempt = 0;; ++attempt) {
         if (mysql_send_query(m_mysql, bytes.constData(), static_cast<unsigned long>(bytes.size())) != 0) {
@@ -282,7 +281,16 @@ void Connection::drainResults() {
 }
 
 qint64 Connection::exec(const QString& sql) {
+    send(EncodeOrThrow(Codec::latin2(), sql));  // refused before anything is sent
+    return finishExec();
+}
+
+qint64 Connection::execRaw(QByteArrayView sql) {
     send(sql);
+    return finishExec();
+}
+
+qint64 Connection::finishExec() {
     qint64 affected = 0;
     if (MYSQL_RES* r = mysql_store_result(m_mysql)) mysql_free_result(r);
     else if (mysql_field_count(m_mysql) == 0) affected = static_cast<qint64>(mysql_affected_rows(m_mysql));
@@ -292,7 +300,7 @@ qint64 Connection::exec(const QString& sql) {
 }
 
 ResultSet Connection::query(const QString& sql) {
-    send(sql);
+    send(EncodeOrThrow(Codec::latin2(), sql));
     ResultSet rs;
     MYSQL_RES* r = mysql_store_result(m_mysql);
     if (!r) {
@@ -309,7 +317,7 @@ ResultSet Connection::query(const QString& sql) {
 }
 
 StreamingResult Connection::stream(const QString& sql) {
-    send(sql);
+    send(EncodeOrThrow(Codec::latin2(), sql));
     MYSQL_RES* r = mysql_use_result(m_mysql);
     if (!r) {
         if (mysql_field_count(m_mysql) != 0) fail();

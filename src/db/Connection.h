@@ -85,6 +85,7 @@ public:
     const ConnectionParams& params() const { return m_params; }
 
     qint64 exec(const QString& sql);       // affected rows; results of procedure calls are drained
+    qint64 execRaw(QByteArrayView sql);    // the statement's bytes as they stand (scripts, dumps)
     ResultSet query(const QString& sql);   // the first result set; the rest are drained
     StreamingResult stream(const QString& sql);
     qint64 lastInsertId() const;
@@ -103,7 +104,8 @@ private:
     void connect();
     void ensureOpen();
     void reconnect();
-    void send(const QString& sql);  // runs a statement, reconnecting once where that is safe
+    void send(QByteArrayView sql);  // runs a statement, reconnecting once where that is safe
+    qint64 finishExec();
     void drainResults();
     [[noreturn]] void fail();
     st_mysql* m_mysql = nullptr;
