@@ -15,20 +15,33 @@ struct Field {
     QString header;
 };
 
-QString qualified(const QString& text, QChar qualifier) {
-    if (qualifier.isNull()) return text;
-    QString doubled = text;
-    doubled.replace(qualifier, QString(2, qualifier));
-    return qualifier + doubled + qualifier;
+// Appends the text, between qualifiers (a qualifier inside doubled) when one is chosen, and the separator.
+void appendValue(QString& line, const QString& text, const DelimitedOptions& o) {
+    if (o.qualifier.isNull()) {
+        line += text;
+    } else {
+        line += o.qualifier;
+        if (text.contains(o.qualifier)) {
+            for (QChar c : text) {
+                if (c == o.qualifier) line += c;
+                line += c;
+            }
+        } else {
+            line += text;
+        }
+        line += o.qualifier;
+    }
+    line += o.separator;
 }
 
-QString fieldText(const Value& v, const DelimitedOptions& o) {
-    if (v.type() == ColumnType::Memo && o.multiLineFields) {
-        QString s = CleanExportText(v.text());
+// By the field's type, so a NULL in a BLOB field is still the word BLOB.
+QString fieldText(ColumnType type, const Value& v, const DelimitedOptions& o) {
+    if (type == ColumnType::Memo && o.multiLineFields) {
+        QString s = CleanExportText(v);
         s.replace(o.separator, u',');
         return s;
     }
-    if (v.type() == ColumnType::Memo || IsBinaryType(v.type())) return u"BLOB"_s;
+    if (type == ColumnType::Memo || IsBinaryType(type)) return u"BLOB"_s;
     return CleanExportText(PlainText(v));
 }
 
@@ -39,7 +52,7 @@ QByteArray encodeLine(const QString& line, qsizetype row, const DataSet& data, c
     // Name the place of the character, so the user can find and mend it.
     QString where;
     for (const Field& f : fields) {
-        const QString text = row < 0 ? f.header : fieldText(data.value(row, f.index), o);
+        const QString text = row < 0 ? f.header : fieldText(f.type, data.value(row, f.index), o);
         if (!Codec::cp1250().canEncode(text)) {
             where = row < 0 ? u"A fejlécben (%1): "_s.arg(data.column(f.index).name)
                             : u"A(z) %1. sor „%2” mezőjében: "_s.arg(row + 1).arg(data.column(f.index).name);
@@ -62,9 +75,10 @@ QByteArray DelimitedText(const DataSet& data, const DelimitedOptions& o, const E
     QByteArray out;
     QString line;
     if (o.header) {
-        for (const Field& f : fields) line += qualified(f.header, o.qualifier) + o.separator;
+        for (const Field& f : fields) appendValue(line, f.header, o);
     }
     out += encodeLine(line, -1, data, fields, o) + crlf;
+    const qsizetype headerSize = out.size();
 
     DelimitedResult r;
     const qsizetype total = data.rowCount();
@@ -74,10 +88,11 @@ QByteArray DelimitedText(const DataSet& data, const DelimitedOptions& o, const E
             break;
         }
         line.clear();
-        for (const Field& f : fields) line += qualified(fieldText(data.value(row, f.index), o), o.qualifier) + o.separator;
+        for (const Field& f : fields) appendValue(line, fieldText(f.type, data.value(row, f.index), o), o);
         line.chop(1);
         out += encodeLine(line, row, data, fields, o);
         out += crlf;
+        if (row == 0) out.reserve(headerSize + (out.size() - headerSize) * total * 2);  // untouched room costs no memory
         ++r.rows;
     }
     if (result) *result = r;
