@@ -1,5 +1,6 @@
 #include "DataToXLS.h"
 
+#include "core/Codec.h"
 #include "core/Errors.h"
 
 #include <mysql.h>
@@ -105,7 +106,15 @@ void TDataToXLS::WriteRecord(qsizetype row) {
     const DataSet& data = Rows();
     const quint16 sheetRow = static_cast<quint16>(m_row);
     quint16 out = 0;
-    for (const Output& o : m_outputs) m_biff->WriteCell(sheetRow, out++, o.attributes, o.type, data.value(row, o.dataColumn));
+    for (const Output& o : m_outputs) {
+        try {
+            m_biff->WriteCell(sheetRow, out++, o.attributes, o.type, data.value(row, o.dataColumn));
+        } catch (const EncodingError& e) {
+            // Name the place of the character, so the user can find and mend it.
+            throw FormatError(u"A(z) %1. sor „%2” mezőjében: "_s.arg(row + 1).arg(data.column(o.dataColumn).name) +
+                              e.message());
+        }
+    }
     ++m_row;
 }
 

@@ -407,7 +407,7 @@ TEST(Worksheet, RefusalsLeaveNoFile) {
         {"no data set", nullptr, target, "Nincs megadva adathalmaz"},
         {"empty", &empty, target, "Az eredmény üres"},
         {"65 536 rows and a header", &big, target, "65535 sor fér"},
-        {"a character windows-1250 lacks", &bad, target, "U+0080"},
+        {"a character windows-1250 lacks", &bad, target, "2. sor „a” mezőjében: A(z) „\u0080” karakter (U+0080)"},
         {"folder below a file", &bad, target + u"/x.xls"_s, "nem hozható létre"},
         {"a folder nobody writes to", &empty, u"/proc/sonoria-test.xls"_s, "Az eredmény üres"},
         {"a folder nobody writes to", &bad, u"/proc/sonoria-test.xls"_s, "nem hozható létre"},
