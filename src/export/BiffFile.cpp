@@ -63,11 +63,11 @@ TBiffFile::TBiffFile(QIODevice& stream) : m_stream(stream) {
 
 TBiffFile::~TBiffFile() = default;
 
-void TBiffFile::record(quint16 id, const QByteArray& data) {
-    put16(m_buffer, id);
-    put16(m_buffer, static_cast<quint16>(data.size()));
-    m_buffer.append(data);
+// Records go straight into the buffer: identifier, length, then the data appended by the caller.
+void TBiffFile::begin(quint16 id, qsizetype length) {
     if (m_buffer.size() >= FlushSize) flush();
+    put16(m_buffer, id);
+    put16(m_buffer, static_cast<quint16>(length));
 }
 
 void TBiffFile::flush() {
@@ -77,101 +77,86 @@ void TBiffFile::flush() {
     m_buffer.clear();
 }
 
-void TBiffFile::cellHeader(QByteArray& d, quint16 row, quint16 column, TCellAttributes attributes) {
-    put16(d, row);
-    put16(d, column);
-    for (quint8 b : AttributeBytes(attributes)) put8(d, b);
+void TBiffFile::cellHeader(quint16 id, qsizetype extra, quint16 row, quint16 column, TCellAttributes attributes) {
+    begin(id, 7 + extra);
+    put16(m_buffer, row);
+    put16(m_buffer, column);
+    for (quint8 b : AttributeBytes(attributes)) put8(m_buffer, b);
 }
 
 void TBiffFile::WriteBOF() {
-    QByteArray d;
-    put16(d, 0x0002);
-    put16(d, 0x0010);
-    record(idBof, d);
+    begin(idBof, 4);
+    put16(m_buffer, 0x0002);
+    put16(m_buffer, 0x0010);
 }
 
 void TBiffFile::WriteCodePage(quint16 codePage) {
-    QByteArray d;
-    put16(d, codePage);
-    record(idCodePage, d);
+    begin(idCodePage, 2);
+    put16(m_buffer, codePage);
 }
 
 void TBiffFile::WriteFont(const TxlFont& font) {
     const QByteArray name = BiffText(font.name);
-    QByteArray d;
-    put16(d, static_cast<quint16>(font.size * 20));
-    put16(d, static_cast<quint16>((font.bold ? 0x0001 : 0) | (font.italic ? 0x0002 : 0) |
-                                  (font.underline ? 0x0004 : 0) | (font.strikeOut ? 0x0008 : 0)));
-    put8(d, static_cast<quint8>(name.size()));
-    d.append(name);
-    record(idFont, d);
+    begin(idFont, 5 + name.size());
+    put16(m_buffer, static_cast<quint16>(font.size * 20));
+    put16(m_buffer, static_cast<quint16>((font.bold ? 0x0001 : 0) | (font.italic ? 0x0002 : 0) |
+                                         (font.underline ? 0x0004 : 0) | (font.strikeOut ? 0x0008 : 0)));
+    put8(m_buffer, static_cast<quint8>(name.size()));
+    m_buffer.append(name);
 }
 
 void TBiffFile::WriteDimensions() {
-    QByteArray d;
-    put16(d, 0);
-    put16(d, 1025);
-    put16(d, 0);
-    put16(d, 4);
-    record(idDimensions, d);
+    begin(idDimensions, 8);
+    put16(m_buffer, 0);
+    put16(m_buffer, 1025);
+    put16(m_buffer, 0);
+    put16(m_buffer, 4);
 }
 
 void TBiffFile::WriteColWidth(quint8 column, quint16 width) {
-    QByteArray d;
-    put8(d, column);
-    put8(d, column);
-    put16(d, width);
-    record(idColWidth, d);
+    begin(idColWidth, 4);
+    put8(m_buffer, column);
+    put8(m_buffer, column);
+    put16(m_buffer, width);
 }
 
 void TBiffFile::WriteNote(quint16 row, quint16 column, const QString& text) {
     const QByteArray bytes = BiffText(text);
-    QByteArray d;
-    put16(d, row);
-    put16(d, column);
-    put16(d, static_cast<quint16>(bytes.size()));
-    d.append(bytes);
-    record(idNote, d);
+    begin(idNote, 6 + bytes.size());
+    put16(m_buffer, row);
+    put16(m_buffer, column);
+    put16(m_buffer, static_cast<quint16>(bytes.size()));
+    m_buffer.append(bytes);
 }
 
 void TBiffFile::WriteBlank(quint16 row, quint16 column, TCellAttributes attributes) {
-    QByteArray d;
-    cellHeader(d, row, column, attributes);
-    record(idBlank, d);
+    cellHeader(idBlank, 0, row, column, attributes);
 }
 
 void TBiffFile::WriteInteger(quint16 row, quint16 column, TCellAttributes attributes, quint16 value) {
-    QByteArray d;
-    cellHeader(d, row, column, attributes);
-    put16(d, value);
-    record(idInteger, d);
+    cellHeader(idInteger, 2, row, column, attributes);
+    put16(m_buffer, value);
 }
 
 void TBiffFile::WriteNumber(quint16 row, quint16 column, TCellAttributes attributes, double value) {
-    QByteArray d;
-    cellHeader(d, row, column, attributes);
-    putDouble(d, value);
-    record(idNumber, d);
+    cellHeader(idNumber, 8, row, column, attributes);
+    putDouble(m_buffer, value);
 }
 
 void TBiffFile::WriteLabel(quint16 row, quint16 column, TCellAttributes attributes, const QString& text) {
     const QByteArray bytes = BiffText(text);
-    QByteArray d;
-    cellHeader(d, row, column, attributes);
-    put8(d, static_cast<quint8>(bytes.size()));
-    d.append(bytes);
-    record(idLabel, d);
+    cellHeader(idLabel, 1 + bytes.size(), row, column, attributes);
+    put8(m_buffer, static_cast<quint8>(bytes.size()));
+    m_buffer.append(bytes);
 }
 
 void TBiffFile::WriteBoolErr(quint16 row, quint16 column, TCellAttributes attributes, bool value) {
-    QByteArray d;
-    cellHeader(d, row, column, attributes);
-    put8(d, value ? 1 : 0);
-    put8(d, 0);
-    record(idBoolErr, d);
+    cellHeader(idBoolErr, 2, row, column, attributes);
+    put8(m_buffer, value ? 1 : 0);
+    put8(m_buffer, 0);
 }
 
-void TBiffFile::WriteEOF() { record(idEof, {}); }
+void TBiffFile::WriteEOF() { begin(idEof, 0); }
 
 static bool booleanValue(const Value& v) {
     const QByteArray& b = v.bytes();

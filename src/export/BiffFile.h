@@ -75,8 +75,8 @@ public:
     void Close();  // EOF, and everything handed to the stream
 
 private:
-    void record(quint16 id, const QByteArray& data);
-    void cellHeader(QByteArray& data, quint16 row, quint16 column, TCellAttributes attributes);
+    void begin(quint16 id, qsizetype length);
+    void cellHeader(quint16 id, qsizetype extra, quint16 row, quint16 column, TCellAttributes attributes);
     void flush();
     QIODevice& m_stream;
     QByteArray m_buffer;

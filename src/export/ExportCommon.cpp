@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cstdio>
+
 using namespace Qt::StringLiterals;
 
 TAlignment DefaultAlignment(ColumnType type) {
@@ -36,6 +38,27 @@ static QString rawText(const Value& v) { return QString::fromLatin1(v.bytes()); 
 
 static QString timeText(QTime t) { return t.toString(u"H:mm:ss"_s); }
 
+// "yyyy-mm-dd" at the start of the bytes, read by hand: the general date parser is slow for a whole list.
+static QDate leadingDate(const QByteArray& b) {
+    if (b.size() < 10 || b[4] != '-' || b[7] != '-') return {};
+    auto digits = [&](int from, int n) {
+        int v = 0;
+        for (int i = from; i < from + n; ++i) {
+            if (b[i] < '0' || b[i] > '9') return -1;
+            v = v * 10 + (b[i] - '0');
+        }
+        return v;
+    };
+    return QDate(digits(0, 4), digits(5, 2), digits(8, 2));  // invalid for a zero or broken date
+}
+
+static QString dateText(QDate d) {
+    // "yyyy. MM. dd." without the general formatter
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%04d. %02d. %02d.", d.year(), d.month(), d.day());
+    return QString::fromLatin1(buf);
+}
+
 QString PlainText(const Value& v) {
     if (v.isNull()) return {};
     switch (v.type()) {
@@ -53,8 +76,8 @@ QString PlainText(const Value& v) {
         return s;
     }
     case ColumnType::Date: {
-        const QDate d = v.toDate();
-        return d.isValid() ? d.toString(u"yyyy. MM. dd."_s) : rawText(v);
+        const QDate d = leadingDate(v.bytes());
+        return d.isValid() ? dateText(d) : rawText(v);
     }
     case ColumnType::Time: {
         const QTime t = v.toTime();
@@ -63,7 +86,7 @@ QString PlainText(const Value& v) {
     case ColumnType::DateTime: {
         const QDateTime dt = v.toDateTime();
         if (!dt.isValid()) return rawText(v);
-        QString s = dt.date().toString(u"yyyy. MM. dd."_s);
+        QString s = dateText(dt.date());
         if (dt.time() != QTime(0, 0)) s += u' ' + timeText(dt.time());
         return s;
     }
