@@ -1,5 +1,14 @@
 #pragma once
 
+// The export engines know nothing of widgets. A dialog sets the options, calls one engine and shows
+// the progress it reports:
+//   delimited text  ExportDelimited(data, file, DelimitedOptions, progress)   (DelimitedExport.h)
+//   worksheet       TDataToXLS: SetDataSet, SetFieldInfos, OnBeginExport (untick columns),
+//                   AfterWriteRecord (progress), SaveToFile                      (DataToXLS.h)
+//   HTML page       WriteHtmlPage(HtmlPageRequest, file, progress)              (HtmlExport.h)
+//   mail            SendMailMessage(subject, body, attachment, ...)             (MailMessage.h)
+// Every engine throws a SonoriaError with a message fit to show; none leaves a half-written file.
+
 #include "core/Value.h"
 #include "db/DataSet.h"
 
