@@ -13,13 +13,24 @@ using namespace Qt::StringLiterals;
 
 namespace {
 enum : quint16 {
-    idDimensions = 0x0000, idBlank = 0x0001, idInteger = 0x0002, idNumber = 0x0003, idLabel = 0x0004,
-    idBoolErr = 0x0005, idBof = 0x0009, idEof = 0x000A, idNote = 0x001C, idColWidth = 0x0024,
-    idFont = 0x0031, idCodePage = 0x0042,
+    idDimensions = 0x0000,
+    idBlank = 0x0001,
+    idInteger = 0x0002,
+    idNumber = 0x0003,
+    idLabel = 0x0004,
+    idBoolErr = 0x0005,
+    idBof = 0x0009,
+    idEof = 0x000A,
+    idNote = 0x001C,
+    idColWidth = 0x0024,
+    idFont = 0x0031,
+    idCodePage = 0x0042,
 };
 constexpr qsizetype FlushSize = 1 << 16;
 
-void put8(QByteArray& d, quint8 v) { d.append(static_cast<char>(v)); }
+void put8(QByteArray& d, quint8 v) {
+    d.append(static_cast<char>(v));
+}
 void put16(QByteArray& d, quint16 v) {
     d.append(static_cast<char>(v & 0xFF));
     d.append(static_cast<char>(v >> 8));
@@ -31,29 +42,38 @@ void putDouble(QByteArray& d, double v) {
     qToLittleEndian(bits, le);
     d.append(le, 8);
 }
-}  // namespace
+} // namespace
 
 std::array<quint8, 3> AttributeBytes(TCellAttributes a) {
     quint8 b1 = 0, b2 = 0, b3 = 0;
     if (a.contains(caHidden)) b1 |= 0x80;
     if (a.contains(caLocked)) b1 |= 0x40;
-    if (a.contains(caFont1)) b2 = 0x00;
-    else if (a.contains(caFont2)) b2 = 0x40;
-    else if (a.contains(caFont3)) b2 = 0x80;
-    else if (a.contains(caFont4)) b2 = 0xC0;
+    if (a.contains(caFont1))
+        b2 = 0x00;
+    else if (a.contains(caFont2))
+        b2 = 0x40;
+    else if (a.contains(caFont3))
+        b2 = 0x80;
+    else if (a.contains(caFont4))
+        b2 = 0xC0;
     if (a.contains(caShaded)) b3 |= 0x80;
     if (a.contains(caBottomBorder)) b3 |= 0x40;
     if (a.contains(caTopBorder)) b3 |= 0x20;
     if (a.contains(caRightBorder)) b3 |= 0x10;
     if (a.contains(caLeftBorder)) b3 |= 0x08;
-    if (a.contains(caLeft)) b3 |= 1;
-    else if (a.contains(caCenter)) b3 |= 2;
-    else if (a.contains(caRight)) b3 |= 3;
+    if (a.contains(caLeft))
+        b3 |= 1;
+    else if (a.contains(caCenter))
+        b3 |= 2;
+    else if (a.contains(caRight))
+        b3 |= 3;
     if (a.contains(caFill)) b3 |= 4;
     return {b1, b2, b3};
 }
 
-QByteArray BiffText(const QString& text) { return EncodeOrThrow(Codec::cp1250(), text).left(255); }
+QByteArray BiffText(const QString& text) {
+    return EncodeOrThrow(Codec::cp1250(), text).left(255);
+}
 
 TBiffFile::TBiffFile(QIODevice& stream) : m_stream(stream) {
     m_buffer.reserve(FlushSize + 1024);
@@ -77,11 +97,13 @@ void TBiffFile::flush() {
     m_buffer.clear();
 }
 
-void TBiffFile::cellHeader(quint16 id, qsizetype extra, quint16 row, quint16 column, TCellAttributes attributes) {
+void TBiffFile::cellHeader(quint16 id, qsizetype extra, quint16 row, quint16 column,
+                           TCellAttributes attributes) {
     begin(id, 7 + extra);
     put16(m_buffer, row);
     put16(m_buffer, column);
-    for (quint8 b : AttributeBytes(attributes)) put8(m_buffer, b);
+    for (quint8 b : AttributeBytes(attributes))
+        put8(m_buffer, b);
 }
 
 void TBiffFile::WriteBOF() {
@@ -156,7 +178,9 @@ void TBiffFile::WriteBoolErr(quint16 row, quint16 column, TCellAttributes attrib
     put8(m_buffer, 0);
 }
 
-void TBiffFile::WriteEOF() { begin(idEof, 0); }
+void TBiffFile::WriteEOF() {
+    begin(idEof, 0);
+}
 
 static bool booleanValue(const Value& v) {
     const QByteArray& b = v.bytes();
@@ -174,7 +198,8 @@ void TBiffFile::WriteCell(quint16 row, quint16 column, TCellAttributes attribute
     case ctInteger: {
         bool ok = false;
         const qint64 i = value.toInt64(&ok);
-        if (ok && i >= 0 && i <= 0xFFFF) return WriteInteger(row, column, attributes, static_cast<quint16>(i));
+        if (ok && i >= 0 && i <= 0xFFFF)
+            return WriteInteger(row, column, attributes, static_cast<quint16>(i));
         if (ok) return WriteNumber(row, column, attributes, static_cast<double>(i));
         [[fallthrough]];
     }
@@ -184,8 +209,10 @@ void TBiffFile::WriteCell(quint16 row, quint16 column, TCellAttributes attribute
         if (ok) return WriteNumber(row, column, attributes, d);
         return WriteLabel(row, column, attributes, PlainText(value));
     }
-    case ctBoolean: return WriteBoolErr(row, column, attributes, booleanValue(value));
-    default: return WriteLabel(row, column, attributes, PlainText(value));
+    case ctBoolean:
+        return WriteBoolErr(row, column, attributes, booleanValue(value));
+    default:
+        return WriteLabel(row, column, attributes, PlainText(value));
     }
 }
 

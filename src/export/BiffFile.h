@@ -13,8 +13,21 @@
 enum TCellType { ctBlank, ctInteger, ctDouble, ctLabel, ctBoolean };
 
 enum TCellAttribute {
-    caHidden, caLocked, caShaded, caBottomBorder, caTopBorder, caRightBorder, caLeftBorder,
-    caFont1, caFont2, caFont3, caFont4, caLeft, caCenter, caRight, caFill
+    caHidden,
+    caLocked,
+    caShaded,
+    caBottomBorder,
+    caTopBorder,
+    caRightBorder,
+    caLeftBorder,
+    caFont1,
+    caFont2,
+    caFont3,
+    caFont4,
+    caLeft,
+    caCenter,
+    caRight,
+    caFill
 };
 
 // A set of cell attributes.
@@ -22,7 +35,8 @@ class TCellAttributes {
 public:
     TCellAttributes() = default;
     TCellAttributes(std::initializer_list<TCellAttribute> list) {
-        for (TCellAttribute a : list) m_bits |= bit(a);
+        for (TCellAttribute a : list)
+            m_bits |= bit(a);
     }
     bool contains(TCellAttribute a) const { return m_bits & bit(a); }
     TCellAttributes& operator<<(TCellAttribute a) {
@@ -41,7 +55,7 @@ std::array<quint8, 3> AttributeBytes(TCellAttributes attributes);
 // A font of a worksheet band.
 struct TxlFont {
     QString name = QStringLiteral("Arial");
-    int size = 10;  // points
+    int size = 10; // points
     bool bold = false, italic = false, underline = false, strikeOut = false;
 };
 
@@ -52,7 +66,7 @@ struct TxlFont {
 class TBiffFile {
 public:
     explicit TBiffFile(QIODevice& stream);
-    ~TBiffFile();  // writes nothing: a worksheet without Close stays without EOF
+    ~TBiffFile(); // writes nothing: a worksheet without Close stays without EOF
     TBiffFile(const TBiffFile&) = delete;
     TBiffFile& operator=(const TBiffFile&) = delete;
 
@@ -70,9 +84,10 @@ public:
     void WriteEOF();
     // One cell of the given type: NULL is BLANK whatever the type; a whole number outside 0 to 65535
     // becomes a NUMBER; a value the type cannot read is written as its text.
-    void WriteCell(quint16 row, quint16 column, TCellAttributes attributes, TCellType cellType, const Value& value);
+    void WriteCell(quint16 row, quint16 column, TCellAttributes attributes, TCellType cellType,
+                   const Value& value);
 
-    void Close();  // EOF, and everything handed to the stream
+    void Close(); // EOF, and everything handed to the stream
 
 private:
     void begin(quint16 id, qsizetype length);

@@ -23,7 +23,8 @@ TExportField& TExportFields::Add() {
 
 void TDataExport::CheckExport() const {
     if (!m_data) throw FormatError(u"Nincs megadva adathalmaz, nincs mit exportálni."_s);
-    if (m_data->rowCount() == 0) throw FormatError(u"Az eredmény üres (nincs egy sora sem), nincs mit exportálni."_s);
+    if (m_data->rowCount() == 0)
+        throw FormatError(u"Az eredmény üres (nincs egy sora sem), nincs mit exportálni."_s);
 }
 
 void TDataExport::SaveToStream(QIODevice& stream) {
@@ -43,10 +44,11 @@ void TDataExport::SaveToStream(QIODevice& stream) {
 
 void TDataExport::SaveToFile(const QString& fileName) {
     CheckExport();
-    QSaveFile file(fileName);  // written under a temporary name, renamed by commit
+    QSaveFile file(fileName); // written under a temporary name, renamed by commit
     if (!file.open(QIODevice::WriteOnly)) throw FileError(CannotCreateMessage(fileName, file.errorString()));
-    SaveToStream(file);  // on failure the temporary file is removed with the QSaveFile
-    if (!file.commit()) throw FileError(u"A(z) %1 fájl írása nem sikerült: %2"_s.arg(fileName, file.errorString()));
+    SaveToStream(file); // on failure the temporary file is removed with the QSaveFile
+    if (!file.commit())
+        throw FileError(u"A(z) %1 fájl írása nem sikerült: %2"_s.arg(fileName, file.errorString()));
 }
 
 void TDataExport::BeginExport() {

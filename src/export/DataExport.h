@@ -67,7 +67,7 @@ public:
     bool Running() const { return m_running; }
     void Stop() { m_running = false; }
     qsizetype WrittenRows() const { return m_writtenRows; }
-    qsizetype CurrentRow() const { return m_currentRow; }  // the data set's row being written
+    qsizetype CurrentRow() const { return m_currentRow; } // the data set's row being written
     bool AutoColumns() const { return m_autoColumns; }
 
     virtual TExportFields& GetColumns() = 0;

@@ -10,12 +10,15 @@ using namespace Qt::StringLiterals;
 TCellType FieldTypeToCellType(const Column& column) {
     if (column.autoIncrement()) return ctInteger;
     switch (column.type) {
-    case ColumnType::Integer: return ctInteger;
+    case ColumnType::Integer:
+        return ctInteger;
     case ColumnType::Double:
-    case ColumnType::Decimal: return ctDouble;
+    case ColumnType::Decimal:
+        return ctDouble;
     case ColumnType::Other:
         return column.serverType == MYSQL_TYPE_BIT && column.length == 1 ? ctBoolean : ctLabel;
-    default: return ctLabel;
+    default:
+        return ctLabel;
     }
 }
 
@@ -33,7 +36,8 @@ void TxlColumn::AssignFromGridColumn(const GridColumn& column, const DataSet* da
     Title = column.title;
     const int index = data && !column.fieldName.isEmpty() ? data->columnIndex(column.fieldName) : -1;
     Alignment = column.alignment ? *column.alignment
-                                 : index >= 0 ? DefaultAlignment(data->column(index).type) : TAlignment::taLeftJustify;
+                : index >= 0     ? DefaultAlignment(data->column(index).type)
+                                 : TAlignment::taLeftJustify;
     ColWidth = column.width * 37;
     DataType = index >= 0 ? FieldTypeToCellType(data->column(index)) : ctLabel;
 }
@@ -50,17 +54,20 @@ void TDataToXLS::CheckExport() const {
     const qsizetype headerRows = Title.Text.isEmpty() ? 1 : 2;
     const qsizetype rows = GetDataSet()->rowCount();
     if (rows + headerRows > MaxSheetRows)
-        throw FormatError(u"Az eredmény %1 sorból áll, a munkalapra (Excel 2.x formátum) a fejléc mellett "
-                          u"legfeljebb %2 sor fér. Szűkítse a lekérdezést, vagy exportáljon határolt szövegbe."_s
-                              .arg(rows)
-                              .arg(MaxSheetRows - headerRows));
+        throw FormatError(
+            u"Az eredmény %1 sorból áll, a munkalapra (Excel 2.x formátum) a fejléc mellett "
+            u"legfeljebb %2 sor fér. Szűkítse a lekérdezést, vagy exportáljon határolt szövegbe."_s.arg(rows)
+                .arg(MaxSheetRows - headerRows));
 }
 
 static TCellAttributes alignmentAttributes(TAlignment a) {
     switch (a) {
-    case TAlignment::taRightJustify: return {caRight};
-    case TAlignment::taCenter: return {caCenter};
-    default: return {caLeft};
+    case TAlignment::taRightJustify:
+        return {caRight};
+    case TAlignment::taCenter:
+        return {caCenter};
+    default:
+        return {caLeft};
     }
 }
 
@@ -72,13 +79,14 @@ void TDataToXLS::BeginExport() {
         const TxlColumn& c = Columns[i];
         if (!c.Save) continue;
         const int index = Rows().columnIndex(c.DataField);
-        if (index < 0) throw FormatError(u"A(z) „%1” mező nem szerepel az exportált adatok között."_s.arg(c.DataField));
+        if (index < 0)
+            throw FormatError(u"A(z) „%1” mező nem szerepel az exportált adatok között."_s.arg(c.DataField));
         m_outputs.push_back({index, c.DataType, alignmentAttributes(c.Alignment)});
     }
     if (m_outputs.size() > MaxSheetColumns)
-        throw FormatError(u"A munkalapra legfeljebb %1 oszlop fér, az export %2 oszlopot írna."_s
-                              .arg(MaxSheetColumns)
-                              .arg(m_outputs.size()));
+        throw FormatError(
+            u"A munkalapra legfeljebb %1 oszlop fér, az export %2 oszlopot írna."_s.arg(MaxSheetColumns)
+                .arg(m_outputs.size()));
 
     m_biff = std::make_unique<TBiffFile>(*Stream());
     m_row = 0;
@@ -95,7 +103,8 @@ void TDataToXLS::BeginExport() {
     for (int i = 0; i < Columns.Count(); ++i) {
         const TxlColumn& c = Columns[i];
         if (!c.Save) continue;
-        if (c.ColWidth > 0) m_biff->WriteColWidth(static_cast<quint8>(out), static_cast<quint16>(qMin(c.ColWidth, 0xFFFF)));
+        if (c.ColWidth > 0)
+            m_biff->WriteColWidth(static_cast<quint8>(out), static_cast<quint16>(qMin(c.ColWidth, 0xFFFF)));
         m_biff->WriteLabel(static_cast<quint16>(m_row), out, {caFont3}, c.Title);
         ++out;
     }
@@ -111,8 +120,9 @@ void TDataToXLS::WriteRecord(qsizetype row) {
             m_biff->WriteCell(sheetRow, out++, o.attributes, o.type, data.value(row, o.dataColumn));
         } catch (const EncodingError& e) {
             // Name the place of the character, so the user can find and mend it.
-            throw FormatError(u"A(z) %1. sor „%2” mezőjében: "_s.arg(row + 1).arg(data.column(o.dataColumn).name) +
-                              e.message());
+            throw FormatError(
+                u"A(z) %1. sor „%2” mezőjében: "_s.arg(row + 1).arg(data.column(o.dataColumn).name) +
+                e.message());
         }
     }
     ++m_row;
@@ -126,7 +136,7 @@ void TDataToXLS::EndExport() {
 }
 
 void TDataToXLS::AbortExport() {
-    m_biff.reset();  // without EOF: the stream is not touched again
+    m_biff.reset(); // without EOF: the stream is not touched again
     m_outputs.clear();
     TDataExport::AbortExport();
 }

@@ -12,9 +12,9 @@ TCellType FieldTypeToCellType(const Column& column);
 // One worksheet column.
 class TxlColumn : public TExportField {
 public:
-    QString Title;                                // header text
+    QString Title; // header text
     TAlignment Alignment = TAlignment::taLeftJustify;
-    int ColWidth = 0;                             // 1/256 of a character width; 0: not written
+    int ColWidth = 0; // 1/256 of a character width; 0: not written
     TCellType DataType = ctLabel;
     void AssignFromField(const DataSet& data, int column, const ExportFieldInfo* info) override;
     void AssignFromGridColumn(const GridColumn& column, const DataSet* data) override;
@@ -34,7 +34,7 @@ class TxlBand {
 public:
     virtual ~TxlBand() = default;
     TxlFont Font;
-    int RowHeight = 0;  // kept for the screens, not written to the file
+    int RowHeight = 0; // kept for the screens, not written to the file
 };
 class TxlTitle : public TxlBand {
 public:
@@ -73,7 +73,7 @@ protected:
 
 private:
     struct Output {
-        int dataColumn;        // index in the data set
+        int dataColumn; // index in the data set
         TCellType type;
         TCellAttributes attributes;
     };

@@ -45,8 +45,8 @@ QString fieldText(ColumnType type, const Value& v, const DelimitedOptions& o) {
     return CleanExportText(PlainText(v));
 }
 
-QByteArray encodeLine(const QString& line, qsizetype row, const DataSet& data, const std::vector<Field>& fields,
-                      const DelimitedOptions& o) {
+QByteArray encodeLine(const QString& line, qsizetype row, const DataSet& data,
+                      const std::vector<Field>& fields, const DelimitedOptions& o) {
     QString bad;
     if (auto bytes = Codec::cp1250().encode(line, &bad)) return *bytes;
     // Name the place of the character, so the user can find and mend it.
@@ -61,7 +61,7 @@ QByteArray encodeLine(const QString& line, qsizetype row, const DataSet& data, c
     }
     throw FormatError(where + EncodingError(bad, Codec::cp1250().name()).message());
 }
-}  // namespace
+} // namespace
 
 QByteArray DelimitedText(const DataSet& data, const DelimitedOptions& o, const ExportProgress& progress,
                          DelimitedResult* result) {
@@ -69,13 +69,16 @@ QByteArray DelimitedText(const DataSet& data, const DelimitedOptions& o, const E
     for (int c = 0; c < data.columnCount(); ++c) {
         if (c < o.ticked.size() && !o.ticked[c]) continue;
         const Column& column = data.column(c);
-        fields.push_back({c, column.type, o.originalNames ? column.name : FieldLabel(column, FindFieldInfo(o.fields, column.name))});
+        fields.push_back(
+            {c, column.type,
+             o.originalNames ? column.name : FieldLabel(column, FindFieldInfo(o.fields, column.name))});
     }
     static const QByteArray crlf("\r\n");
     QByteArray out;
     QString line;
     if (o.header) {
-        for (const Field& f : fields) appendValue(line, f.header, o);
+        for (const Field& f : fields)
+            appendValue(line, f.header, o);
     }
     out += encodeLine(line, -1, data, fields, o) + crlf;
     const qsizetype headerSize = out.size();
@@ -88,11 +91,13 @@ QByteArray DelimitedText(const DataSet& data, const DelimitedOptions& o, const E
             break;
         }
         line.clear();
-        for (const Field& f : fields) appendValue(line, fieldText(f.type, data.value(row, f.index), o), o);
+        for (const Field& f : fields)
+            appendValue(line, fieldText(f.type, data.value(row, f.index), o), o);
         line.chop(1);
         out += encodeLine(line, row, data, fields, o);
         out += crlf;
-        if (row == 0) out.reserve(headerSize + (out.size() - headerSize) * total * 2);  // untouched room costs no memory
+        if (row == 0)
+            out.reserve(headerSize + (out.size() - headerSize) * total * 2); // untouched room costs no memory
         ++r.rows;
     }
     if (result) *result = r;

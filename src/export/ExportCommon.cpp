@@ -34,9 +34,13 @@ QString GeneralNumberText(double v) {
     return s;
 }
 
-static QString rawText(const Value& v) { return QString::fromLatin1(v.bytes()); }
+static QString rawText(const Value& v) {
+    return QString::fromLatin1(v.bytes());
+}
 
-static QString timeText(QTime t) { return t.toString(u"H:mm:ss"_s); }
+static QString timeText(QTime t) {
+    return t.toString(u"H:mm:ss"_s);
+}
 
 // "yyyy-mm-dd" at the start of the bytes, read by hand: the general date parser is slow for a whole list.
 static QDate leadingDate(const QByteArray& b) {
@@ -49,7 +53,7 @@ static QDate leadingDate(const QByteArray& b) {
         }
         return v;
     };
-    return QDate(digits(0, 4), digits(5, 2), digits(8, 2));  // invalid for a zero or broken date
+    return QDate(digits(0, 4), digits(5, 2), digits(8, 2)); // invalid for a zero or broken date
 }
 
 static QString dateText(QDate d) {
@@ -63,7 +67,8 @@ QString PlainText(const Value& v) {
     if (v.isNull()) return {};
     switch (v.type()) {
     case ColumnType::Integer:
-    case ColumnType::BigInt: return rawText(v);
+    case ColumnType::BigInt:
+        return rawText(v);
     case ColumnType::Double: {
         bool ok = false;
         const double d = v.toDouble(&ok);
@@ -90,11 +95,14 @@ QString PlainText(const Value& v) {
         if (dt.time() != QTime(0, 0)) s += u' ' + timeText(dt.time());
         return s;
     }
-    default: return v.text();
+    default:
+        return v.text();
     }
 }
 
-bool IsBinaryType(ColumnType type) { return type == ColumnType::Blob || type == ColumnType::Binary; }
+bool IsBinaryType(ColumnType type) {
+    return type == ColumnType::Blob || type == ColumnType::Binary;
+}
 
 ExportKind ExportKindOf(const QString& fileName) {
     const QString suffix = QFileInfo(fileName).suffix().toUpper();
@@ -103,7 +111,9 @@ ExportKind ExportKindOf(const QString& fileName) {
     return ExportKind::Delimited;
 }
 
-QString NotSupportedMessage() { return u"Ebben a verzióban ez nem támogatott."_s; }
+QString NotSupportedMessage() {
+    return u"Ebben a verzióban ez nem támogatott."_s;
+}
 
 QString DefaultExportFileName(const QString& proposed) {
     return proposed.isEmpty() ? SpecialFolder(5) + u"/File001.xls"_s : proposed;

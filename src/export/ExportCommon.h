@@ -28,8 +28,8 @@ TAlignment DefaultAlignment(ColumnType type);
 // How the calling screen shows one field of the data set. The screens fill these from their grids;
 // a field without one is shown under its own name, visible, with the default alignment.
 struct ExportFieldInfo {
-    QString name;          // the field's name in the data set
-    QString displayLabel;  // the caption the screen gives the field; empty: the name
+    QString name;         // the field's name in the data set
+    QString displayLabel; // the caption the screen gives the field; empty: the name
     bool visible = true;
     std::optional<TAlignment> alignment;
 };
@@ -54,8 +54,8 @@ bool IsBinaryType(ColumnType type);
 
 // Where an export goes, by the file name's extension (any letter case).
 enum class ExportKind { Delimited, Worksheet, NotSupported };
-ExportKind ExportKindOf(const QString& fileName);  // .xls worksheet, .xml not supported, else delimited
-QString NotSupportedMessage();                     // "Ebben a verzióban ez nem támogatott."
+ExportKind ExportKindOf(const QString& fileName); // .xls worksheet, .xml not supported, else delimited
+QString NotSupportedMessage();                    // "Ebben a verzióban ez nem támogatott."
 // The proposed name as given, or File001.xls in the documents folder when none is given.
 QString DefaultExportFileName(const QString& proposed);
 

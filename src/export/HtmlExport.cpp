@@ -16,11 +16,20 @@ QString HtmlEscape(QStringView text) {
     out.reserve(text.size());
     for (QChar c : text) {
         switch (c.unicode()) {
-        case u'&': out += u"&amp;"_s; break;
-        case u'<': out += u"&lt;"_s; break;
-        case u'>': out += u"&gt;"_s; break;
-        case u'"': out += u"&quot;"_s; break;
-        default: out += c;
+        case u'&':
+            out += u"&amp;"_s;
+            break;
+        case u'<':
+            out += u"&lt;"_s;
+            break;
+        case u'>':
+            out += u"&gt;"_s;
+            break;
+        case u'"':
+            out += u"&quot;"_s;
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -45,21 +54,24 @@ struct PageColumn {
     ColumnType type;
     int percent;
     QString align;
-    int total;  // index in the total list, -1 when not a total field
+    int total; // index in the total list, -1 when not a total field
 };
 
 QString alignTag(TAlignment a) {
     switch (a) {
-    case TAlignment::taRightJustify: return u"<p align=\"right\">"_s;
-    case TAlignment::taCenter: return u"<p align=\"center\">"_s;
-    default: return {};
+    case TAlignment::taRightJustify:
+        return u"<p align=\"right\">"_s;
+    case TAlignment::taCenter:
+        return u"<p align=\"center\">"_s;
+    default:
+        return {};
     }
 }
 
 QString cellText(const PageColumn& c, const DataSet& data, qsizetype row) {
     return c.grid->displayText ? c.grid->displayText(row) : PlainText(data.value(row, c.field));
 }
-}  // namespace
+} // namespace
 
 QStringList HtmlPageLines(const HtmlPageRequest& r, const ExportProgress& progress) {
     if (!r.grid.data) throw FormatError(u"Nincs megadva adathalmaz, nincs mit exportálni."_s);
@@ -78,13 +90,18 @@ QStringList HtmlPageLines(const HtmlPageRequest& r, const ExportProgress& progre
     for (const GridColumn& g : r.grid.columns) {
         if (g.fieldName.isEmpty()) continue;
         const int field = data.columnIndex(g.fieldName);
-        if (field < 0) throw FormatError(u"A(z) „%1” mező nem szerepel az exportált adatok között."_s.arg(g.fieldName));
+        if (field < 0)
+            throw FormatError(u"A(z) „%1” mező nem szerepel az exportált adatok között."_s.arg(g.fieldName));
         const ColumnType type = data.column(field).type;
         int total = -1;
         for (int t = 0; t < totalNames.size(); ++t)
             if (totalNames[t].compare(g.fieldName, Qt::CaseInsensitive) == 0) total = t;
-        columns << PageColumn{&g, field, type, WidthPercent(g.width, r.grid.width),
-                              alignTag(g.alignment ? *g.alignment : DefaultAlignment(type)), total};
+        columns << PageColumn{&g,
+                              field,
+                              type,
+                              WidthPercent(g.width, r.grid.width),
+                              alignTag(g.alignment ? *g.alignment : DefaultAlignment(type)),
+                              total};
     }
 
     // The group text as the grid shows it: through a column of the group field when there is one.
@@ -92,7 +109,8 @@ QStringList HtmlPageLines(const HtmlPageRequest& r, const ExportProgress& progre
     const PageColumn* groupColumn = nullptr;
     if (!r.groupField.isEmpty()) {
         groupField = data.columnIndex(r.groupField);
-        if (groupField < 0) throw FormatError(u"A(z) „%1” mező nem szerepel az exportált adatok között."_s.arg(r.groupField));
+        if (groupField < 0)
+            throw FormatError(u"A(z) „%1” mező nem szerepel az exportált adatok között."_s.arg(r.groupField));
         for (const PageColumn& c : columns)
             if (c.field == groupField && !groupColumn) groupColumn = &c;
     }
@@ -109,14 +127,16 @@ QStringList HtmlPageLines(const HtmlPageRequest& r, const ExportProgress& progre
         QString(),
         u"<body>"_s,
         u"<p><strong><font face=\"Verdana\" size=\"2\">"_s + title + u"</font></strong></p>"_s,
-        u"<p><strong><font face=\"Verdana\" size=\"1\">"_s + HtmlEscape(r.subtitle) + u"</font></strong></p>"_s,
+        u"<p><strong><font face=\"Verdana\" size=\"1\">"_s + HtmlEscape(r.subtitle) +
+            u"</font></strong></p>"_s,
         u"<div align=\"center\"><center>"_s,
         QString(),
         u"<table border=\"1\" cellpadding=\"3\" cellspacing=\"0\" width=\"90%\">"_s,
         u"  <tr>"_s,
     };
     for (const PageColumn& c : columns)
-        lines << u"    <td width=\"%1%\" bgcolor=\"#C0C0C0\"><font face=\"Verdana\" size=\"1\"><strong>"_s.arg(c.percent) +
+        lines << u"    <td width=\"%1%\" bgcolor=\"#C0C0C0\"><font face=\"Verdana\" size=\"1\"><strong>"_s
+                         .arg(c.percent) +
                      c.align + HtmlEscape(c.grid->title) + u"</strong></font></td>"_s;
     lines << u"  </tr>"_s;
 
@@ -127,13 +147,15 @@ QStringList HtmlPageLines(const HtmlPageRequest& r, const ExportProgress& progre
         ++counter;
         if (progress && counter % 10 == 0) progress(counter, total);
         if (groupField >= 0) {
-            const QString group = groupColumn ? cellText(*groupColumn, data, row) : PlainText(data.value(row, groupField));
+            const QString group =
+                groupColumn ? cellText(*groupColumn, data, row) : PlainText(data.value(row, groupField));
             if (group != lastGroup) {
                 lastGroup = group;
-                lines << u"  <tr>"_s
-                      << u"    <td width=\"95%\" colspan=\"11\" bgcolor=\"#EAEAEA\"><font face=\"Verdana\" size=\"1\"><strong>"_s +
-                             HtmlEscape(group) + u"</strong></font></td>"_s
-                      << u"  </tr>"_s;
+                lines
+                    << u"  <tr>"_s
+                    << u"    <td width=\"95%\" colspan=\"11\" bgcolor=\"#EAEAEA\"><font face=\"Verdana\" size=\"1\"><strong>"_s +
+                           HtmlEscape(group) + u"</strong></font></td>"_s
+                    << u"  </tr>"_s;
             }
         }
         lines << u"  <tr>"_s;
@@ -155,7 +177,8 @@ QStringList HtmlPageLines(const HtmlPageRequest& r, const ExportProgress& progre
                                        !c.grid->displayFormat.isEmpty();
                 text = formatted ? FormatNumeric(c.grid->displayFormat, sum) : GeneralNumberText(sum);
             }
-            lines << u"    <td width=\"%1%\" bgcolor=\"#C0C0C0\"><font face=\"Verdana\" size=\"1\"><strong>"_s.arg(c.percent) +
+            lines << u"    <td width=\"%1%\" bgcolor=\"#C0C0C0\"><font face=\"Verdana\" size=\"1\"><strong>"_s
+                             .arg(c.percent) +
                          c.align + HtmlEscape(text) + u"</strong></font></td>"_s;
         }
         lines << u"  </tr>"_s;
@@ -164,10 +187,12 @@ QStringList HtmlPageLines(const HtmlPageRequest& r, const ExportProgress& progre
     const QDateTime now = r.now.isValid() ? r.now : QDateTime::currentDateTime();
     lines << u"</table>"_s << u"</center></div>"_s << QString()
           << u"<p><font face=\"Verdana\" size=\"1\">Összesen %1 sor.</font></p>"_s.arg(counter) << QString()
-          << u"<p><font face=\"Verdana\" size=\"1\">"_s + now.toString(u"yyyy.MM.dd HH:mm:ss"_s) + u"</font></p>"_s
+          << u"<p><font face=\"Verdana\" size=\"1\">"_s + now.toString(u"yyyy.MM.dd HH:mm:ss"_s) +
+                 u"</font></p>"_s
           << QString()
           << u"<p><font face=\"Courier New\" size=\"1\">"_s +
-                 HtmlEscape(r.applicationTitle.isEmpty() ? ApplicationTitle() : r.applicationTitle) + u"</font></p>"_s
+                 HtmlEscape(r.applicationTitle.isEmpty() ? ApplicationTitle() : r.applicationTitle) +
+                 u"</font></p>"_s
           << QString() << u"</body>"_s << u"</html>"_s;
     return lines;
 }
@@ -186,8 +211,10 @@ QByteArray HtmlPageBytes(const QStringList& lines) {
                     u = QChar::surrogateToUcs4(line[i], line[i + 1]);
                     n = 2;
                 }
-                if (auto b = cp.encode(QStringView(line).mid(i, n))) out += *b;
-                else out += "&#" + QByteArray::number(static_cast<uint>(u)) + ';';
+                if (auto b = cp.encode(QStringView(line).mid(i, n)))
+                    out += *b;
+                else
+                    out += "&#" + QByteArray::number(static_cast<uint>(u)) + ';';
                 i += n - 1;
             }
         }

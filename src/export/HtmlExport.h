@@ -13,8 +13,8 @@ struct HtmlPageRequest {
     QString subtitle;
     QString totalFields;
     QString groupField;
-    QDateTime now;              // the time on the page; invalid: the current local time
-    QString applicationTitle;   // empty: the program's title
+    QDateTime now;            // the time on the page; invalid: the current local time
+    QString applicationTitle; // empty: the program's title
 };
 
 // &, <, > and " as entities: data and captions show as typed and cannot become markup.
@@ -33,7 +33,8 @@ QByteArray HtmlPageBytes(const QStringList& lines);
 
 // Writes the page to the file, replacing it; the folder is created, with its parents, when missing.
 // A failure (folder or file that cannot be created) throws FileError and leaves no new file.
-void WriteHtmlPage(const HtmlPageRequest& request, const QString& fileName, const ExportProgress& progress = {});
+void WriteHtmlPage(const HtmlPageRequest& request, const QString& fileName,
+                   const ExportProgress& progress = {});
 
 // The proposed file: the folder (the configuration folder when empty), then SafeFileName(title) + ".htm".
 QString ProposedHtmlFileName(const QString& folder, const QString& title);

@@ -24,8 +24,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-std::string s(const QString& q) { return q.toStdString(); }
-std::string s(const QByteArray& b) { return b.toStdString(); }
+std::string s(const QString& q) {
+    return q.toStdString();
+}
+std::string s(const QByteArray& b) {
+    return b.toStdString();
+}
 
 Column col(const QString& name, ColumnType type) {
     Column c;
@@ -34,10 +38,16 @@ Column col(const QString& name, ColumnType type) {
     return c;
 }
 
-Value text(const QString& t) { return Value::fromText(t); }
-Value memo(const QString& t) { return Value::fromText(t, ColumnType::Memo); }
+Value text(const QString& t) {
+    return Value::fromText(t);
+}
+Value memo(const QString& t) {
+    return Value::fromText(t, ColumnType::Memo);
+}
 
-QByteArray cp(const QString& t) { return EncodeOrThrow(Codec::cp1250(), t); }
+QByteArray cp(const QString& t) {
+    return EncodeOrThrow(Codec::cp1250(), t);
+}
 
 QByteArray readFile(const QString& path) {
     QFile f(path);
@@ -51,18 +61,21 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 }
 
 // Files of a folder, so a test can see that a refused export leaves nothing behind (no temporary either).
-QStringList filesIn(const QString& dir) { return QDir(dir).entryList(QDir::Files | QDir::Hidden); }
+QStringList filesIn(const QString& dir) {
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden);
+}
 
 // A small list as the screens have it: a key, a name, an amount, a date, a memo and a picture.
 MemoryDataSet patients() {
     MemoryDataSet d({col(u"id"_s, ColumnType::Integer), col(u"nev"_s, ColumnType::Text),
                      col(u"osszeg"_s, ColumnType::Double), col(u"datum"_s, ColumnType::Date),
                      col(u"megj"_s, ColumnType::Memo), col(u"kep"_s, ColumnType::Blob)});
-    d.addRow({Value::fromInt(1), text(u"Kiss Ödön"_s), Value::fromDouble(12.5), Value::fromDate(QDate(2024, 3, 5)),
-              memo(u"első sor;\r\nc:\\temp"_s), Value(QByteArray("\x89PNG", 4), ColumnType::Blob)});
+    d.addRow({Value::fromInt(1), text(u"Kiss Ödön"_s), Value::fromDouble(12.5),
+              Value::fromDate(QDate(2024, 3, 5)), memo(u"első sor;\r\nc:\\temp"_s),
+              Value(QByteArray("\x89PNG", 4), ColumnType::Blob)});
     d.addRow({Value::fromInt(2), text(u"Nagy \"Öcsi\" Űr"_s), Value(), Value(), Value(), Value()});
-    d.addRow({Value::fromInt(3), text(u"Tóth; Ágnes"_s), Value::fromDouble(-0.25), Value::fromDate(QDate(1999, 12, 31)),
-              memo(u"egy\nkettő\rhárom"_s), Value()});
+    d.addRow({Value::fromInt(3), text(u"Tóth; Ágnes"_s), Value::fromDouble(-0.25),
+              Value::fromDate(QDate(1999, 12, 31)), memo(u"egy\nkettő\rhárom"_s), Value()});
     return d;
 }
 
@@ -84,7 +97,7 @@ TEST(Delimited, FilesByteForByte) {
     DelimitedOptions quoted;
     quoted.qualifier = u'"';
     quoted.separator = u'\t';
-    quoted.ticked = {true, true, false, false, true};  // kep beyond the list: ticked
+    quoted.ticked = {true, true, false, false, true}; // kep beyond the list: ticked
     DelimitedOptions apostrophe;
     apostrophe.qualifier = u'\'';
     apostrophe.separator = u'|';
@@ -129,7 +142,8 @@ TEST(Delimited, FilesByteForByte) {
         EXPECT_FALSE(r.stopped);
     }
     // The Hungarian letters are windows-1250 bytes: ő 0xF5, Ű 0xDB.
-    EXPECT_TRUE(DelimitedText(d, plain).contains("Nagy \"\xD6" "csi\" \xDBr"));
+    EXPECT_TRUE(DelimitedText(d, plain).contains("Nagy \"\xD6"
+                                                 "csi\" \xDBr"));
 }
 
 TEST(Delimited, EmptyResultAndStop) {
@@ -143,31 +157,36 @@ TEST(Delimited, EmptyResultAndStop) {
     const MemoryDataSet d = patients();
     QList<qsizetype> calls;
     DelimitedResult r;
-    const QByteArray bytes = DelimitedText(d, {}, [&](qsizetype done, qsizetype total) {
-        calls << done;
-        EXPECT_EQ(total, 3);
-        return done < 2;
-    }, &r);
+    const QByteArray bytes = DelimitedText(
+        d, {},
+        [&](qsizetype done, qsizetype total) {
+            calls << done;
+            EXPECT_EQ(total, 3);
+            return done < 2;
+        },
+        &r);
     EXPECT_EQ(calls, (QList<qsizetype>{0, 1, 2}));
     EXPECT_TRUE(r.stopped);
     EXPECT_EQ(r.rows, 2);
     EXPECT_EQ(bytes.count("\r\n"), 3);
-    EXPECT_TRUE(bytes.endsWith("2;Nagy \"\xD6" "csi\" \xDBr;;;;BLOB\r\n"));
+    EXPECT_TRUE(bytes.endsWith("2;Nagy \"\xD6"
+                               "csi\" \xDBr;;;;BLOB\r\n"));
 }
 
 TEST(Delimited, PlainEditForms) {
-    MemoryDataSet d({col(u"t"_s, ColumnType::Time), col(u"dt"_s, ColumnType::DateTime), col(u"dec"_s, ColumnType::Decimal),
-                     col(u"big"_s, ColumnType::BigInt), col(u"dbl"_s, ColumnType::Double)});
+    MemoryDataSet d({col(u"t"_s, ColumnType::Time), col(u"dt"_s, ColumnType::DateTime),
+                     col(u"dec"_s, ColumnType::Decimal), col(u"big"_s, ColumnType::BigInt),
+                     col(u"dbl"_s, ColumnType::Double)});
     d.addRow({Value("09:05:03", ColumnType::Time), Value("2024-03-05 14:07:09", ColumnType::DateTime),
               Value("1500.50", ColumnType::Decimal), Value("-9007199254740993", ColumnType::BigInt),
               Value::fromDouble(0.1)});
     d.addRow({Value("125:00:00", ColumnType::Time), Value("2024-03-05 00:00:00", ColumnType::DateTime),
-              Value("-0.05", ColumnType::Decimal), Value("0", ColumnType::BigInt), Value::fromDouble(1234567.0)});
+              Value("-0.05", ColumnType::Decimal), Value("0", ColumnType::BigInt),
+              Value::fromDouble(1234567.0)});
     DelimitedOptions o;
     o.header = false;
-    EXPECT_EQ(s(DelimitedText(d, o)),
-              "\r\n9:05:03;2024. 03. 05. 14:07:09;1500,50;-9007199254740993;0,1\r\n"
-              "125:00:00;2024. 03. 05.;-0,05;0;1234567\r\n");
+    EXPECT_EQ(s(DelimitedText(d, o)), "\r\n9:05:03;2024. 03. 05. 14:07:09;1500,50;-9007199254740993;0,1\r\n"
+                                      "125:00:00;2024. 03. 05.;-0,05;0;1234567\r\n");
 }
 
 TEST(Delimited, RefusalsLeaveNoFile) {
@@ -211,12 +230,17 @@ TEST(Delimited, RefusalsLeaveNoFile) {
 }
 
 TEST(ExportNames, KindAndDefaults) {
-    struct Case { QString name; ExportKind kind; } cases[] = {
-        {u"a.xls"_s, ExportKind::Worksheet}, {u"/x/B.XlS"_s, ExportKind::Worksheet}, {u"a.xml"_s, ExportKind::NotSupported},
-        {u"a.XML"_s, ExportKind::NotSupported}, {u"a.csv"_s, ExportKind::Delimited}, {u"noext"_s, ExportKind::Delimited},
+    struct Case {
+        QString name;
+        ExportKind kind;
+    } cases[] = {
+        {u"a.xls"_s, ExportKind::Worksheet},     {u"/x/B.XlS"_s, ExportKind::Worksheet},
+        {u"a.xml"_s, ExportKind::NotSupported},  {u"a.XML"_s, ExportKind::NotSupported},
+        {u"a.csv"_s, ExportKind::Delimited},     {u"noext"_s, ExportKind::Delimited},
         {u"a.xls.txt"_s, ExportKind::Delimited},
     };
-    for (const Case& c : cases) EXPECT_EQ(ExportKindOf(c.name), c.kind) << s(c.name);
+    for (const Case& c : cases)
+        EXPECT_EQ(ExportKindOf(c.name), c.kind) << s(c.name);
     EXPECT_EQ(s(NotSupportedMessage()), "Ebben a verzióban ez nem támogatott.");
     EXPECT_TRUE(DefaultExportFileName({}).endsWith(u"/File001.xls"_s));
     EXPECT_EQ(s(DefaultExportFileName(u"Sonoria.csv"_s)), "Sonoria.csv");
@@ -234,7 +258,8 @@ QList<Record> records(const QByteArray& bytes) {
     QList<Record> out;
     qsizetype p = 0;
     auto u16 = [&](qsizetype at) {
-        return static_cast<quint16>(static_cast<quint8>(bytes[at]) | (static_cast<quint8>(bytes[at + 1]) << 8));
+        return static_cast<quint16>(static_cast<quint8>(bytes[at]) |
+                                    (static_cast<quint8>(bytes[at + 1]) << 8));
     };
     while (p + 4 <= bytes.size()) {
         const quint16 id = u16(p), len = u16(p + 2);
@@ -245,7 +270,9 @@ QList<Record> records(const QByteArray& bytes) {
     return out;
 }
 
-QByteArray le16(quint16 v) { return QByteArray(1, static_cast<char>(v & 0xFF)) + QByteArray(1, static_cast<char>(v >> 8)); }
+QByteArray le16(quint16 v) {
+    return QByteArray(1, static_cast<char>(v & 0xFF)) + QByteArray(1, static_cast<char>(v >> 8));
+}
 QByteArray cell(quint16 row, quint16 column, const char attributes[3]) {
     return le16(row) + le16(column) + QByteArray(attributes, 3);
 }
@@ -254,7 +281,7 @@ QByteArray label(quint16 row, quint16 column, const char attributes[3], const QB
 }
 QByteArray number(quint16 row, quint16 column, const char attributes[3], double v) {
     QByteArray b(8, '\0');
-    std::memcpy(b.data(), &v, 8);  // the machine is little-endian, as the file is
+    std::memcpy(b.data(), &v, 8); // the machine is little-endian, as the file is
     return cell(row, column, attributes) + b;
 }
 const char Header[3] = {0, char(0x80), 0};
@@ -274,17 +301,20 @@ QByteArray worksheet(TDataToXLS& xls) {
 }
 
 TEST(Worksheet, RecordByRecord) {
-    MemoryDataSet d({col(u"id"_s, ColumnType::Integer), col(u"nev"_s, ColumnType::Text), col(u"osszeg"_s, ColumnType::Double),
-                     col(u"dec"_s, ColumnType::Decimal), col(u"datum"_s, ColumnType::Date), col(u"nagy"_s, ColumnType::BigInt),
+    MemoryDataSet d({col(u"id"_s, ColumnType::Integer), col(u"nev"_s, ColumnType::Text),
+                     col(u"osszeg"_s, ColumnType::Double), col(u"dec"_s, ColumnType::Decimal),
+                     col(u"datum"_s, ColumnType::Date), col(u"nagy"_s, ColumnType::BigInt),
                      col(u"jo"_s, ColumnType::Other), col(u"kep"_s, ColumnType::Blob)});
     Column& flag = const_cast<Column&>(d.column(6));
     flag.serverType = MYSQL_TYPE_BIT;
     flag.length = 1;
     const QString longText = QString(300, u'ő');
-    d.addRow({Value::fromInt(7), text(u"Árvíztűrő"_s), Value::fromDouble(12.5), Value("3.25", ColumnType::Decimal),
-              Value::fromDate(QDate(2024, 3, 5)), Value("12345678901", ColumnType::BigInt),
-              Value(QByteArray(1, '\x01'), ColumnType::Other), Value(QByteArray("\x00\xFF", 2), ColumnType::Blob)});
-    d.addRow({Value::fromInt(70000), text(longText), Value(), Value(), Value(), Value(), Value(QByteArray(1, '\0'), ColumnType::Other), Value()});
+    d.addRow({Value::fromInt(7), text(u"Árvíztűrő"_s), Value::fromDouble(12.5),
+              Value("3.25", ColumnType::Decimal), Value::fromDate(QDate(2024, 3, 5)),
+              Value("12345678901", ColumnType::BigInt), Value(QByteArray(1, '\x01'), ColumnType::Other),
+              Value(QByteArray("\x00\xFF", 2), ColumnType::Blob)});
+    d.addRow({Value::fromInt(70000), text(longText), Value(), Value(), Value(), Value(),
+              Value(QByteArray(1, '\0'), ColumnType::Other), Value()});
     d.addRow({Value::fromInt(-1), Value(), Value(), Value(), Value(), Value(), Value(), Value()});
 
     TDataToXLS xls;
@@ -345,13 +375,15 @@ TEST(Worksheet, RecordByRecord) {
 }
 
 TEST(Worksheet, TitleNoteWidthsAndUntickedColumns) {
-    MemoryDataSet d({col(u"a"_s, ColumnType::Text), col(u"b"_s, ColumnType::Integer), col(u"c"_s, ColumnType::Text)});
+    MemoryDataSet d(
+        {col(u"a"_s, ColumnType::Text), col(u"b"_s, ColumnType::Integer), col(u"c"_s, ColumnType::Text)});
     d.addRow({text(u"x"_s), Value::fromInt(1), text(u"z"_s)});
     d.addRow({text(u"skip"_s), Value::fromInt(2), text(u"skip"_s)});
     // Columns from a grid: widths become COLWIDTH records; the dialog's handler unticks column a.
     TDataToXLS xls;
     xls.SetDataSet(&d);
-    for (const GridColumn& g : {GridColumn{u"A"_s, 10, u"a"_s}, GridColumn{u"Bé"_s, 20, u"b"_s}, GridColumn{u"C"_s, 0, u"c"_s}})
+    for (const GridColumn& g :
+         {GridColumn{u"A"_s, 10, u"a"_s}, GridColumn{u"Bé"_s, 20, u"b"_s}, GridColumn{u"C"_s, 0, u"c"_s}})
         xls.Columns.AddColumn().AssignFromGridColumn(g, &d);
     xls.Title.Text = u"Cím"_s;
     xls.Comment = u"Megjegyzés"_s;
@@ -372,14 +404,18 @@ TEST(Worksheet, TitleNoteWidthsAndUntickedColumns) {
     ASSERT_EQ(r.size(), 6 + expected.size());
     for (qsizetype i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(r[6 + i].id, expected[i].id) << "record " << i;
-        EXPECT_EQ(r[6 + i].data.toHex().toStdString(), expected[i].data.toHex().toStdString()) << "record " << i;
+        EXPECT_EQ(r[6 + i].data.toHex().toStdString(), expected[i].data.toHex().toStdString())
+            << "record " << i;
     }
     EXPECT_EQ(xls.WrittenRows(), 1);
     EXPECT_EQ(xls.Columns.Count(), 3) << "given columns stay";
 }
 
 TEST(Worksheet, AttributeBytes) {
-    struct Case { TCellAttributes a; std::array<quint8, 3> bytes; } cases[] = {
+    struct Case {
+        TCellAttributes a;
+        std::array<quint8, 3> bytes;
+    } cases[] = {
         {{}, {0, 0, 0}},
         {{caHidden, caLocked}, {0xC0, 0, 0}},
         {{caFont1, caFont3}, {0, 0, 0}},
@@ -391,7 +427,8 @@ TEST(Worksheet, AttributeBytes) {
         {{caCenter, caRight}, {0, 0, 2}},
         {{caRight, caFill}, {0, 0, 7}},
     };
-    for (const Case& c : cases) EXPECT_EQ(AttributeBytes(c.a), c.bytes);
+    for (const Case& c : cases)
+        EXPECT_EQ(AttributeBytes(c.a), c.bytes);
 }
 
 TEST(Worksheet, RefusalsLeaveNoFile) {
@@ -399,15 +436,22 @@ TEST(Worksheet, RefusalsLeaveNoFile) {
     const QString target = dir.filePath(u"lista.xls"_s);
     MemoryDataSet empty({col(u"a"_s, ColumnType::Text)});
     MemoryDataSet big({col(u"a"_s, ColumnType::Integer)});
-    for (int i = 0; i < 65536; ++i) big.addRow({Value::fromInt(i)});
+    for (int i = 0; i < 65536; ++i)
+        big.addRow({Value::fromInt(i)});
     MemoryDataSet bad({col(u"a"_s, ColumnType::Text)});
     bad.addRow({text(u"jó"_s)});
     bad.addRow({Value(QByteArray("\x80"), ColumnType::Text)});
-    struct Case { const char* what; const DataSet* data; QString target; const char* message; } cases[] = {
+    struct Case {
+        const char* what;
+        const DataSet* data;
+        QString target;
+        const char* message;
+    } cases[] = {
         {"no data set", nullptr, target, "Nincs megadva adathalmaz"},
         {"empty", &empty, target, "Az eredmény üres"},
         {"65 536 rows and a header", &big, target, "65535 sor fér"},
-        {"a character windows-1250 lacks", &bad, target, "2. sor „a” mezőjében: A(z) „\u0080” karakter (U+0080)"},
+        {"a character windows-1250 lacks", &bad, target,
+         "2. sor „a” mezőjében: A(z) „\u0080” karakter (U+0080)"},
         {"folder below a file", &bad, target + u"/x.xls"_s, "nem hozható létre"},
         {"a folder nobody writes to", &empty, u"/proc/sonoria-test.xls"_s, "Az eredmény üres"},
         {"a folder nobody writes to", &bad, u"/proc/sonoria-test.xls"_s, "nem hozható létre"},
@@ -419,7 +463,8 @@ TEST(Worksheet, RefusalsLeaveNoFile) {
             xls.SaveToFile(c.target);
             ADD_FAILURE() << c.what;
         } catch (const SonoriaError& e) {
-            EXPECT_TRUE(e.message().contains(QString::fromUtf8(c.message))) << c.what << ": " << s(e.message());
+            EXPECT_TRUE(e.message().contains(QString::fromUtf8(c.message)))
+                << c.what << ": " << s(e.message());
         }
         EXPECT_TRUE(filesIn(dir.path()).isEmpty()) << c.what;
         EXPECT_FALSE(QFile::exists(c.target)) << c.what;
@@ -436,7 +481,8 @@ TEST(Worksheet, RefusalsLeaveNoFile) {
         EXPECT_THROW(xls.SaveToFile(target), FormatError);
     }
     MemoryDataSet most({col(u"a"_s, ColumnType::Integer)});
-    for (int i = 0; i < 65535; ++i) most.addRow({Value::fromInt(i)});
+    for (int i = 0; i < 65535; ++i)
+        most.addRow({Value::fromInt(i)});
     TDataToXLS xls;
     xls.SetDataSet(&most);
     xls.SaveToFile(target);
@@ -453,13 +499,16 @@ protected:
     static inline TestDatabase* tdb = nullptr;
     static void SetUpTestSuite() {
         tdb = new TestDatabase(u"export"_s, TestDatabase::Empty);
-        tdb->db().exec(u"CREATE TABLE t (id INT AUTO_INCREMENT PRIMARY KEY, nev VARCHAR(300), n DOUBLE, d DECIMAL(10,2), "
+        tdb->db().exec(u"CREATE TABLE t (id INT AUTO_INCREMENT PRIMARY KEY, nev VARCHAR(300), n DOUBLE, d "
+                       u"DECIMAL(10,2), "
                        u"dat DATE, dt DATETIME, m TEXT, b BLOB, f BIT(1), big BIGINT, s SMALLINT) "
                        u"DEFAULT CHARSET=latin2 COLLATE=latin2_hungarian_ci;"_s);
         tdb->db().exec(u"INSERT INTO t VALUES "
-                       u"(1, 'Kiss & Nagy <Bt.>', 1.5, 1234.50, '2024-03-05', '2024-03-05 08:09:10', 'a;b\\r\\nc', 'xyz', 1, "
+                       u"(1, 'Kiss & Nagy <Bt.>', 1.5, 1234.50, '2024-03-05', '2024-03-05 08:09:10', "
+                       u"'a;b\\r\\nc', 'xyz', 1, "
                        u"9000000000, -5),"
-                       u"(2, REPEAT('ő', 300), -2, 0, '1999-12-31', '1999-12-31 00:00:00', 'Ű \"idéz\"', NULL, 0, 1, 30000),"
+                       u"(2, REPEAT('ő', 300), -2, 0, '1999-12-31', '1999-12-31 00:00:00', 'Ű \"idéz\"', "
+                       u"NULL, 0, 1, 30000),"
                        u"(3, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL);"_s);
     }
     static void TearDownTestSuite() { delete tdb; }
@@ -473,17 +522,19 @@ TEST_F(ExportDb, DelimitedFromTheServer) {
     o.ticked = {true, false, true, true, true, true, true, true, true, true, true};
     EXPECT_EQ(s(Codec::cp1250().decode(DelimitedText(r, o))),
               s(u"\"id\";\"n\";\"d\";\"dat\";\"dt\";\"m\";\"b\";\"f\";\"big\";\"s\";\r\n"
-                u"\"1\";\"1,5\";\"1234,50\";\"2024. 03. 05.\";\"2024. 03. 05. 8:09:10\";\"a,b\\nc\";\"BLOB\";\"\x01\";\"9000000000\";\"-5\"\r\n"
-                u"\"2\";\"-2\";\"0,00\";\"1999. 12. 31.\";\"1999. 12. 31.\";\"Ű \"\"idéz\"\"\";\"BLOB\";\"\x00\";\"1\";\"30000\"\r\n"
+                u"\"1\";\"1,5\";\"1234,50\";\"2024. 03. 05.\";\"2024. 03. 05. "
+                u"8:09:10\";\"a,b\\nc\";\"BLOB\";\"\x01\";\"9000000000\";\"-5\"\r\n"
+                u"\"2\";\"-2\";\"0,00\";\"1999. 12. 31.\";\"1999. 12. 31.\";\"Ű "
+                u"\"\"idéz\"\"\";\"BLOB\";\"\x00\";\"1\";\"30000\"\r\n"
                 u"\"3\";\"\";\"\";\"\";\"\";\"\";\"BLOB\";\"\";\"\";\"\"\r\n"_s));
 }
 
 // The cells of the first sheet as xlrd (an independent reader of BIFF2) sees them: [type, value].
 QJsonArray readWithXlrd(const QString& file) {
-    static const char* script =
-        "import sys, json, xlrd\n"
-        "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
-        "print(json.dumps([[[s.cell_type(r, c), s.cell_value(r, c)] for c in range(s.ncols)] for r in range(s.nrows)]))\n";
+    static const char* script = "import sys, json, xlrd\n"
+                                "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+                                "print(json.dumps([[[s.cell_type(r, c), s.cell_value(r, c)] for c in "
+                                "range(s.ncols)] for r in range(s.nrows)]))\n";
     for (const QString& python : {u"/usr/bin/python3"_s, u"python3"_s}) {
         QProcess p;
         p.start(python, {u"-c"_s, QString::fromLatin1(script), file});
@@ -509,10 +560,12 @@ TEST_F(ExportDb, WorksheetReadBackByXlrd) {
              [1,"a;b\r\nc"],[1,"BLOB"],[4,1],[1,"9000000000"],[2,-5.0]],
             [[2,2.0],[1,"%1"],[2,-2.0],[2,0.0],[1,"1999. 12. 31."],[1,"1999. 12. 31."],[1,"Ű \"idéz\""],[0,""],[4,0],
              [1,"1"],[2,30000.0]],
-            [[2,3.0],[0,""],[0,""],[0,""],[0,""],[0,""],[0,""],[0,""],[0,""],[0,""],[0,""]]])"_s.arg(longText);
+            [[2,3.0],[0,""],[0,""],[0,""],[0,""],[0,""],[0,""],[0,""],[0,""],[0,""],[0,""]]])"_s.arg(
+            longText);
     const QJsonArray cells = readWithXlrd(file);
-    EXPECT_EQ(s(QString::fromUtf8(QJsonDocument(cells).toJson(QJsonDocument::Compact))),
-              s(QString::fromUtf8(QJsonDocument::fromJson(expected.toUtf8()).toJson(QJsonDocument::Compact))));
+    EXPECT_EQ(
+        s(QString::fromUtf8(QJsonDocument(cells).toJson(QJsonDocument::Compact))),
+        s(QString::fromUtf8(QJsonDocument::fromJson(expected.toUtf8()).toJson(QJsonDocument::Compact))));
 }
 
 TEST_F(ExportDb, CommandLine) {
@@ -523,15 +576,17 @@ TEST_F(ExportDb, CommandLine) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"SONORIA_PASSWORD"_s, p.password);
         cli.setProcessEnvironment(env);
-        cli.start(QStringLiteral(SONORIA_CLI), QStringList{u"export"_s, u"--host"_s, p.host, u"--port"_s,
-                                                           QString::number(p.port), u"--user"_s, p.user,
-                                                           u"--database"_s, p.database} + args);
+        cli.start(QStringLiteral(SONORIA_CLI),
+                  QStringList{u"export"_s, u"--host"_s, p.host, u"--port"_s, QString::number(p.port),
+                              u"--user"_s, p.user, u"--database"_s, p.database} +
+                      args);
         EXPECT_TRUE(cli.waitForFinished(60000));
         return std::pair{cli.exitCode(), QString::fromUtf8(cli.readAllStandardError())};
     };
     const QString sql = u"SELECT id, nev, m FROM t ORDER BY id;"_s;
     const QString csv = dir.filePath(u"a.csv"_s);
-    auto [code, err] = run({u"--separator"_s, u"tab"_s, u"--qualifier"_s, u"\""_s, u"--no-header"_s, u"--query"_s, sql, csv});
+    auto [code, err] = run(
+        {u"--separator"_s, u"tab"_s, u"--qualifier"_s, u"\""_s, u"--no-header"_s, u"--query"_s, sql, csv});
     EXPECT_EQ(code, 0) << s(err);
     DelimitedOptions o;
     o.separator = u'\t';
@@ -549,9 +604,14 @@ TEST_F(ExportDb, CommandLine) {
     EXPECT_EQ(code, 0) << s(err);
     const QByteArray page = readFile(htm);
     EXPECT_TRUE(page.contains("<title>oldal</title>\r\n")) << s(page);
-    EXPECT_TRUE(page.contains("<td width=\"33%\"><font face=\"Verdana\" size=\"1\">Kiss &amp; Nagy &lt;Bt.&gt;</font></td>"));
+    EXPECT_TRUE(page.contains(
+        "<td width=\"33%\"><font face=\"Verdana\" size=\"1\">Kiss &amp; Nagy &lt;Bt.&gt;</font></td>"));
 
-    struct Refusal { QStringList args; QString file; const char* message; } refusals[] = {
+    struct Refusal {
+        QStringList args;
+        QString file;
+        const char* message;
+    } refusals[] = {
         {{u"--query"_s, sql}, dir.filePath(u"a.xml"_s), "Ebben a verzióban ez nem támogatott."},
         {{u"--query"_s, sql}, dir.filePath(u"a.doc"_s), "kiterjesztése"},
         {{u"--query"_s, u"SELECT * FROM t WHERE id < 0;"_s}, dir.filePath(u"e.xls"_s), "üres"},
@@ -570,11 +630,14 @@ TEST_F(ExportDb, CommandLine) {
 // HTML page
 
 TEST(Html, WidthPercentHalvesToEven) {
-    struct Case { int width, grid, percent; } cases[] = {
-        {150, 300, 50}, {50, 300, 17}, {15, 200, 8}, {5, 200, 2}, {1, 200, 0}, {3, 200, 2}, {0, 300, 0},
-        {10, 0, 0}, {400, 300, 133},
+    struct Case {
+        int width, grid, percent;
+    } cases[] = {
+        {150, 300, 50}, {50, 300, 17}, {15, 200, 8}, {5, 200, 2},     {1, 200, 0},
+        {3, 200, 2},    {0, 300, 0},   {10, 0, 0},   {400, 300, 133},
     };
-    for (const Case& c : cases) EXPECT_EQ(WidthPercent(c.width, c.grid), c.percent) << c.width << "/" << c.grid;
+    for (const Case& c : cases)
+        EXPECT_EQ(WidthPercent(c.width, c.grid), c.percent) << c.width << "/" << c.grid;
 }
 
 TEST(Html, PageLineByLine) {
@@ -605,9 +668,11 @@ TEST(Html, PageLineByLine) {
         progress << done;
         return true;
     });
-    const QString header = u"    <td width=\"%1%\" bgcolor=\"#C0C0C0\"><font face=\"Verdana\" size=\"1\"><strong>%2</strong></font></td>"_s;
+    const QString header =
+        u"    <td width=\"%1%\" bgcolor=\"#C0C0C0\"><font face=\"Verdana\" size=\"1\"><strong>%2</strong></font></td>"_s;
     const QString data = u"    <td width=\"%1%\"><font face=\"Verdana\" size=\"1\">%2</font></td>"_s;
-    const QString group = u"    <td width=\"95%\" colspan=\"11\" bgcolor=\"#EAEAEA\"><font face=\"Verdana\" size=\"1\"><strong>%1</strong></font></td>"_s;
+    const QString group =
+        u"    <td width=\"95%\" colspan=\"11\" bgcolor=\"#EAEAEA\"><font face=\"Verdana\" size=\"1\"><strong>%1</strong></font></td>"_s;
     const QString right = u"<p align=\"right\">"_s, centre = u"<p align=\"center\">"_s;
     const QStringList expected{
         u"<html>"_s,
@@ -629,19 +694,30 @@ TEST(Html, PageLineByLine) {
         header.arg(17).arg(centre + u"Kód"_s),
         header.arg(25).arg(right + u"Összeg &lt;Ft&gt;"_s),
         u"  </tr>"_s,
-        u"  <tr>"_s, group.arg(u"A"_s), u"  </tr>"_s,
         u"  <tr>"_s,
-        data.arg(50).arg(u"KISS &amp; NAGY &lt;BT.&gt;"_s), data.arg(17).arg(centre + u"1"_s), data.arg(25).arg(right + u"1000,5"_s),
+        group.arg(u"A"_s),
         u"  </tr>"_s,
         u"  <tr>"_s,
-        data.arg(50).arg(u"SZABÓ &quot;ÖCSI&quot;"_s), data.arg(17).arg(centre + u"2"_s), data.arg(25).arg(right),
-        u"  </tr>"_s,
-        u"  <tr>"_s, group.arg(u"B &amp; C"_s), u"  </tr>"_s,
-        u"  <tr>"_s,
-        data.arg(50).arg(u"ŐRI"_s), data.arg(17).arg(centre + u"3"_s), data.arg(25).arg(right + u"250"_s),
+        data.arg(50).arg(u"KISS &amp; NAGY &lt;BT.&gt;"_s),
+        data.arg(17).arg(centre + u"1"_s),
+        data.arg(25).arg(right + u"1000,5"_s),
         u"  </tr>"_s,
         u"  <tr>"_s,
-        header.arg(50).arg(QString()), header.arg(17).arg(centre + u"6"_s),
+        data.arg(50).arg(u"SZABÓ &quot;ÖCSI&quot;"_s),
+        data.arg(17).arg(centre + u"2"_s),
+        data.arg(25).arg(right),
+        u"  </tr>"_s,
+        u"  <tr>"_s,
+        group.arg(u"B &amp; C"_s),
+        u"  </tr>"_s,
+        u"  <tr>"_s,
+        data.arg(50).arg(u"ŐRI"_s),
+        data.arg(17).arg(centre + u"3"_s),
+        data.arg(25).arg(right + u"250"_s),
+        u"  </tr>"_s,
+        u"  <tr>"_s,
+        header.arg(50).arg(QString()),
+        header.arg(17).arg(centre + u"6"_s),
         header.arg(25).arg(right + FormatNumeric(u"### ##0"_s, 1250.5)),
         u"  </tr>"_s,
         u"</table>"_s,
@@ -657,7 +733,8 @@ TEST(Html, PageLineByLine) {
         u"</html>"_s,
     };
     ASSERT_EQ(lines.size(), expected.size()) << s(lines.join(u'\n'));
-    for (qsizetype i = 0; i < lines.size(); ++i) EXPECT_EQ(s(lines[i]), s(expected[i])) << "line " << i + 1;
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(s(lines[i]), s(expected[i])) << "line " << i + 1;
     EXPECT_TRUE(progress.isEmpty()) << "every tenth row only";
 
     // No total fields, no group field, no rows: the header row only and the count 0; the first item of
@@ -675,7 +752,8 @@ TEST(Html, PageLineByLine) {
 TEST(Html, WrittenFileAndProposedName) {
     QTemporaryDir dir;
     MemoryDataSet d({col(u"nev"_s, ColumnType::Text)});
-    for (int i = 0; i < 25; ++i) d.addRow({text(u"Ő"_s)});
+    for (int i = 0; i < 25; ++i)
+        d.addRow({text(u"Ő"_s)});
     d.addRow({Value(QByteArray("a\x80z"), ColumnType::Text)});
     HtmlPageRequest r;
     r.grid = {{GridColumn{u"Név"_s, 10, u"nev"_s}}, 10, &d};
@@ -694,9 +772,11 @@ TEST(Html, WrittenFileAndProposedName) {
     EXPECT_TRUE(bytes.endsWith("</body>\r\n</html>\r\n"));
     EXPECT_EQ(bytes.count("\r\n"), 28 + 26 * 3);
     EXPECT_EQ(bytes.count('\n'), bytes.count("\r\n"));
-    EXPECT_TRUE(bytes.contains("<title>P\xE1" "ciensek</title>"));
+    EXPECT_TRUE(bytes.contains("<title>P\xE1"
+                               "ciensek</title>"));
     EXPECT_TRUE(bytes.contains(">\xD5</font>"));
-    EXPECT_TRUE(bytes.contains(">a&#128;z</font>")) << "a character windows-1250 lacks is kept as a reference";
+    EXPECT_TRUE(bytes.contains(">a&#128;z</font>"))
+        << "a character windows-1250 lacks is kept as a reference";
 
     // A folder that cannot be created: below a plain file.
     try {
@@ -718,8 +798,8 @@ TEST(Mail, HandsTheMessageToXdgEmail) {
     QTemporaryDir dir;
     const QString log = dir.filePath(u"args"_s);
     const QString fake = dir.filePath(u"xdg-email"_s);
-    writeFile(fake, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > " + log.toUtf8() + ".tmp\n/bin/mv " +
-                        log.toUtf8() + ".tmp " + log.toUtf8() + "\n");
+    writeFile(fake, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > " + log.toUtf8() +
+                        ".tmp\n/bin/mv " + log.toUtf8() + ".tmp " + log.toUtf8() + "\n");
     QFile::setPermissions(fake, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QString page = dir.filePath(u"p_ciensek.htm"_s);
     writeFile(page, "<html>");
@@ -728,12 +808,15 @@ TEST(Mail, HandsTheMessageToXdgEmail) {
     qputenv("PATH", dir.path().toUtf8());
     EXPECT_EQ(SendMailMessage(u"Html küldés"_s, u"Html küldés"_s, page), 0);
     EXPECT_EQ(SendMailMessage(u"x"_s, u"y"_s, dir.filePath(u"nincs.htm"_s)), -1) << "missing attachment";
-    for (int i = 0; i < 100 && !QFile::exists(log); ++i) QThread::msleep(50);
+    for (int i = 0; i < 100 && !QFile::exists(log); ++i)
+        QThread::msleep(50);
     EXPECT_EQ(s(QString::fromUtf8(readFile(log))),
               s(u"--utf8\n--subject\nHtml küldés\n--body\nHtml küldés\n--attach\n"_s + page + u"\n"_s));
     QFile::remove(log);
-    EXPECT_EQ(SendMailMessage(u"T"_s, {}, {}, u"Én"_s, u"en@example.org"_s, u"Te"_s, u"-te@example.org"_s), 0);
-    for (int i = 0; i < 100 && !QFile::exists(log); ++i) QThread::msleep(50);
+    EXPECT_EQ(SendMailMessage(u"T"_s, {}, {}, u"Én"_s, u"en@example.org"_s, u"Te"_s, u"-te@example.org"_s),
+              0);
+    for (int i = 0; i < 100 && !QFile::exists(log); ++i)
+        QThread::msleep(50);
     EXPECT_EQ(s(readFile(log)), "--utf8\n--subject\nT\n--to\n-te@example.org\n");
 
     qputenv("PATH", dir.filePath(u"empty"_s).toUtf8());
@@ -741,4 +824,4 @@ TEST(Mail, HandsTheMessageToXdgEmail) {
     qputenv("PATH", oldPath);
 }
 
-}  // namespace
+} // namespace

@@ -12,10 +12,11 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-const QString Usage = u"export [--separator ';'|tab|','|'|'] [--qualifier none|'\"'|\"'\"] [--no-header] "
-                      u"[--field-names] --query SQL FILE   FILE: .csv/.txt (határolt szöveg), .xls (munkalap), "
-                      u".htm/.html (HTML oldal); pl. export --separator tab --query \"SELECT * FROM vw_ugyfel\" "
-                      u"ugyfelek.csv"_s;
+const QString Usage =
+    u"export [--separator ';'|tab|','|'|'] [--qualifier none|'\"'|\"'\"] [--no-header] "
+    u"[--field-names] --query SQL FILE   FILE: .csv/.txt (határolt szöveg), .xls (munkalap), "
+    u".htm/.html (HTML oldal); pl. export --separator tab --query \"SELECT * FROM vw_ugyfel\" "
+    u"ugyfelek.csv"_s;
 
 QChar separatorOf(const QString& s) {
     if (s == u";"_s) return u';';
@@ -57,16 +58,25 @@ int RunExport(CliContext& c) {
             if (i + 1 >= a.size()) throw FormatError(u"A(z) %1 kapcsolóhoz érték kell."_s.arg(a[i]));
             return a[++i];
         };
-        if (a[i] == u"--separator"_s) options.separator = separatorOf(next());
-        else if (a[i] == u"--qualifier"_s) options.qualifier = qualifierOf(next());
-        else if (a[i] == u"--no-header"_s) options.header = false;
-        else if (a[i] == u"--field-names"_s) options.originalNames = true;
-        else if (a[i] == u"--query"_s) query = next();
-        else if (a[i].startsWith(u"--"_s)) throw FormatError(u"Ismeretlen kapcsoló: %1\n%2"_s.arg(a[i], Usage));
-        else if (file.isEmpty()) file = a[i];
-        else throw FormatError(u"Csak egy fájl adható meg.\n%1"_s.arg(Usage));
+        if (a[i] == u"--separator"_s)
+            options.separator = separatorOf(next());
+        else if (a[i] == u"--qualifier"_s)
+            options.qualifier = qualifierOf(next());
+        else if (a[i] == u"--no-header"_s)
+            options.header = false;
+        else if (a[i] == u"--field-names"_s)
+            options.originalNames = true;
+        else if (a[i] == u"--query"_s)
+            query = next();
+        else if (a[i].startsWith(u"--"_s))
+            throw FormatError(u"Ismeretlen kapcsoló: %1\n%2"_s.arg(a[i], Usage));
+        else if (file.isEmpty())
+            file = a[i];
+        else
+            throw FormatError(u"Csak egy fájl adható meg.\n%1"_s.arg(Usage));
     }
-    if (query.isEmpty() || file.isEmpty()) throw FormatError(u"Meg kell adni a lekérdezést és a fájlt.\n%1"_s.arg(Usage));
+    if (query.isEmpty() || file.isEmpty())
+        throw FormatError(u"Meg kell adni a lekérdezést és a fájlt.\n%1"_s.arg(Usage));
 
     const QString suffix = QFileInfo(file).suffix().toLower();
     if (suffix == u"xml"_s) throw FormatError(NotSupportedMessage());
@@ -108,4 +118,4 @@ int RunExport(CliContext& c) {
 }
 
 CliRegistration registration({u"export"_s, Usage, true, &RunExport});
-}  // namespace
+} // namespace
