@@ -1,0 +1,59 @@
+#pragma once
+
+// What every benchmark of bench/ shares. bench/run starts a server, loads the demo data and runs every
+// executable named bench_* with the database in SONORIA_BENCH_HOST, _PORT, _USER, _PASSWORD, _DATABASE.
+// Each prints one line per figure: name <TAB> ours <TAB> peer <TAB> unit, both measured in the same run.
+
+#include "db/Connection.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTextStream>
+
+#include <algorithm>
+#include <functional>
+#include <limits>
+
+inline ConnectionParams BenchParams() {
+    ConnectionParams p;
+    p.host = qEnvironmentVariable("SONORIA_BENCH_HOST", QStringLiteral("127.0.0.1"));
+    p.port = qEnvironmentVariable("SONORIA_BENCH_PORT", QStringLiteral("3306")).toUInt();
+    p.user = qEnvironmentVariable("SONORIA_BENCH_USER", QStringLiteral("sonoria"));
+    p.password = qEnvironmentVariable("SONORIA_BENCH_PASSWORD", QStringLiteral("sonoria"));
+    p.database = qEnvironmentVariable("SONORIA_BENCH_DATABASE", QStringLiteral("sonoria"));
+    return p;
+}
+
+// The shortest of `runs` runs of `work`, in seconds.
+inline double BestOf(int runs, const std::function<void()>& work) {
+    double best = std::numeric_limits<double>::infinity();
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        work();
+        best = std::min(best, t.nsecsElapsed() / 1e9);
+    }
+    return best;
+}
+
+// Runs the mariadb command-line client on the benchmark database with the extra arguments, its output
+// thrown away. Throws when it fails, so that a broken peer never passes for a fast one.
+inline void RunClient(const ConnectionParams& p, const QStringList& args) {
+    QProcess client;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("MYSQL_PWD"), p.password);
+    client.setProcessEnvironment(env);
+    client.setStandardOutputFile(QProcess::nullDevice());
+    client.start(QStringLiteral("mariadb"),
+                 QStringList{QStringLiteral("--no-defaults"), QStringLiteral("-h") + p.host,
+                             QStringLiteral("-P") + QString::number(p.port), QStringLiteral("-u") + p.user, p.database} +
+                     args);
+    if (!client.waitForFinished(-1) || client.exitStatus() != QProcess::NormalExit || client.exitCode() != 0)
+        throw std::runtime_error("mariadb client failed: " + client.readAllStandardError().toStdString());
+}
+
+inline void PrintFigure(const QString& name, double ours, double peer, const QString& unit) {
+    QTextStream out(stdout);
+    out << name << '\t' << QString::number(ours, 'f', 3) << '\t' << QString::number(peer, 'f', 3) << '\t' << unit
+        << Qt::endl;
+}
