@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <functional>
 #include <limits>
+#include <vector>
 
 inline ConnectionParams BenchParams() {
     ConnectionParams p;
@@ -24,14 +25,17 @@ inline ConnectionParams BenchParams() {
     return p;
 }
 
-// The shortest of `runs` runs of `work`, in seconds.
-inline double BestOf(int runs, const std::function<void()>& work) {
-    double best = std::numeric_limits<double>::infinity();
+// The shortest of `runs` runs of each piece of work, in seconds. The pieces take turns (ours, the peer,
+// ours, ...), so that a load that other programs put on the machine for a while hits both alike.
+inline std::vector<double> BestOfEach(int runs, const std::vector<std::function<void()>>& works) {
+    std::vector<double> best(works.size(), std::numeric_limits<double>::infinity());
     for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        best = std::min(best, t.nsecsElapsed() / 1e9);
+        for (size_t w = 0; w < works.size(); ++w) {
+            QElapsedTimer t;
+            t.start();
+            works[w]();
+            best[w] = std::min(best[w], t.nsecsElapsed() / 1e9);
+        }
     }
     return best;
 }
