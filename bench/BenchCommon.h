@@ -1,7 +1,8 @@
 #pragma once
 
 // What every benchmark of bench/ shares. bench/run starts a server, loads the demo data and runs every
-// executable named bench_* with the database in SONORIA_BENCH_HOST, _PORT, _USER, _PASSWORD, _DATABASE.
+// executable named bench_* with the database in SONORIA_TEST_HOST, _PORT, _USER, _PASSWORD and
+// SONORIA_TEST_DATABASE.
 // Each prints one line per figure: name <TAB> ours <TAB> peer <TAB> unit, both measured in the same run.
 
 #include "db/Connection.h"
@@ -17,11 +18,11 @@
 
 inline ConnectionParams BenchParams() {
     ConnectionParams p;
-    p.host = qEnvironmentVariable("SONORIA_BENCH_HOST", QStringLiteral("127.0.0.1"));
-    p.port = qEnvironmentVariable("SONORIA_BENCH_PORT", QStringLiteral("3306")).toUInt();
-    p.user = qEnvironmentVariable("SONORIA_BENCH_USER", QStringLiteral("sonoria"));
-    p.password = qEnvironmentVariable("SONORIA_BENCH_PASSWORD", QStringLiteral("sonoria"));
-    p.database = qEnvironmentVariable("SONORIA_BENCH_DATABASE", QStringLiteral("sonoria"));
+    p.host = qEnvironmentVariable("SONORIA_TEST_HOST", QStringLiteral("127.0.0.1"));
+    p.port = qEnvironmentVariable("SONORIA_TEST_PORT", QStringLiteral("3306")).toUInt();
+    p.user = qEnvironmentVariable("SONORIA_TEST_USER", QStringLiteral("sonoria"));
+    p.password = qEnvironmentVariable("SONORIA_TEST_PASSWORD", QStringLiteral("sonoria"));
+    p.database = qEnvironmentVariable("SONORIA_TEST_DATABASE", QStringLiteral("sonoria"));
     return p;
 }
 
