@@ -1,0 +1,45 @@
+#pragma once
+
+#include "ReportPage.h"
+
+#include <QImage>
+#include <QPageSize>
+
+#include <memory>
+#include <vector>
+
+class QPainter;
+class QPdfWriter;
+class QSaveFile;
+
+// The paper of a page as a page size (A4, or the custom size exactly).
+QPageSize PageSizeOf(const ReportPage& page);
+
+// Draws a page on any painter whose coordinates have the given number of units per inch, with the
+// paper's top-left corner at the painter's origin: a printer or PDF writer at its resolution, an
+// image, a preview page.
+void RenderPage(QPainter& painter, const ReportPage& page, double dotsPerInch);
+
+// A PDF written page by page: nothing but the current page is held. The file appears under its name
+// only when finish() succeeds; a writer destroyed before that leaves no file behind.
+class PdfStreamWriter {
+public:
+    // Throws FileError when the file cannot be created.
+    PdfStreamWriter(const QString& path, const QString& title);
+    ~PdfStreamWriter();
+    void addPage(const ReportPage& page);
+    int pageCount() const { return m_pages; }
+    void finish();  // throws FileError
+
+private:
+    QString m_path;
+    QString m_title;
+    std::unique_ptr<QSaveFile> m_file;
+    std::unique_ptr<QPdfWriter> m_writer;
+    std::unique_ptr<QPainter> m_painter;
+    int m_pages = 0;
+};
+
+void WritePdf(const QString& path, const std::vector<ReportPage>& pages, const QString& title = {});
+QImage RenderPageImage(const ReportPage& page, double dotsPerInch);
+void WritePng(const QString& path, const ReportPage& page, double dotsPerInch = 150);
