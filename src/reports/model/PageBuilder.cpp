@@ -380,6 +380,7 @@ struct PageBuilder::State {
         prepare();
         const qsizetype rows = qry ? qry->rowCount() : 0;
         if (rows == 0 && !layout.options.printIfEmpty) return;
+        row = rows > 0 ? 0 : -1;  // the title and the first page header show the first row
         startPage();
         if (title) place(*title);
         if (rows == 0) {

@@ -13,8 +13,42 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
 constexpr int PdfDpi = 1200;
+
+QByteArray mediaBox(double width, double height) {
+    return "/MediaBox [0 0 " + QByteArray::number(width, 'f', 6) + ' ' + QByteArray::number(height, 'f', 6) + ']';
 }
+
+}  // namespace
+
+// Qt keeps page sizes in whole points, so 160 x 113 mm would come out as 160.16 x 112.89 mm and A4 as
+// 595 x 842 points. This device passes the file through and writes each page's media box with the
+// exact size instead; the text keeps its length, so every offset of the file stays right.
+class ExactMediaBoxDevice : public QIODevice {
+public:
+    explicit ExactMediaBoxDevice(QIODevice* target) : m_target(target) { open(QIODevice::WriteOnly); }
+    void addPageSize(const QSizeF& mm) {
+        const QSizeF pt = mm / 25.4 * 72;
+        const QByteArray from = mediaBox(qRound(pt.width()), qRound(pt.height()));
+        const QByteArray to = mediaBox(pt.width(), pt.height());
+        if (from.size() == to.size() && from != to) m_replace.insert(from, to);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 len) override {
+        QByteArray chunk(data, len);
+        if (chunk.contains("/MediaBox"))
+            for (auto i = m_replace.cbegin(); i != m_replace.cend(); ++i) chunk.replace(i.key(), i.value());
+        return m_target->write(chunk) == len ? len : -1;
+    }
+
+private:
+    QIODevice* m_target;
+    QHash<QByteArray, QByteArray> m_replace;
+};
 
 QPageSize PageSizeOf(const ReportPage& page) {
     if (page.a4) return QPageSize(QPageSize::A4);
@@ -72,18 +106,21 @@ PdfStreamWriter::PdfStreamWriter(const QString& path, const QString& title)
     : m_path(path), m_title(title), m_file(std::make_unique<QSaveFile>(path)) {
     if (!m_file->open(QIODevice::WriteOnly))
         throw FileError(u"A(z) %1 fájl nem hozható létre: %2"_s.arg(path, m_file->errorString()));
+    m_device = std::make_unique<ExactMediaBoxDevice>(m_file.get());
 }
 
 PdfStreamWriter::~PdfStreamWriter() {
     if (m_painter && m_painter->isActive()) m_painter->end();
     m_painter.reset();
     m_writer.reset();
+    m_device.reset();
     if (m_file) m_file->cancelWriting();  // never commit: no partial file under the name
 }
 
 void PdfStreamWriter::addPage(const ReportPage& page) {
+    m_device->addPageSize(page.a4 ? QSizeF(210, 297) : page.paper);
     if (!m_writer) {
-        m_writer = std::make_unique<QPdfWriter>(m_file.get());
+        m_writer = std::make_unique<QPdfWriter>(m_device.get());
         m_writer->setResolution(PdfDpi);
         m_writer->setCreator(u"Sonoria"_s);
         m_writer->setTitle(m_title);
@@ -105,6 +142,7 @@ void PdfStreamWriter::finish() {
     m_painter->end();
     m_painter.reset();
     m_writer.reset();
+    m_device.reset();
     if (m_file->error() != QFileDevice::NoError || !m_file->commit()) {
         const QString why = m_file->errorString();
         m_file.reset();

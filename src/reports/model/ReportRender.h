@@ -11,6 +11,7 @@
 class QPainter;
 class QPdfWriter;
 class QSaveFile;
+class ExactMediaBoxDevice;
 
 // The paper of a page as a page size (A4, or the custom size exactly).
 QPageSize PageSizeOf(const ReportPage& page);
@@ -35,6 +36,7 @@ private:
     QString m_path;
     QString m_title;
     std::unique_ptr<QSaveFile> m_file;
+    std::unique_ptr<ExactMediaBoxDevice> m_device;
     std::unique_ptr<QPdfWriter> m_writer;
     std::unique_ptr<QPainter> m_painter;
     int m_pages = 0;
