@@ -449,3 +449,40 @@ TEST(LayoutCaptions, LongestCaptionsFitTheirBoxes) {
     EXPECT_NEAR(TextMeasure(FontSpec{u"Arial Rounded MT Bold"_s, 16, true}).width(u"Betegvizsgálati eredmény"_s), 69.1, 1.0);
     EXPECT_LE(TextMeasure(FontSpec{u"Arial"_s, 8, false, true}).width(QString(48, u'.')), 2 * (190 - 163.1));
 }
+
+TEST_F(LayoutTest, CommandLineWritesThePdfOrNothing) {
+    const ConnectionParams p = database->params();
+    const QStringList connection = {u"--host"_s, p.host, u"--port"_s, QString::number(p.port), u"--user"_s, p.user,
+                                    u"--database"_s, p.database};
+    auto cli = [&](const QStringList& args, QString* err = nullptr) {
+        QProcess proc;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"SONORIA_PASSWORD"_s, p.password);
+        env.remove(u"QT_QPA_PLATFORM"_s);  // the tool chooses the offscreen platform itself
+        proc.setProcessEnvironment(env);
+        proc.start(QStringLiteral(SONORIA_CLI), QStringList{u"pdf"_s} + args.mid(0, 1) + connection + args.mid(1));
+        proc.waitForFinished(60000);
+        if (err) *err = QString::fromUtf8(proc.readAllStandardError());
+        return proc.exitStatus() == QProcess::NormalExit ? proc.exitCode() : -1;
+    };
+    const QString sheet = tmp.filePath(u"lelet.pdf"_s);
+    EXPECT_EQ(cli({u"findings"_s, u"1"_s, sheet}), 0);
+    EXPECT_TRUE(pdfText(sheet).contains(u"Kovács Éva"_s));
+    const QString list = tmp.filePath(u"lista.pdf"_s);
+    EXPECT_EQ(cli({u"revenue"_s, u"2024-01-01"_s, u"2024-01-31"_s, list}), 0);
+    EXPECT_TRUE(pdfText(list).contains(u"mindösszesen"_s));
+    const QString patients = tmp.filePath(u"paciensek.pdf"_s);
+    EXPECT_EQ(cli({u"patients"_s, patients, u"--query"_s, u"SELECT * FROM vw_ugyfel WHERE ugyfel = 2"_s}), 0);
+    const QString text = pdfText(patients);
+    EXPECT_TRUE(text.contains(u"Szűcs Ödön"_s) && !text.contains(u"Kovács Éva"_s));
+
+    QString err;
+    const QString bad = tmp.filePath(u"rossz.pdf"_s);
+    EXPECT_NE(cli({u"patients"_s, bad, u"--query"_s, u"SELECT * FROM nincs_ilyen"_s}, &err), 0);
+    EXPECT_TRUE(err.contains(u"nincs_ilyen"_s)) << err.toStdString();
+    EXPECT_NE(cli({u"findings"_s, u"5"_s, bad}, &err), 0);
+    EXPECT_TRUE(err.contains(u"nincs leletnyomtatvány"_s)) << err.toStdString();
+    EXPECT_NE(cli({u"revenue"_s, u"2024-02-30"_s, u"2024-03-01"_s, bad}, &err), 0);
+    EXPECT_TRUE(err.contains(u"Hibás dátum"_s)) << err.toStdString();
+    EXPECT_FALSE(QFile::exists(bad));
+}
