@@ -1,4 +1,5 @@
-// Report benchmarks, each beside a peer measured in the same run. Prints name<TAB>ours<TAB>peer<TAB>unit lines.
+// Report benchmarks, each beside a peer measured in the same run. Prints name<TAB>ours<TAB>peer<TAB>unit
+// lines.
 //
 // - A year's revenue list (one examination a row, a group a day) to PDF: our page builder and PDF painter
 //   beside Qt's rich-text engine laying out and printing the same rows as an HTML table. Each side runs in
@@ -48,7 +49,8 @@ MemoryDataSet yearOfRevenue(int rowsPerDay) {
     for (QDate day(2024, 1, 1); day.year() == 2024; day = day.addDays(1))
         for (int i = 0; i < rowsPerDay; ++i, ++key)
             d.addRow({Value::fromInt(key), Value::fromText(u"%1"_s.arg(key, 5, 10, QChar(u'0'))),
-                      Value::fromInt(key % 700), Value::fromDate(day), Value::fromText(u"Általános ultrahang vizsgálat"_s),
+                      Value::fromInt(key % 700), Value::fromDate(day),
+                      Value::fromText(u"Általános ultrahang vizsgálat"_s),
                       Value::fromDouble(12000 + key % 7 * 500)});
     return d;
 }
@@ -90,7 +92,7 @@ int revenueChild(const QString& side) {
         w.setPageSize(QPageSize(QPageSize::A4));
         w.setResolution(1200);
         doc.print(&w);
-        doc.setPageSize(QSizeF(595, 842));  // A4 in points, as print() lays it out
+        doc.setPageSize(QSizeF(595, 842)); // A4 in points, as print() lays it out
         pages = doc.pageCount();
     }
     std::printf("%d %.6f\n", pages, t.nsecsElapsed() / 1e9);
@@ -112,7 +114,8 @@ ChildResult runChild(const char* self, const char* side) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, out[0]);
-    char* argv[] = {const_cast<char*>(self), const_cast<char*>("--revenue"), const_cast<char*>(side), nullptr};
+    char* argv[] = {const_cast<char*>(self), const_cast<char*>("--revenue"), const_cast<char*>(side),
+                    nullptr};
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, self, &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -123,26 +126,32 @@ ChildResult runChild(const char* self, const char* side) {
     }
     QByteArray text;
     char buf[256];
-    for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;) text.append(buf, n);
+    for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;)
+        text.append(buf, n);
     close(out[0]);
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);
     r.maxRssKb = usage.ru_maxrss;
-    r.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0 && std::sscanf(text.constData(), "%d %lf", &r.pages, &r.seconds) == 2;
+    r.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
+           std::sscanf(text.constData(), "%d %lf", &r.pages, &r.seconds) == 2;
     return r;
 }
 
 void findingsBench() {
     TestDatabase database(u"bench_reports"_s);
     Connection& db = database.db();
-    db.exec(u"INSERT INTO ugyfel (ugyfel, ugyfel_nev, cim_irsz, cim_varos, cim_cim) VALUES (1, 'Kovács Éva', '6720', 'Szeged', 'Kárász utca 5.');"_s);
+    db.exec(
+        u"INSERT INTO ugyfel (ugyfel, ugyfel_nev, cim_irsz, cim_varos, cim_cim) VALUES (1, 'Kovács Éva', '6720', 'Szeged', 'Kárász utca 5.');"_s);
     db.exec(u"INSERT INTO tetel (tetel, who, tetel_nev, ar) VALUES (1, '12345', 'Hasi ultrahang', 12000);"_s);
-    db.exec(u"INSERT INTO munkalap (munkalap, ev, sorszam, mlaptipus, cim, ugyfel, datum, szoveg, velemeny) VALUES "
-            "(1, 2024, 1, 3, 'Nyaki erek Doppler vizsgálata', 1, '2024-01-05', REPEAT('Árvíztűrő tükörfúrógép. ', 40), "
+    db.exec(u"INSERT INTO munkalap (munkalap, ev, sorszam, mlaptipus, cim, ugyfel, datum, szoveg, velemeny) "
+            u"VALUES "
+            "(1, 2024, 1, 3, 'Nyaki erek Doppler vizsgálata', 1, '2024-01-05', REPEAT('Árvíztűrő "
+            "tükörfúrógép. ', 40), "
             "REPEAT('Kontroll fél év múlva. ', 20));"_s);
     QStringList items;
-    for (int i = 0; i < 4; ++i) items << u"(1, 1, 'Hasi ultrahang', 12000)"_s;
+    for (int i = 0; i < 4; ++i)
+        items << u"(1, 1, 'Hasi ultrahang', 12000)"_s;
     db.exec(u"INSERT INTO munkalap_tetel (munkalap, tetel, tetel_nev, ar) VALUES "_s + items.join(u", "_s));
 
     constexpr int Runs = 200;
@@ -150,7 +159,8 @@ void findingsBench() {
     QElapsedTimer t;
     t.start();
     int pages = 0;
-    for (int i = 0; i < Runs; ++i) pages += static_cast<int>(PrepareFindingsSheet(db, 1, tmp.path())->pages().size());
+    for (int i = 0; i < Runs; ++i)
+        pages += static_cast<int>(PrepareFindingsSheet(db, 1, tmp.path())->pages().size());
     const double ours = t.nsecsElapsed() / 1e9;
 
     // The peer: the mariadb client running the same three statements as many times, reading every row.
@@ -162,8 +172,8 @@ void findingsBench() {
     const ConnectionParams p = database.params();
     QProcess client;
     t.restart();
-    client.start(u"mariadb"_s, {u"--no-defaults"_s, u"-h"_s + p.host, u"-P"_s + QString::number(p.port), u"-u"_s + p.user,
-                                 u"-p"_s + p.password, u"--batch"_s, p.database});
+    client.start(u"mariadb"_s, {u"--no-defaults"_s, u"-h"_s + p.host, u"-P"_s + QString::number(p.port),
+                                u"-u"_s + p.user, u"-p"_s + p.password, u"--batch"_s, p.database});
     client.waitForStarted();
     client.write(script);
     client.closeWriteChannel();
@@ -174,7 +184,7 @@ void findingsBench() {
     if (peerOk) std::printf("findings_sheet_rate\t%.1f\t%.1f\tsheets/s\n", Runs / ours, Runs / peer);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -191,7 +201,8 @@ int main(int argc, char** argv) {
     std::printf("revenue_year_pages\t%d\t%d\tpages\n", ours.pages, peer.pages);
     std::printf("revenue_year_pdf_time\t%.3f\t%.3f\ts\n", ours.seconds, peer.seconds);
     std::printf("revenue_year_pdf_rate\t%.1f\t%.1f\trows/s\n", rows / ours.seconds, rows / peer.seconds);
-    std::printf("revenue_year_pdf_pages_rate\t%.1f\t%.1f\tpages/s\n", ours.pages / ours.seconds, peer.pages / peer.seconds);
+    std::printf("revenue_year_pdf_pages_rate\t%.1f\t%.1f\tpages/s\n", ours.pages / ours.seconds,
+                peer.pages / peer.seconds);
     std::printf("revenue_year_peak_memory\t%ld\t%ld\tKiB\n", ours.maxRssKb, peer.maxRssKb);
 
     if (qEnvironmentVariableIsSet("SONORIA_TEST_PORT")) {

@@ -62,8 +62,10 @@ protected:
         database->runSql(Fixture);
         // Examination 6: forty items, more than fit under the title band.
         QStringList rows;
-        for (int i = 0; i < 40; ++i) rows << u"(6, 1, 'Tétel %1', 100)"_s.arg(i + 1, 2, 10, QChar(u'0'));
-        database->db().exec(u"INSERT INTO munkalap_tetel (munkalap, tetel, tetel_nev, ar) VALUES "_s + rows.join(u", "_s));
+        for (int i = 0; i < 40; ++i)
+            rows << u"(6, 1, 'Tétel %1', 100)"_s.arg(i + 1, 2, 10, QChar(u'0'));
+        database->db().exec(u"INSERT INTO munkalap_tetel (munkalap, tetel, tetel_nev, ar) VALUES "_s +
+                            rows.join(u", "_s));
     }
     static void TearDownTestSuite() {
         delete database;
@@ -84,7 +86,9 @@ QString run(const QString& program, const QStringList& args) {
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-QString pdfText(const QString& file) { return run(u"pdftotext"_s, {u"-layout"_s, file, u"-"_s}); }
+QString pdfText(const QString& file) {
+    return run(u"pdftotext"_s, {u"-layout"_s, file, u"-"_s});
+}
 
 QString pdfPageSize(const QString& file) {
     const QString info = run(u"pdfinfo"_s, {file});
@@ -93,7 +97,8 @@ QString pdfPageSize(const QString& file) {
 }
 
 int pdfPages(const QString& file) {
-    const QRegularExpressionMatch m = QRegularExpression(u"Pages:\\s*(\\d+)"_s).match(run(u"pdfinfo"_s, {file}));
+    const QRegularExpressionMatch m =
+        QRegularExpression(u"Pages:\\s*(\\d+)"_s).match(run(u"pdfinfo"_s, {file}));
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
@@ -110,7 +115,8 @@ QPointF at(const ReportPage& page, const QString& text, double left = 10, double
 // The trimmed texts of a page, each followed by "|".
 QString joinedTexts(const ReportPage& page) {
     QString all;
-    for (const TextRun* t : page.texts()) all += t->text.trimmed() + u'|';
+    for (const TextRun* t : page.texts())
+        all += t->text.trimmed() + u'|';
     return all;
 }
 
@@ -126,7 +132,7 @@ double fontSizeOf(const ReportPage& page, const QString& start) {
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(LayoutTest, FindingsSheetOfEachTypeAndItsPages) {
     // Type 1: the items in key order, WHO code in parentheses, no code as "()".
@@ -166,15 +172,15 @@ TEST_F(LayoutTest, FindingsSheetOfEachTypeAndItsPages) {
     EXPECT_EQ(r->layout.name, u"qrMunkalap3"_s);
     pages = r->pages();
     EXPECT_EQ(at(pages[0], u"AV-érték: 55"_s), QPointF(3.2, 67.7));
-    EXPECT_EQ(at(pages[0], u"84"_s), QPointF(170.4, 67.7));  // m04: ACI under "Bal oldal"
-    EXPECT_EQ(at(pages[0], u"63"_s), QPointF(43.4, 78.3));   // m03: ACC under "Jobb oldal"
+    EXPECT_EQ(at(pages[0], u"84"_s), QPointF(170.4, 67.7)); // m04: ACI under "Bal oldal"
+    EXPECT_EQ(at(pages[0], u"63"_s), QPointF(43.4, 78.3));  // m03: ACC under "Jobb oldal"
     EXPECT_NE(pages[0].findText(u"Hasi ultrahang (12345)"_s), nullptr);
 
     r = PrepareFindingsSheet(db(), 4, noLogo());
     EXPECT_EQ(r->layout.name, u"qrMunkalap4"_s);
     pages = r->pages();
     EXPECT_EQ(at(pages[0], u"A.peronea"_s).x(), 104.8);
-    EXPECT_EQ(at(pages[0], u"114"_s), QPointF(173.6, 116.4));  // m14: ADP, left side
+    EXPECT_EQ(at(pages[0], u"114"_s), QPointF(173.6, 116.4)); // m14: ADP, left side
     EXPECT_EQ(at(pages[0], u"101"_s), QPointF(87.8, 78.3));
     // No items: one detail line " ()".
     EXPECT_NE(pages[0].findText(u" ()"_s), nullptr);
@@ -199,50 +205,60 @@ TEST_F(LayoutTest, FindingsSheetOfEachTypeAndItsPages) {
     EXPECT_NE(pages[1].findText(u"2024. február. 10"_s), nullptr);
 }
 
-TEST_F(LayoutTest, ResultAndOpinionShrinkAt800And1600Characters) {
+TEST_F(LayoutTest, ResultAndOpinionShrinkAt800And1600CharactersAndStopAtTheirBoxes) {
+    auto textOf = [](QChar first, int length) {
+        QString text(first);
+        while (text.size() < length)
+            text += u" abcdefgh"_s;
+        text.truncate(length);
+        return text;
+    };
     struct Case {
-        int length;
-        double size;
-    } cases[] = {{800, 9}, {801, 8}, {1600, 8}, {1601, 7}};
+        int result, opinion;
+        double resultSize, opinionSize;
+    } cases[] = {{800, 801, 9, 8}, {801, 10, 8, 9}, {1600, 1601, 8, 7}, {1601, 1600, 7, 8}};
     for (const Case& c : cases) {
-        QString text = u"Ő"_s;
-        while (text.size() < c.length) text += u" abcdefgh"_s;
-        text.truncate(c.length);
         db().exec(u"UPDATE munkalap SET szoveg = %1, velemeny = %2 WHERE munkalap = 2;"_s.arg(
-            SqlQuote(text), c.length > 800 ? u"'rövid'"_s : SqlQuote(text + u"xyz"_s)));
-        const auto r = PrepareFindingsSheet(db(), 2, noLogo());
-        const auto pages = r->pages();
-        EXPECT_EQ(fontSizeOf(pages[0], u"Ő"_s), c.size) << c.length;
-        // The opinion follows its own text.
-        const double opinion = c.length > 800 ? 9 : (c.length + 3 > 800 ? 8 : 9);
-        EXPECT_EQ(r->layout.bands[0].elements.size() > 0, true);
-        const TextElement* v = const_cast<ReportLayout&>(r->layout).findText(u"velemeny"_s);
-        EXPECT_EQ(v->font->pointSize, opinion) << c.length;
-        // A long text stops at the box bottom: no line below it.
-        const TextElement* s = const_cast<ReportLayout&>(r->layout).findText(u"szoveg"_s);
-        for (const TextRun* t : pages[0].texts())
-            if (t->font.family == u"Tahoma"_s && t->box.left() == 10 + 23.3 && t->box.top() >= 10 + s->box.top() &&
-                t->box.top() < 10 + 159.8)
-                EXPECT_LE(t->box.bottom(), 10 + s->box.bottom() + 0.02) << c.length;
+            SqlQuote(textOf(u'Ő', c.result)), SqlQuote(textOf(u'Ű', c.opinion))));
+        const auto pages = PrepareFindingsSheet(db(), 2, noLogo())->pages();
+        EXPECT_EQ(fontSizeOf(pages[0], u"Ő"_s), c.resultSize) << c.result;
+        EXPECT_EQ(fontSizeOf(pages[0], u"Ű"_s), c.opinionSize) << c.opinion;
     }
+    // Sixty short lines: the box (46.8 mm high from 111.1) holds twelve at 9 pt, the rest is not printed.
+    QStringList lines;
+    for (int i = 1; i <= 60; ++i)
+        lines << u"sor %1"_s.arg(i);
+    db().exec(u"UPDATE munkalap SET szoveg = %1, velemeny = NULL WHERE munkalap = 2;"_s.arg(
+        SqlQuote(lines.join(u"\r\n"_s))));
+    const auto pages = PrepareFindingsSheet(db(), 2, noLogo())->pages();
+    const TextRun* last = pages[0].findText(u"sor 12"_s);
+    ASSERT_TRUE(last);
+    EXPECT_LE(last->box.bottom(), 10 + 111.1 + 46.8);
+    EXPECT_EQ(pages[0].findText(u"sor 13"_s), nullptr);
+    EXPECT_EQ(pages[0].findText(u"sor 60"_s), nullptr);
     db().exec(u"UPDATE munkalap SET szoveg = 'Jobb lebeny ép.', velemeny = NULL WHERE munkalap = 2;"_s);
 }
 
 TEST_F(LayoutTest, RevenueListGroupsDaysWithTotals) {
     const auto r = PrepareRevenueList(db(), QDate(2024, 1, 5), QDate(2024, 1, 31));
-    EXPECT_EQ(r.qrySql, u"SELECT * FROM vw_arbevetel\nWHERE (datum BETWEEN '2024-01-05' AND '2024-01-31')\nORDER BY datum, munkalap;"_s);
+    EXPECT_EQ(
+        r.qrySql,
+        u"SELECT * FROM vw_arbevetel\nWHERE (datum BETWEEN '2024-01-05' AND '2024-01-31')\nORDER BY datum, munkalap;"_s);
     const auto pages = r.pages();
     ASSERT_EQ(pages.size(), 1u);
     const ReportPage& p = pages[0];
     QStringList texts;
-    for (const TextRun* t : p.texts()) texts << t->text.trimmed();
+    for (const TextRun* t : p.texts())
+        texts << t->text.trimmed();
     const QString all = texts.join(u'|');
     // Both ends inclusive; one group per day in date order; the cancelled examination left out.
     EXPECT_TRUE(all.contains(u"2024. január 05.|00001|00001|Általános ultrahang vizsgálat|17 000|00002|00001|"
                              "Pajzsmirigy ultrahang vizsgálat|9 000|összesen|26 000|"_s))
         << all.toStdString();
-    EXPECT_TRUE(all.contains(u"2024. január 20.|00003|00002|Nyaki erek Doppler vizsgálata|összesen|0|"_s)) << all.toStdString();
-    EXPECT_TRUE(all.contains(u"2024. január 31.|00004|00002|Alsó végtagi erek Doppler vizsgálata|0|összesen|0|mindösszesen|26 000"_s))
+    EXPECT_TRUE(all.contains(u"2024. január 20.|00003|00002|Nyaki erek Doppler vizsgálata|összesen|0|"_s))
+        << all.toStdString();
+    EXPECT_TRUE(all.contains(
+        u"2024. január 31.|00004|00002|Alsó végtagi erek Doppler vizsgálata|0|összesen|0|mindösszesen|26 000"_s))
         << all.toStdString();
     EXPECT_FALSE(all.contains(u"999"_s));
     EXPECT_EQ(at(p, u"Árbevétel"_s), QPointF(0.7, 1.3));
@@ -265,8 +281,9 @@ TEST_F(LayoutTest, PerformedAndTotalsListsAndAnEmptyPeriod) {
     QString all;
     all = joinedTexts(r.pages()[0]);
     // Grouped by item; the NULL price prints blank and adds nothing.
-    EXPECT_TRUE(all.contains(u"Hasi ultrahang|00001|Általános ultrahang vizsgálat|2024. 01. 05.|Kovács Éva|12 000|"
-                             "00003|Nyaki erek Doppler vizsgálata|2024. 01. 20.|Szűcs Ödön|összesen|12 000|"_s))
+    EXPECT_TRUE(
+        all.contains(u"Hasi ultrahang|00001|Általános ultrahang vizsgálat|2024. 01. 05.|Kovács Éva|12 000|"
+                     "00003|Nyaki erek Doppler vizsgálata|2024. 01. 20.|Szűcs Ödön|összesen|12 000|"_s))
         << all.toStdString();
     EXPECT_TRUE(all.contains(u"mindösszesen|26 000|"_s)) << all.toStdString();
 
@@ -276,14 +293,16 @@ TEST_F(LayoutTest, PerformedAndTotalsListsAndAnEmptyPeriod) {
     EXPECT_TRUE(all.contains(u"2024/00001|2024. 01. 05.|Általános ultrahang vizsgálat|Kovács Éva|"_s) ||
                 all.contains(u"00001|2024. 01. 05.|Általános ultrahang vizsgálat|Kovács Éva|"_s))
         << all.toStdString();
-    EXPECT_TRUE(all.contains(u"Hasi ultrahang|12345|12 000|Konzultáció|5 000|összesen|17 000|"_s)) << all.toStdString();
+    EXPECT_TRUE(all.contains(u"Hasi ultrahang|12345|12 000|Konzultáció|5 000|összesen|17 000|"_s))
+        << all.toStdString();
 
     // An empty period: headers, an empty line and a total of 0.
     r = PrepareRevenueList(db(), QDate(2023, 1, 1), QDate(2023, 1, 31));
     const auto pages = r.pages();
     ASSERT_EQ(pages.size(), 1u);
     all.clear();
-    for (const TextRun* t : pages[0].texts()) all += t->text.trimmed() + u'|';
+    for (const TextRun* t : pages[0].texts())
+        all += t->text.trimmed() + u'|';
     EXPECT_TRUE(all.contains(u"bevétel|mindösszesen|0|"_s)) << all.toStdString();
 }
 
@@ -306,21 +325,25 @@ TEST_F(LayoutTest, PatientLayouts) {
     EXPECT_EQ(at(pages[0], u"Budapest, Fő utca 1."_s), QPointF(1.3, 6.6));
     EXPECT_NEAR(boxOf(pages[0], u"részére"_s).center().x(), 10 + 60.9 + 74.4 / 2, 1e-6);
     EXPECT_NEAR(boxOf(pages[0], u"6720"_s).center().x(), 10 + 60.9 + 74.4 / 2, 1e-6);
-    for (const Primitive& p : pages[0].items) EXPECT_NE(p.kind, Primitive::Image);  // no Logo.bmp: nothing
+    for (const Primitive& p : pages[0].items)
+        EXPECT_NE(p.kind, Primitive::Image); // no Logo.bmp: nothing
 
     r = PrepareRegisteredSlip(db(), 2);
     pages = r.pages();
-    EXPECT_EQ(at(pages[0], u"Budapest, Fő utca 1."_s), QPointF(25.1, 21.2 + 2));  // top margin 12 mm
+    EXPECT_EQ(at(pages[0], u"Budapest, Fő utca 1."_s), QPointF(25.1, 21.2 + 2)); // top margin 12 mm
     EXPECT_EQ(at(pages[0], u"Szűcs Ödön"_s), QPointF(30.1, 43.0 + 2));
     db().exec(u"UPDATE tulajdonos SET varos = NULL;"_s);
     r = PrepareRegisteredSlip(db(), 2);
     EXPECT_NE(r.pages()[0].findText(u", Fő utca 1."_s), nullptr);
     db().exec(u"UPDATE tulajdonos SET varos = 'Budapest';"_s);
 
-    r = PreparePatientList(db(), u"SELECT * FROM vw_ugyfel\nWHERE ugyfel > 0 AND ugyfel_nev LIKE '%ö%'\nORDER BY ugyfel_nev DESC;"_s);
+    r = PreparePatientList(
+        db(),
+        u"SELECT * FROM vw_ugyfel\nWHERE ugyfel > 0 AND ugyfel_nev LIKE '%ö%'\nORDER BY ugyfel_nev DESC;"_s);
     pages = r.pages();
     QString all;
-    for (const TextRun* t : pages[0].texts()) all += t->text + u'|';
+    for (const TextRun* t : pages[0].texts())
+        all += t->text + u'|';
     EXPECT_TRUE(all.contains(u"névsorban|"_s));
     EXPECT_TRUE(all.contains(u"Szűcs Ödön|9021 Győr, Baross út 3.|987 654 321|"_s)) << all.toStdString();
     EXPECT_FALSE(all.contains(u"Kovács Éva"_s));
@@ -340,8 +363,9 @@ TEST_F(LayoutTest, LogoFromTheFolderWhateverTheLetterCase) {
     EXPECT_EQ(e->picture.toImage(QSize(10, 10)).pixelColor(5, 5), QColor(Qt::red));
     // Centred at its natural size in the logo box.
     for (const Primitive& p : r->pages()[0].items)
-        if (p.kind == Primitive::Image && p.image.picture.pixelSize() == QSize(169, 55))
+        if (p.kind == Primitive::Image && p.image.picture.pixelSize() == QSize(169, 55)) {
             EXPECT_NEAR(p.image.target.center().x(), 10 + 105.8 + 81.5 / 2, 1e-6);
+        }
     const auto env = PrepareEnvelope(db(), 1, tmp.path());
     int images = 0;
     for (const Primitive& p : env.pages()[0].items)
@@ -365,29 +389,54 @@ TEST_F(LayoutTest, EveryLayoutToPdfAndBack) {
         QString size;
         QStringList texts;
     } cases[] = {
-        {u"lelet1"_s, [&] { return *PrepareFindingsSheet(db(), 1, noLogo()); }, u"595.276 x 841.89 pts (A4)"_s,
-         {u"Betegvizsgálati eredmény"_s, u"Kovács Éva"_s, u"Máj ép, epehólyag kőmentes."_s, u"oldal: 1"_s, u"qrMunkalap"_s}},
-        {u"lelet2"_s, [&] { return *PrepareFindingsSheet(db(), 2, noLogo()); }, u"595.276 x 841.89 pts (A4)"_s,
+        {u"lelet1"_s,
+         [&] { return *PrepareFindingsSheet(db(), 1, noLogo()); },
+         u"595.276 x 841.89 pts (A4)"_s,
+         {u"Betegvizsgálati eredmény"_s, u"Kovács Éva"_s, u"Máj ép, epehólyag kőmentes."_s, u"oldal: 1"_s,
+          u"qrMunkalap"_s}},
+        {u"lelet2"_s,
+         [&] { return *PrepareFindingsSheet(db(), 2, noLogo()); },
+         u"595.276 x 841.89 pts (A4)"_s,
          {u"Lebenyméretek (mm): a * b * c"_s, u"15*18*45"_s}},
-        {u"lelet3"_s, [&] { return *PrepareFindingsSheet(db(), 3, noLogo()); }, u"595.276 x 841.89 pts (A4)"_s,
+        {u"lelet3"_s,
+         [&] { return *PrepareFindingsSheet(db(), 3, noLogo()); },
+         u"595.276 x 841.89 pts (A4)"_s,
          {u"Sebesség értékek (cm / sec)"_s, u"AV-érték: 55"_s}},
-        {u"lelet4"_s, [&] { return *PrepareFindingsSheet(db(), 4, noLogo()); }, u"595.276 x 841.89 pts (A4)"_s,
+        {u"lelet4"_s,
+         [&] { return *PrepareFindingsSheet(db(), 4, noLogo()); },
+         u"595.276 x 841.89 pts (A4)"_s,
          {u"A.peronea"_s, u"Alsó végtagi erek Doppler vizsgálata"_s}},
-        {u"lelet6"_s, [&] { return *PrepareFindingsSheet(db(), 6, noLogo()); }, u"595.276 x 841.89 pts (A4)"_s,
+        {u"lelet6"_s,
+         [&] { return *PrepareFindingsSheet(db(), 6, noLogo()); },
+         u"595.276 x 841.89 pts (A4)"_s,
          {u"oldal: 2"_s, u"Tétel 40 (12345)"_s}},
-        {u"arbevetel"_s, [&] { return PrepareRevenueList(db(), QDate(2024, 1, 1), QDate(2024, 1, 31)); },
-         u"595.276 x 841.89 pts (A4)"_s, {u"Árbevétel"_s, u"2024. január 05."_s, u"mindösszesen"_s, u"Dr. Ősz Ábel rendelője"_s}},
-        {u"fogyas"_s, [&] { return PreparePerformedList(db(), QDate(2024, 1, 1), QDate(2024, 1, 31)); },
-         u"595.276 x 841.89 pts (A4)"_s, {u"Végzett vizsgálatok"_s, u"Szűcs Ödön"_s, u"Fogyások"_s}},
-        {u"osszesen"_s, [&] { return PrepareExaminationTotals(db(), QDate(2024, 1, 1), QDate(2024, 1, 31)); },
-         u"595.276 x 841.89 pts (A4)"_s, {u"Konzultáció"_s, u"qrOsszesen"_s}},
-        {u"bonglista"_s, [&] { return PreparePatientExamList(db(), 1); }, u"595.276 x 841.89 pts (A4)"_s,
+        {u"arbevetel"_s,
+         [&] { return PrepareRevenueList(db(), QDate(2024, 1, 1), QDate(2024, 1, 31)); },
+         u"595.276 x 841.89 pts (A4)"_s,
+         {u"Árbevétel"_s, u"2024. január 05."_s, u"mindösszesen"_s, u"Dr. Ősz Ábel rendelője"_s}},
+        {u"fogyas"_s,
+         [&] { return PreparePerformedList(db(), QDate(2024, 1, 1), QDate(2024, 1, 31)); },
+         u"595.276 x 841.89 pts (A4)"_s,
+         {u"Végzett vizsgálatok"_s, u"Szűcs Ödön"_s, u"Fogyások"_s}},
+        {u"osszesen"_s,
+         [&] { return PrepareExaminationTotals(db(), QDate(2024, 1, 1), QDate(2024, 1, 31)); },
+         u"595.276 x 841.89 pts (A4)"_s,
+         {u"Konzultáció"_s, u"qrOsszesen"_s}},
+        {u"bonglista"_s,
+         [&] { return PreparePatientExamList(db(), 1); },
+         u"595.276 x 841.89 pts (A4)"_s,
          {u"Pajzsmirigy"_s, u"qrBongLista"_s}},
-        {u"boritek"_s, [&] { return PrepareEnvelope(db(), 2, noLogo()); }, u"453.543 x 320.315 pts"_s,
+        {u"boritek"_s,
+         [&] { return PrepareEnvelope(db(), 2, noLogo()); },
+         u"453.543 x 320.315 pts"_s,
          {u"Szűcs Ödön"_s, u"részére"_s, u"Győr"_s, u"9021"_s}},
-        {u"ajanlott"_s, [&] { return PrepareRegisteredSlip(db(), 1); }, u"453.543 x 320.315 pts"_s,
+        {u"ajanlott"_s,
+         [&] { return PrepareRegisteredSlip(db(), 1); },
+         u"453.543 x 320.315 pts"_s,
          {u"Kovács Éva"_s, u"Kárász utca 5."_s}},
-        {u"ugyfel"_s, [&] { return PreparePatientList(db(), DefaultPatientListQuery()); }, u"595.276 x 841.89 pts (A4)"_s,
+        {u"ugyfel"_s,
+         [&] { return PreparePatientList(db(), DefaultPatientListQuery()); },
+         u"595.276 x 841.89 pts (A4)"_s,
          {u"Páciensek listája"_s, u"Üres Péter"_s, u"qrUgyfel"_s}},
     };
     for (const Case& c : cases) {
@@ -395,17 +444,23 @@ TEST_F(LayoutTest, EveryLayoutToPdfAndBack) {
         const PreparedReport r = c.make();
         const int pages = r.writePdf(file);
         EXPECT_EQ(pdfPages(file), pages) << c.name.toStdString();
-        EXPECT_TRUE(pdfPageSize(file).startsWith(c.size)) << c.name.toStdString() << ": " << pdfPageSize(file).toStdString();
+        EXPECT_TRUE(pdfPageSize(file).startsWith(c.size))
+            << c.name.toStdString() << ": " << pdfPageSize(file).toStdString();
         const QString text = pdfText(file);
-        for (const QString& t : c.texts) EXPECT_TRUE(text.contains(t)) << c.name.toStdString() << ": " << t.toStdString();
-        EXPECT_TRUE(text.contains(u"www.sonoria.hu"_s) || c.name == u"boritek"_s || c.name == u"ajanlott"_s) << c.name.toStdString();
+        for (const QString& t : c.texts)
+            EXPECT_TRUE(text.contains(t)) << c.name.toStdString() << ": " << t.toStdString();
+        EXPECT_TRUE(text.contains(u"www.sonoria.hu"_s) || c.name == u"boritek"_s || c.name == u"ajanlott"_s)
+            << c.name.toStdString();
     }
     // Pictures for a look by eye: a findings sheet and a list page.
     if (const QByteArray dir = qgetenv("SONORIA_REPORT_PNG"); !dir.isEmpty()) {
-        WritePng(QString::fromLocal8Bit(dir) + u"/lelet3.png"_s, PrepareFindingsSheet(db(), 3, noLogo())->pages()[0], 100);
+        WritePng(QString::fromLocal8Bit(dir) + u"/lelet3.png"_s,
+                 PrepareFindingsSheet(db(), 3, noLogo())->pages()[0], 100);
         WritePng(QString::fromLocal8Bit(dir) + u"/arbevetel.png"_s,
                  PrepareRevenueList(db(), QDate(2024, 1, 1), QDate(2024, 1, 31)).pages()[0], 100);
-        for (const Case& c : cases) QFile::copy(tmp.filePath(c.name + u".pdf"_s), QString::fromLocal8Bit(dir) + u'/' + c.name + u".pdf"_s);
+        for (const Case& c : cases)
+            QFile::copy(tmp.filePath(c.name + u".pdf"_s),
+                        QString::fromLocal8Bit(dir) + u'/' + c.name + u".pdf"_s);
     }
 }
 
@@ -424,11 +479,14 @@ TEST_F(LayoutTest, FailedPdfLeavesNoFile) {
 
 TEST(LayoutCaptions, LongestCaptionsFitTheirBoxes) {
     // Every label and column caption with a box of its own width is not broken and stays inside.
-    for (const ReportLayout& l : {qrMunkalap(), qrMunkalap2(), qrMunkalap3(), qrMunkalap4(), qrArbevetel(), qrFogyas(),
-                                  qrOsszesen(), qrBongLista(), qrBoritek(), qrAjanlott(), qrUgyfel()}) {
+    for (const ReportLayout& l :
+         {qrMunkalap(), qrMunkalap2(), qrMunkalap3(), qrMunkalap4(), qrArbevetel(), qrFogyas(), qrOsszesen(),
+          qrBongLista(), qrBoritek(), qrAjanlott(), qrUgyfel()}) {
         for (const Band& b : l.bands)
             for (const ReportElement& e : b.elements) {
-                if (e.kind != ReportElement::Text || e.text.kind != TextElement::Label || e.text.box.width() <= 0) continue;
+                if (e.kind != ReportElement::Text || e.text.kind != TextElement::Label ||
+                    e.text.box.width() <= 0)
+                    continue;
                 const FontSpec f = e.text.font.value_or(b.font.value_or(l.font));
                 const TextMeasure m(f);
                 if (e.text.autoSize) {
@@ -446,21 +504,24 @@ TEST(LayoutCaptions, LongestCaptionsFitTheirBoxes) {
             }
     }
     // The sheet's heading at 16 pt in the width the layout gives it (auto-sized there), within 1 mm.
-    EXPECT_NEAR(TextMeasure(FontSpec{u"Arial Rounded MT Bold"_s, 16, true}).width(u"Betegvizsgálati eredmény"_s), 69.1, 1.0);
+    EXPECT_NEAR(
+        TextMeasure(FontSpec{u"Arial Rounded MT Bold"_s, 16, true}).width(u"Betegvizsgálati eredmény"_s),
+        69.1, 1.0);
     EXPECT_LE(TextMeasure(FontSpec{u"Arial"_s, 8, false, true}).width(QString(48, u'.')), 2 * (190 - 163.1));
 }
 
 TEST_F(LayoutTest, CommandLineWritesThePdfOrNothing) {
     const ConnectionParams p = database->params();
-    const QStringList connection = {u"--host"_s, p.host, u"--port"_s, QString::number(p.port), u"--user"_s, p.user,
-                                    u"--database"_s, p.database};
+    const QStringList connection = {u"--host"_s, p.host, u"--port"_s,     QString::number(p.port),
+                                    u"--user"_s, p.user, u"--database"_s, p.database};
     auto cli = [&](const QStringList& args, QString* err = nullptr) {
         QProcess proc;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"SONORIA_PASSWORD"_s, p.password);
-        env.remove(u"QT_QPA_PLATFORM"_s);  // the tool chooses the offscreen platform itself
+        env.remove(u"QT_QPA_PLATFORM"_s); // the tool chooses the offscreen platform itself
         proc.setProcessEnvironment(env);
-        proc.start(QStringLiteral(SONORIA_CLI), QStringList{u"pdf"_s} + args.mid(0, 1) + connection + args.mid(1));
+        proc.start(QStringLiteral(SONORIA_CLI),
+                   QStringList{u"pdf"_s} + args.mid(0, 1) + connection + args.mid(1));
         proc.waitForFinished(60000);
         if (err) *err = QString::fromUtf8(proc.readAllStandardError());
         return proc.exitStatus() == QProcess::NormalExit ? proc.exitCode() : -1;

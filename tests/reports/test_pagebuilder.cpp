@@ -58,12 +58,14 @@ ReportLayout smallLayout() {
     Band f = band(BandKind::GroupFooter, 10);
     f.name = u"gf"_s;
     f.add(label(0, 0, 20, 5, u"összesen"_s));
-    f.add(expression(u"sub"_s, u"FORMATNUMERIC('### ### ##0',SUM(Qry.ar))"_s, true, 50, 0, 40, 5, {}, TextAlign::Right));
+    f.add(expression(u"sub"_s, u"FORMATNUMERIC('### ### ##0',SUM(Qry.ar))"_s, true, 50, 0, 40, 5, {},
+                     TextAlign::Right));
     f.add(qry(u"datum"_s, 20, 0, 30, 5));
     l.add(std::move(f));
     Band s = band(BandKind::Summary, 10);
     s.add(label(0, 0, 40, 5, u"mindösszesen"_s));
-    s.add(expression(u"all"_s, u"FORMATNUMERIC('### ### ##0',SUM(Qry.ar))"_s, false, 50, 0, 40, 5, {}, TextAlign::Right));
+    s.add(expression(u"all"_s, u"FORMATNUMERIC('### ### ##0',SUM(Qry.ar))"_s, false, 50, 0, 40, 5, {},
+                     TextAlign::Right));
     l.add(std::move(s));
     Band pf = band(BandKind::PageFooter, 10);
     pf.add(system(SystemValue::PageNumber, u"oldal: "_s, 0, 0));
@@ -74,7 +76,8 @@ ReportLayout smallLayout() {
 // Each page as "text@y" lines, y the line top in mm.
 QStringList outline(const ReportPage& page) {
     QStringList out;
-    for (const TextRun* t : page.texts()) out << u"%1@%2"_s.arg(t->text.trimmed()).arg(t->box.top(), 0, 'f', 0);
+    for (const TextRun* t : page.texts())
+        out << u"%1@%2"_s.arg(t->text.trimmed()).arg(t->box.top(), 0, 'f', 0);
     return out;
 }
 
@@ -84,7 +87,7 @@ std::vector<ReportPage> build(const ReportLayout& l, const DataSet* qry, const D
     return b.buildAll();
 }
 
-}  // namespace
+} // namespace
 
 TEST(PageBuilder, BandOrderPageBreaksGroupsAndTotals) {
     // Day 1 has four rows and runs over the first page; day 2 has one row with a NULL amount.
@@ -102,16 +105,17 @@ TEST(PageBuilder, BandOrderPageBreaksGroupsAndTotals) {
     // Page 2: no repeated group header; the footer with the finished day current and its subtotal; the
     // NULL amount prints blank and adds nothing; the summary fits exactly above the page footer.
     EXPECT_EQ(outline(pages[1]),
-              (QStringList{u"FEJ@10"_s, u"összesen@20"_s, u"3 300@20"_s, u"2024. 01. 01.@20"_s, u"2024. 01. 02.@30"_s,
-                           u"5@50"_s, u"összesen@60"_s, u"5@60"_s, u"2024. 01. 02.@60"_s, u"mindösszesen@70"_s,
-                           u"3 305@70"_s, u"oldal: 2@80"_s}));
+              (QStringList{u"FEJ@10"_s, u"összesen@20"_s, u"3 300@20"_s, u"2024. 01. 01.@20"_s,
+                           u"2024. 01. 02.@30"_s, u"5@50"_s, u"összesen@60"_s, u"5@60"_s,
+                           u"2024. 01. 02.@60"_s, u"mindösszesen@70"_s, u"3 305@70"_s, u"oldal: 2@80"_s}));
     EXPECT_EQ(pages[1].number, 2);
     // One more row pushes the summary onto a third page of its own.
     MemoryDataSet more = data;
     more.addRow({Value::fromText(u"2024-01-02"_s, ColumnType::Date), Value("10", ColumnType::Double)});
     const auto three = build(smallLayout(), &more);
     ASSERT_EQ(three.size(), 3u);
-    EXPECT_EQ(outline(three[2]), (QStringList{u"FEJ@10"_s, u"mindösszesen@20"_s, u"3 315@20"_s, u"oldal: 3@80"_s}));
+    EXPECT_EQ(outline(three[2]),
+              (QStringList{u"FEJ@10"_s, u"mindösszesen@20"_s, u"3 315@20"_s, u"oldal: 3@80"_s}));
 }
 
 TEST(PageBuilder, EmptyDataSetPrintsOnePageWithBlankDetailAndZeroTotal) {
@@ -143,7 +147,7 @@ TEST(PageBuilder, PageOptionsAndFrameLines) {
     for (const Primitive& p : pages[0].items)
         if (p.kind == Primitive::Line) {
             ++lines;
-            EXPECT_DOUBLE_EQ(p.line.line.y1(), 10 + 10 + 10 + 10);  // title and group header above
+            EXPECT_DOUBLE_EQ(p.line.line.y1(), 10 + 10 + 10 + 10); // title and group header above
             EXPECT_DOUBLE_EQ(p.line.widthMm, 2 * LineUnitMm);
             EXPECT_DOUBLE_EQ(p.line.line.x2() - p.line.line.x1(), 80);
         }
@@ -182,7 +186,8 @@ TEST(Expressions, LiteralsAsQuotedAndRunningTotals) {
     EXPECT_EQ(sum.evaluate(none), u"1234570,25"_s);
     sum.reset();
     EXPECT_EQ(sum.evaluate(none), u"0,00"_s);
-    EXPECT_EQ(ReportExpression(u"Qry.ar"_s).evaluate([](auto&&, auto&&) { return Value::fromText(u"Ő"_s); }), u"Ő"_s);
+    EXPECT_EQ(ReportExpression(u"Qry.ar"_s).evaluate([](auto&&, auto&&) { return Value::fromText(u"Ő"_s); }),
+              u"Ő"_s);
 }
 
 TEST(DisplayFormats, DatesNumbersAndMoney) {
@@ -194,7 +199,8 @@ TEST(DisplayFormats, DatesNumbersAndMoney) {
     } cases[] = {
         {day, DisplayFormat::date(u"yyyy. mmmm. dd"_s), u"2024. március. 05"_s},
         {day, DisplayFormat::date(u"yyyy. mmmm dd."_s), u"2024. március 05."_s},
-        {Value::fromText(u"2024-08-31"_s, ColumnType::Date), DisplayFormat::date(u"yyyy. mmmm dd."_s), u"2024. augusztus 31."_s},
+        {Value::fromText(u"2024-08-31"_s, ColumnType::Date), DisplayFormat::date(u"yyyy. mmmm dd."_s),
+         u"2024. augusztus 31."_s},
         {day, {}, u"2024. 03. 05."_s},
         {Value::fromText(u"2024-03-05 08:04:03"_s, ColumnType::DateTime), {}, u"2024. 03. 05. 8:04:03"_s},
         {Value::fromInt(42), DisplayFormat::numeric(u"00000"_s), u"00042"_s},
@@ -203,7 +209,8 @@ TEST(DisplayFormats, DatesNumbersAndMoney) {
         {Value(), DisplayFormat::numeric(u"### ### ##0"_s), QString()},
         {Value::fromText(u"Árvíztűrő\r\ntükör"_s, ColumnType::Memo), {}, u"Árvíztűrő\r\ntükör"_s},
     };
-    for (const Case& c : cases) EXPECT_EQ(DisplayText(c.v, c.f), c.want) << c.want.toStdString();
+    for (const Case& c : cases)
+        EXPECT_EQ(DisplayText(c.v, c.f), c.want) << c.want.toStdString();
 }
 
 TEST(TextLayout, LineBreaking) {
@@ -218,7 +225,7 @@ TEST(TextLayout, LineBreaking) {
         {u"aaa-bbbb cccc"_s, {u"aaa-bbbb"_s, u"cccc"_s}},
         {u"egy\r\nkettő\rhá\nrom"_s, {u"egy"_s, u"kettő"_s, u"három"_s}},
         {u"aaaa   bbbb"_s, {u"aaaa"_s, u"bbbb"_s}},
-        {QString(30, u'x'), {}},  // checked below
+        {QString(30, u'x'), {}}, // checked below
     };
     for (const Case& c : cases) {
         const QStringList got = BreakLines(c.text, m, w);
@@ -229,7 +236,8 @@ TEST(TextLayout, LineBreaking) {
         // An over-wide word breaks at the character where it stops fitting.
         ASSERT_GT(got.size(), 1);
         EXPECT_EQ(got.join(QString()), c.text);
-        for (const QString& line : got) EXPECT_LE(m.width(line), w + 0.01);
+        for (const QString& line : got)
+            EXPECT_LE(m.width(line), w + 0.01);
         EXPECT_GT(m.width(got[0] + u'x'), w);
     }
     for (const QString& line : BreakLines(u"Árvíztűrő tükörfúrógép és ŐŰ betűk sora"_s, m, 25))
@@ -267,14 +275,16 @@ TEST(TextLayout, BoxesNeverGrowAutoSizeAndBandAlignment) {
     EXPECT_NEAR(at(u"BAL"_s).left(), 50, 1e-9);
     EXPECT_NEAR(at(u"JOBB"_s).right(), 50, 1e-6);
     EXPECT_NEAR(at(u"KÖZÉP"_s).center().x(), 50, 1e-6);
-    EXPECT_NEAR(at(u"SÁVKÖZÉP"_s).center().x(), 50, 1e-6);  // the band is 80 mm wide, from 10 mm
+    EXPECT_NEAR(at(u"SÁVKÖZÉP"_s).center().x(), 50, 1e-6); // the band is 80 mm wide, from 10 mm
     EXPECT_NEAR(at(u"SÁVJOBB"_s).right(), 90, 1e-6);
     EXPECT_NEAR(at(u"JOBB"_s).width(), m.width(u"JOBB"_s), 1e-9);
     // The opaque element fills its box with white before its text.
     bool sawFill = false;
     for (const Primitive& pr : p.items) {
         if (pr.kind == Primitive::Rect && pr.rect.fill == QColor(Qt::white) && !pr.rect.pen) sawFill = true;
-        if (pr.kind == Primitive::Text && pr.text.text == u"SÁVJOBB"_s) EXPECT_TRUE(sawFill);
+        if (pr.kind == Primitive::Text && pr.text.text == u"SÁVJOBB"_s) {
+            EXPECT_TRUE(sawFill);
+        }
     }
 }
 
@@ -282,7 +292,8 @@ TEST(Fonts, SubstitutesHaveTheHungarianLetters) {
     for (const QString& family : {u"Arial"_s, u"Arial Rounded MT Bold"_s, u"Tahoma"_s, u"Courier New"_s}) {
         const QFont f = ReportFont(font(family, 10));
         const QFontMetricsF fm(f);
-        for (QChar c : u"áéíóöőúüűÁÉÍÓÖŐÚÜŰ"_s) EXPECT_TRUE(fm.inFont(c)) << family.toStdString();
+        for (QChar c : u"áéíóöőúüűÁÉÍÓÖŐÚÜŰ"_s)
+            EXPECT_TRUE(fm.inFont(c)) << family.toStdString();
     }
     EXPECT_EQ(ResolvedFamily(u"Courier New"_s), u"Liberation Mono"_s);
     EXPECT_EQ(ResolvedFamily(u"Arial"_s), u"Liberation Sans"_s);

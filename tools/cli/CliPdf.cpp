@@ -14,8 +14,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString Usage = u"pdf findings KEY FILE | revenue FROM TO FILE | performed FROM TO FILE | totals FROM TO FILE | "
-                      "patient-exams KEY FILE | envelope KEY FILE | slip KEY FILE | patients FILE [--query SQL]"_s;
+const QString Usage =
+    u"pdf findings KEY FILE | revenue FROM TO FILE | performed FROM TO FILE | totals FROM TO FILE | "
+    "patient-exams KEY FILE | envelope KEY FILE | slip KEY FILE | patients FILE [--query SQL]"_s;
 
 qint64 keyArgument(const QString& text) {
     bool ok = false;
@@ -26,7 +27,8 @@ qint64 keyArgument(const QString& text) {
 
 QDate dateArgument(const QString& text) {
     const QDate d = QDate::fromString(text, u"yyyy-MM-dd"_s);
-    if (!d.isValid()) throw FormatError(u"Hibás dátum: %1 (a helyes alak: éééé-hh-nn, például 2024-01-31)"_s.arg(text));
+    if (!d.isValid())
+        throw FormatError(u"Hibás dátum: %1 (a helyes alak: éééé-hh-nn, például 2024-01-31)"_s.arg(text));
     return d;
 }
 
@@ -49,7 +51,8 @@ int runPdf(CliContext& c) {
         expectCount(args, 2);
         report = PrepareFindingsSheet(db, keyArgument(args[0]), ExeDirectory());
         if (!report)
-            throw FormatError(u"A(z) %1 vizsgálat típusához nincs leletnyomtatvány; a PDF nem készült."_s.arg(args[0]));
+            throw FormatError(
+                u"A(z) %1 vizsgálat típusához nincs leletnyomtatvány; a PDF nem készült."_s.arg(args[0]));
         file = args[1];
     } else if (kind == u"revenue"_s || kind == u"performed"_s || kind == u"totals"_s) {
         expectCount(args, 3);
@@ -84,14 +87,15 @@ int runPdf(CliContext& c) {
     return 0;
 }
 
-CliRegistration registration({u"pdf"_s,
-                              u"pdf findings KEY FILE | revenue FROM TO FILE | performed FROM TO FILE | totals FROM TO "
-                              "FILE | patient-exams KEY FILE | envelope KEY FILE | slip KEY FILE | patients FILE "
-                              "[--query SQL]\n"
-                              "                                  nyomtatvány PDF fájlba; a dátumok éééé-hh-nn alakúak, "
-                              "mindkét vég benne van.\n"
-                              "                                  Példa: sonoria-cli pdf revenue --profile 1 2024-01-01 "
-                              "2024-01-31 arbevetel.pdf"_s,
-                              true, &runPdf});
+CliRegistration
+    registration({u"pdf"_s,
+                  u"pdf findings KEY FILE | revenue FROM TO FILE | performed FROM TO FILE | totals FROM TO "
+                  "FILE | patient-exams KEY FILE | envelope KEY FILE | slip KEY FILE | patients FILE "
+                  "[--query SQL]\n"
+                  "                                  nyomtatvány PDF fájlba; a dátumok éééé-hh-nn alakúak, "
+                  "mindkét vég benne van.\n"
+                  "                                  Példa: sonoria-cli pdf revenue --profile 1 2024-01-01 "
+                  "2024-01-31 arbevetel.pdf"_s,
+                  true, &runPdf});
 
-}  // namespace
+} // namespace

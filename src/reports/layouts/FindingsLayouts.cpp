@@ -6,7 +6,9 @@
 using namespace Qt::StringLiterals;
 using namespace layoutkit;
 
-QString VendorWebAddress() { return u"www.sonoria.hu"_s; }
+QString VendorWebAddress() {
+    return u"www.sonoria.hu"_s;
+}
 
 namespace {
 
@@ -21,16 +23,26 @@ double rowBelow(double top) {
     return std::round((std::round(top / step) + 4) * step * 10) / 10;
 }
 
-FontSpec caption() { return arial(9, false, true); }
-FontSpec value() { return arial(9, true); }
-FontSpec memo() { return tahoma(9); }
+FontSpec caption() {
+    return arial(9, false, true);
+}
+FontSpec value() {
+    return arial(9, true);
+}
+FontSpec memo() {
+    return tahoma(9);
+}
 
-ReportElement greyCell(double x, double y, double w, double h) { return rect(x, y, w, h, Outline, Grey); }
-ReportElement whiteCell(double x, double y, double w, double h) { return rect(x, y, w, h, Outline, White); }
+ReportElement greyCell(double x, double y, double w, double h) {
+    return rect(x, y, w, h, Outline, Grey);
+}
+ReportElement whiteCell(double x, double y, double w, double h) {
+    return rect(x, y, w, h, Outline, White);
+}
 
 struct Block {
     double top, height, textHeight;
-    double captionHeight = 0;  // the wrapping caption of the result block
+    double captionHeight = 0; // the wrapping caption of the result block
 };
 
 ReportLayout findingsBase(const QString& name, double titleHeight, double detailHeight) {
@@ -46,7 +58,8 @@ ReportLayout findingsBase(const QString& name, double titleHeight, double detail
     title.add(whiteCell(1.1, 10.6, 102.7, 34.1));
     title.add(greyCell(104.8, 21.2, 83.9, 23.5));
     title.add(greyCell(1.1, 45.5, 187.3, 7.7));
-    title.add(image(u"logo"_s, 105.8, 1.1, 81.5, 18.3, ImageElement::CentreNatural, false, LogoPlaceholderPicture()));
+    title.add(image(u"logo"_s, 105.8, 1.1, 81.5, 18.3, ImageElement::CentreNatural, false,
+                    LogoPlaceholderPicture()));
     title.add(label(3.2, 1.1, 69.1, 6.6, u"Betegvizsgálati eredmény"_s,
                     font(u"Arial Rounded MT Bold"_s, 16, true), TextAlign::Left, Auto));
     title.add(label(3.2, 11.6, 8.7, 4.2, u"Beteg"_s, caption(), TextAlign::Left, Auto));
@@ -54,8 +67,9 @@ ReportLayout findingsBase(const QString& name, double titleHeight, double detail
         double y;
         const char16_t* caption;
         const char16_t* column;
-    } patient[] = {{16.9, u"Név", u"ugyfel_nev"},  {21.2, u"Anyja neve", u"anyjaneve"}, {25.4, u"Cím", u"irszvaroscim"},
-                   {29.6, u"Telefon", u"telefon"}, {33.9, u"Született", u"szulstr"},    {38.1, u"TAJ", u"taj"}};
+    } patient[] = {{16.9, u"Név", u"ugyfel_nev"},    {21.2, u"Anyja neve", u"anyjaneve"},
+                   {25.4, u"Cím", u"irszvaroscim"},  {29.6, u"Telefon", u"telefon"},
+                   {33.9, u"Született", u"szulstr"}, {38.1, u"TAJ", u"taj"}};
     for (const auto& p : patient) {
         title.add(label(4.2, p.y, 0, 0, QString::fromUtf16(p.caption), caption(), TextAlign::Left, Auto));
         title.add(qry(QString::fromUtf16(p.column), 23.3, p.y, 0, 0, value(), TextAlign::Left, Auto));
@@ -88,13 +102,17 @@ ReportLayout findingsBase(const QString& name, double titleHeight, double detail
     return l;
 }
 
-Band& titleBand(ReportLayout& l) { return l.bands.first(); }
+Band& titleBand(ReportLayout& l) {
+    return l.bands.first();
+}
 
 // Rectangles go in front of the pictures and texts, so that no cell hides a text drawn before it.
 void addCells(Band& b, std::initializer_list<ReportElement> cells) {
     qsizetype at = 0;
-    while (at < b.elements.size() && b.elements[at].kind == ReportElement::Shape) ++at;
-    for (const ReportElement& c : cells) b.elements.insert(at++, c);
+    while (at < b.elements.size() && b.elements[at].kind == ReportElement::Shape)
+        ++at;
+    for (const ReportElement& c : cells)
+        b.elements.insert(at++, c);
 }
 
 void addMemo(Band& b, const QString& column, double x, double y, double w, double h) {
@@ -112,7 +130,8 @@ void addTextBlocks(Band& b, Block complaints, Block result, Block opinion) {
                   {result, u"Vizsgálati eredmény", u"szoveg"},
                   {opinion, u"Vélemény", u"velemeny"}};
     for (const auto& k : blocks) {
-        addCells(b, {greyCell(1.1, k.block.top, 19.1, k.block.height), whiteCell(21.2, k.block.top, 167.5, k.block.height)});
+        addCells(b, {greyCell(1.1, k.block.top, 19.1, k.block.height),
+                     whiteCell(21.2, k.block.top, 167.5, k.block.height)});
         const double y = rowBelow(k.block.top);
         if (k.block.captionHeight > 0)
             b.add(label(3.2, y, 16.1, k.block.captionHeight, QString::fromUtf16(k.caption), caption()));
@@ -124,10 +143,11 @@ void addTextBlocks(Band& b, Block complaints, Block result, Block opinion) {
 
 void addBottomBar(Band& b, double top) {
     addCells(b, {greyCell(1.1, top, 187.3, 6.3)});
-    b.add(label(0, top + 1.1, 0, 0, u"Végzett vizsgálatok"_s, arial(11, true), TextAlign::Center, Auto | ToBand));
+    b.add(label(0, top + 1.1, 0, 0, u"Végzett vizsgálatok"_s, arial(11, true), TextAlign::Center,
+                Auto | ToBand));
 }
 
-}  // namespace
+} // namespace
 
 ReportLayout qrMunkalap() {
     ReportLayout l = findingsBase(u"qrMunkalap"_s, 199.8, 5.3);
@@ -161,9 +181,11 @@ ReportLayout qrMunkalap2() {
 ReportLayout qrMunkalap3() {
     ReportLayout l = findingsBase(u"qrMunkalap3"_s, 216.7, 5.3);
     Band& t = titleBand(l);
-    addCells(t, {whiteCell(1.1, 54.0, 187.6, 5.6), whiteCell(1.1, 61.4, 39.4, 5.6), whiteCell(1.1, 66.7, 39.4, 16.1),
-                 whiteCell(41.3, 61.4, 40.5, 5.6), whiteCell(148.2, 61.4, 40.5, 5.6)});
-    t.add(label(0, 55.0, 0, 0, u"Sebesség értékek (cm / sec)"_s, caption(), TextAlign::Center, Auto | ToBand));
+    addCells(t, {whiteCell(1.1, 54.0, 187.6, 5.6), whiteCell(1.1, 61.4, 39.4, 5.6),
+                 whiteCell(1.1, 66.7, 39.4, 16.1), whiteCell(41.3, 61.4, 40.5, 5.6),
+                 whiteCell(148.2, 61.4, 40.5, 5.6)});
+    t.add(
+        label(0, 55.0, 0, 0, u"Sebesség értékek (cm / sec)"_s, caption(), TextAlign::Center, Auto | ToBand));
     t.add(label(3.2, 62.4, 0, 0, u"AV"_s, caption(), TextAlign::Left, Auto));
     t.add(qry(u"m07"_s, 3.2, 67.7, 35.2, 14.0, value()));
     t.add(label(42.3, 62.4, 38.4, 0, u"Jobb oldal"_s, caption(), TextAlign::Center));
@@ -174,10 +196,11 @@ ReportLayout qrMunkalap3() {
         const char16_t* name;
         const char16_t* right;
         const char16_t* left;
-    } rows[] = {{66.7, u"ACI", u"m01", u"m04"}, {72.0, u"ACE", u"m02", u"m05"}, {77.3, u"ACC", u"m03", u"m06"}};
+    } rows[] = {
+        {66.7, u"ACI", u"m01", u"m04"}, {72.0, u"ACE", u"m02", u"m05"}, {77.3, u"ACC", u"m03", u"m06"}};
     for (const auto& r : rows) {
-        addCells(t, {whiteCell(41.3, r.y, 20.4, 5.6), whiteCell(61.4, r.y, 20.4, 5.6), whiteCell(148.2, r.y, 20.4, 5.6),
-                     whiteCell(168.3, r.y, 20.4, 5.6)});
+        addCells(t, {whiteCell(41.3, r.y, 20.4, 5.6), whiteCell(61.4, r.y, 20.4, 5.6),
+                     whiteCell(148.2, r.y, 20.4, 5.6), whiteCell(168.3, r.y, 20.4, 5.6)});
         const double y = r.y + 1.0;
         const QString name = QString::fromUtf16(r.name);
         t.add(qry(QString::fromUtf16(r.right), 43.4, y, 0, 0, value(), TextAlign::Left, Auto));
@@ -193,9 +216,11 @@ ReportLayout qrMunkalap3() {
 ReportLayout qrMunkalap4() {
     ReportLayout l = findingsBase(u"qrMunkalap4"_s, 220.9, 4.2);
     Band& t = titleBand(l);
-    addCells(t, {greyCell(1.1, 54.0, 83.9, 6.6), whiteCell(1.1, 60.3, 83.9, 9.8), greyCell(1.1, 70.9, 83.9, 6.6),
-                 whiteCell(1.1, 77.3, 83.9, 70.1), whiteCell(85.7, 54.0, 102.9, 5.6), whiteCell(85.7, 70.9, 37.3, 6.6),
-                 whiteCell(151.3, 70.9, 37.3, 6.6), greyCell(1.1, 148.2, 19.1, 64.8), whiteCell(21.2, 148.2, 167.5, 64.8)});
+    addCells(t,
+             {greyCell(1.1, 54.0, 83.9, 6.6), whiteCell(1.1, 60.3, 83.9, 9.8), greyCell(1.1, 70.9, 83.9, 6.6),
+              whiteCell(1.1, 77.3, 83.9, 70.1), whiteCell(85.7, 54.0, 102.9, 5.6),
+              whiteCell(85.7, 70.9, 37.3, 6.6), whiteCell(151.3, 70.9, 37.3, 6.6),
+              greyCell(1.1, 148.2, 19.1, 64.8), whiteCell(21.2, 148.2, 167.5, 64.8)});
     t.add(label(3.2, 55.0, 0, 0, u"Panaszok"_s, caption(), TextAlign::Left, Auto));
     addMemo(t, u"panaszok"_s, 3.2, 61.4, 79.6, 7.7);
     t.add(label(3.2, 72.0, 0, 0, u"Vizsgálati eredmény"_s, caption(), TextAlign::Left, Auto));
@@ -209,12 +234,13 @@ ReportLayout qrMunkalap4() {
         const char16_t* name;
         const char16_t* right;
         const char16_t* left;
-    } rows[] = {{77.3, u"AFC", u"m01", u"m08"},  {83.6, u"AFS", u"m02", u"m09"},       {90.0, u"AP", u"m03", u"m10"},
-                {96.3, u"A.peronea", u"m04", u"m11"}, {102.7, u"ATP", u"m05", u"m12"}, {109.0, u"ATA", u"m06", u"m13"},
+    } rows[] = {{77.3, u"AFC", u"m01", u"m08"},  {83.6, u"AFS", u"m02", u"m09"},
+                {90.0, u"AP", u"m03", u"m10"},   {96.3, u"A.peronea", u"m04", u"m11"},
+                {102.7, u"ATP", u"m05", u"m12"}, {109.0, u"ATA", u"m06", u"m13"},
                 {115.4, u"ADP", u"m07", u"m14"}};
     for (const auto& r : rows) {
-        addCells(t, {whiteCell(85.7, r.y, 17.2, 6.6), whiteCell(102.7, r.y, 20.4, 6.6), whiteCell(151.3, r.y, 20.4, 6.6),
-                     whiteCell(171.4, r.y, 17.2, 6.6)});
+        addCells(t, {whiteCell(85.7, r.y, 17.2, 6.6), whiteCell(102.7, r.y, 20.4, 6.6),
+                     whiteCell(151.3, r.y, 20.4, 6.6), whiteCell(171.4, r.y, 17.2, 6.6)});
         const double y = rowBelow(r.y);
         const QString name = QString::fromUtf16(r.name);
         t.add(qry(QString::fromUtf16(r.right), 87.8, y, 0, 0, value(), TextAlign::Left, Auto));
@@ -230,10 +256,14 @@ ReportLayout qrMunkalap4() {
 
 ReportLayout FindingsLayout(int type) {
     switch (type) {
-    case 2: return qrMunkalap2();
-    case 3: return qrMunkalap3();
-    case 4: return qrMunkalap4();
-    default: return type <= 1 ? qrMunkalap() : ReportLayout();
+    case 2:
+        return qrMunkalap2();
+    case 3:
+        return qrMunkalap3();
+    case 4:
+        return qrMunkalap4();
+    default:
+        return type <= 1 ? qrMunkalap() : ReportLayout();
     }
 }
 

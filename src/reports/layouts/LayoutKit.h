@@ -19,9 +19,15 @@ inline FontSpec font(const QString& family, double pt, bool bold = false, bool i
     f.colour = colour;
     return f;
 }
-inline FontSpec arial(double pt, bool bold = false, bool italic = false) { return font(QStringLiteral("Arial"), pt, bold, italic); }
-inline FontSpec tahoma(double pt, bool bold = false, bool italic = false) { return font(QStringLiteral("Tahoma"), pt, bold, italic); }
-inline FontSpec courier(double pt, bool bold = false) { return font(QStringLiteral("Courier New"), pt, bold); }
+inline FontSpec arial(double pt, bool bold = false, bool italic = false) {
+    return font(QStringLiteral("Arial"), pt, bold, italic);
+}
+inline FontSpec tahoma(double pt, bool bold = false, bool italic = false) {
+    return font(QStringLiteral("Tahoma"), pt, bold, italic);
+}
+inline FontSpec courier(double pt, bool bold = false) {
+    return font(QStringLiteral("Courier New"), pt, bold);
+}
 
 inline ReportElement textElement(TextElement::Kind kind, double x, double y, double w, double h,
                                  std::optional<FontSpec> f, TextAlign align, unsigned flags) {
@@ -38,14 +44,16 @@ inline ReportElement textElement(TextElement::Kind kind, double x, double y, dou
 }
 
 inline ReportElement label(double x, double y, double w, double h, const QString& caption,
-                           std::optional<FontSpec> f = {}, TextAlign align = TextAlign::Left, unsigned flags = None) {
+                           std::optional<FontSpec> f = {}, TextAlign align = TextAlign::Left,
+                           unsigned flags = None) {
     ReportElement e = textElement(TextElement::Label, x, y, w, h, std::move(f), align, flags);
     e.text.caption = caption;
     return e;
 }
 
 inline ReportElement data(DataSetName ds, const QString& column, double x, double y, double w, double h,
-                          std::optional<FontSpec> f = {}, TextAlign align = TextAlign::Left, unsigned flags = None) {
+                          std::optional<FontSpec> f = {}, TextAlign align = TextAlign::Left,
+                          unsigned flags = None) {
     ReportElement e = textElement(TextElement::Data, x, y, w, h, std::move(f), align, flags);
     e.text.dataSet = ds;
     e.text.column = column;
@@ -53,19 +61,21 @@ inline ReportElement data(DataSetName ds, const QString& column, double x, doubl
     return e;
 }
 
-inline ReportElement qry(const QString& column, double x, double y, double w, double h, std::optional<FontSpec> f = {},
-                         TextAlign align = TextAlign::Left, unsigned flags = None) {
+inline ReportElement qry(const QString& column, double x, double y, double w, double h,
+                         std::optional<FontSpec> f = {}, TextAlign align = TextAlign::Left,
+                         unsigned flags = None) {
     return data(DataSetName::Qry, column, x, y, w, h, std::move(f), align, flags);
 }
 
-inline ReportElement tbl(const QString& column, double x, double y, double w, double h, std::optional<FontSpec> f = {},
-                         TextAlign align = TextAlign::Left, unsigned flags = None) {
+inline ReportElement tbl(const QString& column, double x, double y, double w, double h,
+                         std::optional<FontSpec> f = {}, TextAlign align = TextAlign::Left,
+                         unsigned flags = None) {
     return data(DataSetName::Tbl, column, x, y, w, h, std::move(f), align, flags);
 }
 
-inline ReportElement expression(const QString& name, const QString& expr, bool resetAfterPrint, double x, double y,
-                                double w, double h, std::optional<FontSpec> f = {}, TextAlign align = TextAlign::Left,
-                                unsigned flags = None) {
+inline ReportElement expression(const QString& name, const QString& expr, bool resetAfterPrint, double x,
+                                double y, double w, double h, std::optional<FontSpec> f = {},
+                                TextAlign align = TextAlign::Left, unsigned flags = None) {
     ReportElement e = textElement(TextElement::Expression, x, y, w, h, std::move(f), align, flags);
     e.text.expression = expr;
     e.text.resetAfterPrint = resetAfterPrint;
@@ -73,8 +83,9 @@ inline ReportElement expression(const QString& name, const QString& expr, bool r
     return e;
 }
 
-inline ReportElement system(SystemValue v, const QString& prefix, double x, double y, std::optional<FontSpec> f = {},
-                            TextAlign align = TextAlign::Left, unsigned flags = Auto) {
+inline ReportElement system(SystemValue v, const QString& prefix, double x, double y,
+                            std::optional<FontSpec> f = {}, TextAlign align = TextAlign::Left,
+                            unsigned flags = Auto) {
     ReportElement e = textElement(TextElement::System, x, y, 0, 0, std::move(f), align, flags);
     e.text.system = v;
     e.text.caption = prefix;
@@ -100,8 +111,8 @@ inline ReportElement topAndBottom(double x, double y, double w, double h) {
     return e;
 }
 
-inline ReportElement image(const QString& name, double x, double y, double w, double h, ImageElement::Mode mode,
-                           bool frame, Picture picture = {}) {
+inline ReportElement image(const QString& name, double x, double y, double w, double h,
+                           ImageElement::Mode mode, bool frame, Picture picture = {}) {
     ReportElement e;
     e.kind = ReportElement::Image;
     e.image.name = name;
@@ -112,7 +123,8 @@ inline ReportElement image(const QString& name, double x, double y, double w, do
     return e;
 }
 
-inline Band band(BandKind kind, double height, bool frameTop = false, bool frameBottom = false, double frameWidth = 1) {
+inline Band band(BandKind kind, double height, bool frameTop = false, bool frameBottom = false,
+                 double frameWidth = 1) {
     Band b;
     b.kind = kind;
     b.height = height;
@@ -122,4 +134,4 @@ inline Band band(BandKind kind, double height, bool frameTop = false, bool frame
     return b;
 }
 
-}  // namespace layoutkit
+} // namespace layoutkit

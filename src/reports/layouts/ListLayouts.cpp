@@ -17,8 +17,8 @@ struct ColumnSpec {
 constexpr double CaptionY = 17.2, CaptionH = 4.3;
 constexpr double DetailY = 0.8, DetailH = 4.3;
 
-ReportLayout listBase(const QString& name, const QString& reportTitle, const QString& heading, double headerHeight,
-                      bool patientList, std::initializer_list<ColumnSpec> columns) {
+ReportLayout listBase(const QString& name, const QString& reportTitle, const QString& heading,
+                      double headerHeight, bool patientList, std::initializer_list<ColumnSpec> columns) {
     ReportLayout l;
     l.name = name;
     l.title = reportTitle;
@@ -39,7 +39,8 @@ ReportLayout listBase(const QString& name, const QString& reportTitle, const QSt
         header.add(std::move(period));
     }
     for (const ColumnSpec& c : columns)
-        header.add(label(c.x, CaptionY, c.w, CaptionH, QString::fromUtf16(c.caption), tahoma(9, false, true), c.align));
+        header.add(label(c.x, CaptionY, c.w, CaptionH, QString::fromUtf16(c.caption), tahoma(9, false, true),
+                         c.align));
     l.add(std::move(header));
 
     Band footer = band(BandKind::PageFooter, 14.6, true, false);
@@ -69,9 +70,10 @@ Band totalBand(BandKind kind, double totalX, const QString& amountColumn) {
     const bool footer = kind == BandKind::GroupFooter;
     Band b = band(kind, 6.6, false, true);
     if (footer) b.name = u"groupfooter"_s;
-    b.add(label(4.0, 1.3, 25.5, CaptionH, footer ? u"összesen"_s : u"mindösszesen"_s, tahoma(9, false, true)));
-    b.add(expression(footer ? u"osszesen"_s : u"mindosszesen"_s, totalExpression(amountColumn), footer, totalX, 1.3, 40.0,
-                     CaptionH, tahoma(9, true), TextAlign::Right));
+    b.add(
+        label(4.0, 1.3, 25.5, CaptionH, footer ? u"összesen"_s : u"mindösszesen"_s, tahoma(9, false, true)));
+    b.add(expression(footer ? u"osszesen"_s : u"mindosszesen"_s, totalExpression(amountColumn), footer,
+                     totalX, 1.3, 40.0, CaptionH, tahoma(9, true), TextAlign::Right));
     return b;
 }
 
@@ -82,7 +84,7 @@ Band groupHeader(const QString& key, double height) {
     return b;
 }
 
-}  // namespace
+} // namespace
 
 ReportLayout qrArbevetel() {
     const std::initializer_list<ColumnSpec> cols = {{u"Vizsgálati lap", u"munkalapstr", 0.0, 24.1},

@@ -17,21 +17,24 @@ ReportLayout smallPage(const QString& name, double topMargin) {
     return l;
 }
 
-}  // namespace
+} // namespace
 
 ReportLayout qrBoritek() {
     ReportLayout l = smallPage(u"qrBoritek"_s, 10);
     Band d = band(BandKind::Detail, 92.3);
     d.add(image(u"logo"_s, 1.3, 17.9, 57.2, 18.2, ImageElement::TopLeftNatural, false));
-    d.add(qry(u"tulajdonos"_s, 1.3, 1.3, 74.4, 5.0, font(u"Arial"_s, 9, true, false, true, QColor(0x00, 0x00, 0x80))));
+    d.add(qry(u"tulajdonos"_s, 1.3, 1.3, 74.4, 5.0,
+              font(u"Arial"_s, 9, true, false, true, QColor(0x00, 0x00, 0x80))));
     d.add(qry(u"tulvaroscim"_s, 1.3, 6.6, 74.4, 5.0, courier(9)));
     d.add(qry(u"tulirsz"_s, 1.3, 11.9, 74.4, 5.0, courier(9, true)));
     d.add(qry(u"ugyfel_nev"_s, 60.9, 43.7, 74.4, 5.0, arial(11, true), TextAlign::Center));
     d.add(qry(u"kapcsolat2"_s, 60.9, 48.9, 74.4, 5.0, arial(10), TextAlign::Center));
     d.add(label(60.9, 54.2, 74.4, 4.3, u"részére"_s, arial(9), TextAlign::Center));
-    d.add(qry(u"cim_varos"_s, 60.9, 62.2, 74.4, 5.0, font(u"Arial"_s, 10, false, false, true), TextAlign::Center));
+    d.add(qry(u"cim_varos"_s, 60.9, 62.2, 74.4, 5.0, font(u"Arial"_s, 10, false, false, true),
+              TextAlign::Center));
     d.add(qry(u"cim_cim"_s, 60.9, 68.8, 74.4, 5.0, arial(10), TextAlign::Center));
-    d.add(qry(u"cim_irsz"_s, 60.9, 79.4, 74.4, 6.6, font(u"Arial Rounded MT Bold"_s, 16, true), TextAlign::Center));
+    d.add(qry(u"cim_irsz"_s, 60.9, 79.4, 74.4, 6.6, font(u"Arial Rounded MT Bold"_s, 16, true),
+              TextAlign::Center));
     l.add(std::move(d));
     return l;
 }
@@ -79,7 +82,8 @@ ReportLayout qrUgyfel() {
     l.add(std::move(header));
 
     Band detail = band(BandKind::Detail, 5.3, false, true);
-    for (const auto& c : cols) detail.add(qry(QString::fromUtf16(c.column), c.x, 0.8, c.w, 4.3));
+    for (const auto& c : cols)
+        detail.add(qry(QString::fromUtf16(c.column), c.x, 0.8, c.w, 4.3));
     l.add(std::move(detail));
 
     Band footer = band(BandKind::PageFooter, 14.6, true, false);

@@ -49,7 +49,8 @@ QImage LoadLogo(const QString& folder) {
         QImageReader reader(dir.filePath(name));
         QImage image = reader.read();
         if (image.isNull())
-            throw FileError(u"A(z) %1 kép nem olvasható: %2"_s.arg(QDir::toNativeSeparators(dir.filePath(name)), reader.errorString()));
+            throw FileError(u"A(z) %1 kép nem olvasható: %2"_s.arg(
+                QDir::toNativeSeparators(dir.filePath(name)), reader.errorString()));
         return image;
     }
     return {};
@@ -63,14 +64,17 @@ QString BindParameters(const QString& sql, const QList<std::pair<QString, QStrin
         const QChar c = sql[i];
         if (c == u'\'' || c == u'"' || c == u'`') {
             qsizetype j = i + 1;
-            while (j < n && sql[j] != c) j += sql[j] == u'\\' ? 2 : 1;
+            while (j < n && sql[j] != c)
+                j += sql[j] == u'\\' ? 2 : 1;
             out += QStringView(sql).mid(i, std::min(j + 1, n) - i);
             i = j + 1;
             continue;
         }
-        if (c == u':' && i + 1 < n && isName(sql[i + 1]) && (i == 0 || (!isName(sql[i - 1]) && sql[i - 1] != u':'))) {
+        if (c == u':' && i + 1 < n && isName(sql[i + 1]) &&
+            (i == 0 || (!isName(sql[i - 1]) && sql[i - 1] != u':'))) {
             qsizetype j = i + 1;
-            while (j < n && isName(sql[j])) ++j;
+            while (j < n && isName(sql[j]))
+                ++j;
             const QString name = sql.mid(i + 1, j - i - 1);
             bool found = false;
             for (const auto& [key, text] : values) {
@@ -103,7 +107,9 @@ const QStringList FindingsQuery = {
 
 const QString PracticeQuery = u"SELECT * FROM vw_tulajdonos;"_s;
 
-std::unique_ptr<DataSet> run(Connection& db, const QString& sql) { return std::make_unique<ResultSet>(db.query(sql)); }
+std::unique_ptr<DataSet> run(Connection& db, const QString& sql) {
+    return std::make_unique<ResultSet>(db.query(sql));
+}
 
 void setLogo(ReportLayout& layout, const QString& folder) {
     const QImage logo = LoadLogo(folder);
@@ -133,8 +139,8 @@ void setAmounts(ReportLayout& layout, const QString& column) {
         if (TextElement* e = layout.findText(name)) e->expression = totalText(column);
 }
 
-PreparedReport periodList(Connection& db, ReportLayout layout, const QStringList& lines, const QString& amount,
-                          QDate from, QDate to) {
+PreparedReport periodList(Connection& db, ReportLayout layout, const QStringList& lines,
+                          const QString& amount, QDate from, QDate to) {
     PreparedReport r;
     r.layout = std::move(layout);
     if (TextElement* period = r.layout.findText(u"idoszak"_s)) period->caption = PeriodText(from, to);
@@ -145,10 +151,12 @@ PreparedReport periodList(Connection& db, ReportLayout layout, const QStringList
     return r;
 }
 
-}  // namespace
+} // namespace
 
-std::optional<PreparedReport> PrepareFindingsSheet(Connection& db, qint64 examination, const QString& logoFolder) {
-    const int type = SelectInt(db, u"SELECT mlaptipus FROM munkalap WHERE munkalap = "_s + IdText(examination) + u";"_s, 1);
+std::optional<PreparedReport> PrepareFindingsSheet(Connection& db, qint64 examination,
+                                                   const QString& logoFolder) {
+    const int type = SelectInt(
+        db, u"SELECT mlaptipus FROM munkalap WHERE munkalap = "_s + IdText(examination) + u";"_s, 1);
     if (type >= 5) return std::nullopt;
     PreparedReport r;
     r.layout = FindingsLayout(type);
@@ -163,20 +171,23 @@ std::optional<PreparedReport> PrepareFindingsSheet(Connection& db, qint64 examin
 
 PreparedReport PrepareRevenueList(Connection& db, QDate from, QDate to) {
     return periodList(db, qrArbevetel(),
-                      {u"SELECT * FROM vw_arbevetel"_s, u"WHERE (datum BETWEEN :d1 AND :d2)"_s, u"ORDER BY datum, munkalap;"_s},
+                      {u"SELECT * FROM vw_arbevetel"_s, u"WHERE (datum BETWEEN :d1 AND :d2)"_s,
+                       u"ORDER BY datum, munkalap;"_s},
                       u"ar_ossz"_s, from, to);
 }
 
 PreparedReport PreparePerformedList(Connection& db, QDate from, QDate to) {
-    return periodList(db, qrFogyas(),
-                      {u"SELECT * FROM vw_fogyas"_s, u"WHERE datum BETWEEN :d1 AND :d2"_s, u"ORDER BY tetel, munkalap;"_s},
-                      u"ar"_s, from, to);
+    return periodList(
+        db, qrFogyas(),
+        {u"SELECT * FROM vw_fogyas"_s, u"WHERE datum BETWEEN :d1 AND :d2"_s, u"ORDER BY tetel, munkalap;"_s},
+        u"ar"_s, from, to);
 }
 
 PreparedReport PrepareExaminationTotals(Connection& db, QDate from, QDate to) {
-    return periodList(db, qrOsszesen(),
-                      {u"SELECT * FROM vw_fogyas"_s, u"WHERE datum BETWEEN :d1 AND :d2"_s, u"ORDER BY munkalap, tetel;"_s},
-                      u"ar"_s, from, to);
+    return periodList(
+        db, qrOsszesen(),
+        {u"SELECT * FROM vw_fogyas"_s, u"WHERE datum BETWEEN :d1 AND :d2"_s, u"ORDER BY munkalap, tetel;"_s},
+        u"ar"_s, from, to);
 }
 
 PreparedReport PreparePatientExamList(Connection& db, qint64 patient) {
@@ -208,15 +219,17 @@ PreparedReport PrepareRegisteredSlip(Connection& db, qint64 patient) {
     // The practice: the first row of the table by name, with the town and street address in one text.
     const ResultSet owners = db.query(u"SELECT * FROM tulajdonos ORDER BY tulajdonos;"_s);
     auto tbl = std::make_unique<MemoryDataSet>();
-    for (int c = 0; c < owners.columnCount(); ++c) tbl->addColumn(owners.column(c));
+    for (int c = 0; c < owners.columnCount(); ++c)
+        tbl->addColumn(owners.column(c));
     Column varoscim;
     varoscim.name = u"varoscim"_s;
     varoscim.length = 100;
     tbl->addColumn(varoscim);
     if (owners.rowCount() > 0) {
         QList<Value> row;
-        for (int c = 0; c < owners.columnCount(); ++c) row << owners.value(0, c);
-        const DataSet& o = owners;  // NULL town or street counts as empty text
+        for (int c = 0; c < owners.columnCount(); ++c)
+            row << owners.value(0, c);
+        const DataSet& o = owners; // NULL town or street counts as empty text
         const QString town = o.value(0, u"varos"_s).text(), street = o.value(0, u"cim"_s).text();
         row << Value::fromText((town + u", "_s + street).left(100));
         tbl->addRow(std::move(row));
@@ -229,7 +242,8 @@ PreparedReport PrepareRegisteredSlip(Connection& db, qint64 patient) {
 }
 
 QString DefaultPatientListQuery() {
-    return QStringList{u"SELECT * FROM vw_ugyfel"_s, u"WHERE ugyfel > 0"_s, u"ORDER BY ugyfel_nev;"_s}.join(u'\n');
+    return QStringList{u"SELECT * FROM vw_ugyfel"_s, u"WHERE ugyfel > 0"_s, u"ORDER BY ugyfel_nev;"_s}.join(
+        u'\n');
 }
 
 PreparedReport PreparePatientList(Connection& db, const QString& query) {

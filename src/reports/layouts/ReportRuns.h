@@ -15,9 +15,9 @@
 
 struct PreparedReport {
     ReportLayout layout;
-    std::unique_ptr<DataSet> qry;  // the master rows (also what an export of the list writes)
-    std::unique_ptr<DataSet> tbl;  // may be empty
-    QString qrySql;                // the statement that filled qry
+    std::unique_ptr<DataSet> qry; // the master rows (also what an export of the list writes)
+    std::unique_ptr<DataSet> tbl; // may be empty
+    QString qrySql;               // the statement that filled qry
     QDateTime printedAt = QDateTime::currentDateTime();
 
     int build(const PageSink& sink) const;
@@ -35,7 +35,8 @@ QString BindParameters(const QString& sql, const QList<std::pair<QString, QStrin
 
 // The findings sheet of an examination in the layout of its type; nothing for a type of 5 or more.
 // The logo comes from logoFolder (the executable's folder in the program).
-std::optional<PreparedReport> PrepareFindingsSheet(Connection& db, qint64 examination, const QString& logoFolder);
+std::optional<PreparedReport> PrepareFindingsSheet(Connection& db, qint64 examination,
+                                                   const QString& logoFolder);
 
 // The period lists (both dates inclusive) and one patient's examination list.
 PreparedReport PrepareRevenueList(Connection& db, QDate from, QDate to);

@@ -9,7 +9,9 @@ static const QLocale& hungarian() {
     return l;
 }
 
-QString ShortDateText(QDate d) { return d.isValid() ? d.toString(u"yyyy. MM. dd.") : QString(); }
+QString ShortDateText(QDate d) {
+    return d.isValid() ? d.toString(u"yyyy. MM. dd.") : QString();
+}
 
 QString DateTimeText(const QDateTime& t) {
     return ShortDateText(t.date()) + u' ' + t.time().toString(u"H:mm:ss");
@@ -31,18 +33,25 @@ QString FormatDateTimePattern(const QString& pattern, const QDateTime& t) {
             continue;
         }
         qsizetype run = 1;
-        while (i + run < n && pattern[i + run].toLower() == lc) ++run;
+        while (i + run < n && pattern[i + run].toLower() == lc)
+            ++run;
         auto two = [](int v) { return QStringLiteral("%1").arg(v, 2, 10, QChar(u'0')); };
         if (lc == u'y') {
             out += run <= 2 ? two(d.year() % 100) : QString::number(d.year());
         } else if (lc == u'm') {
-            if (run >= 4) out += hungarian().monthName(d.month(), QLocale::LongFormat);
-            else if (run == 3) out += hungarian().monthName(d.month(), QLocale::ShortFormat);
-            else out += run == 2 ? two(d.month()) : QString::number(d.month());
+            if (run >= 4)
+                out += hungarian().monthName(d.month(), QLocale::LongFormat);
+            else if (run == 3)
+                out += hungarian().monthName(d.month(), QLocale::ShortFormat);
+            else
+                out += run == 2 ? two(d.month()) : QString::number(d.month());
         } else if (lc == u'd') {
-            if (run >= 4) out += hungarian().dayName(d.dayOfWeek(), QLocale::LongFormat);
-            else if (run == 3) out += hungarian().dayName(d.dayOfWeek(), QLocale::ShortFormat);
-            else out += run == 2 ? two(d.day()) : QString::number(d.day());
+            if (run >= 4)
+                out += hungarian().dayName(d.dayOfWeek(), QLocale::LongFormat);
+            else if (run == 3)
+                out += hungarian().dayName(d.dayOfWeek(), QLocale::ShortFormat);
+            else
+                out += run == 2 ? two(d.day()) : QString::number(d.day());
         } else if (lc == u'h') {
             out += run >= 2 ? two(tm.hour()) : QString::number(tm.hour());
         } else if (lc == u'n') {
@@ -66,10 +75,12 @@ QString DisplayText(const Value& v, const DisplayFormat& format) {
         return ok ? FormatNumeric(format.pattern, x) : v.text();
     }
     case DisplayFormat::DatePattern: {
-        const QDateTime t = v.type() == ColumnType::DateTime ? v.toDateTime() : QDateTime(v.toDate(), QTime(0, 0));
+        const QDateTime t =
+            v.type() == ColumnType::DateTime ? v.toDateTime() : QDateTime(v.toDate(), QTime(0, 0));
         return t.date().isValid() ? FormatDateTimePattern(format.pattern, t) : v.text();
     }
-    case DisplayFormat::None: break;
+    case DisplayFormat::None:
+        break;
     }
     switch (v.type()) {
     case ColumnType::Date: {
@@ -80,6 +91,7 @@ QString DisplayText(const Value& v, const DisplayFormat& format) {
         const QDateTime t = v.toDateTime();
         return t.isValid() ? DateTimeText(t) : v.text();
     }
-    default: return v.text();
+    default:
+        return v.text();
     }
 }

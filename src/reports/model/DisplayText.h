@@ -9,7 +9,7 @@
 
 // The Hungarian short date "yyyy. MM. dd." and long time "H:mm:ss" of the program.
 QString ShortDateText(QDate d);
-QString DateTimeText(const QDateTime& t);  // short date, a space, long time
+QString DateTimeText(const QDateTime& t); // short date, a space, long time
 
 // A date through a pattern of the kind "yyyy. mmmm. dd": yyyy/yy year, mmmm/mmm month name
 // (Hungarian, as the locale writes it), mm/m month number, dddd/ddd day name, dd/d day, hh/h hour,

@@ -13,11 +13,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr double Eps = 0.01;  // mm; what rounding of the stated coordinates may cost
+constexpr double Eps = 0.01; // mm; what rounding of the stated coordinates may cost
 
 QString trimRight(QStringView s) {
     qsizetype n = s.size();
-    while (n > 0 && s[n - 1] == u' ') --n;
+    while (n > 0 && s[n - 1] == u' ')
+        --n;
     return s.left(n).toString();
 }
 
@@ -30,7 +31,7 @@ bool splitReference(const QString& ref, QString& dataSet, QString& column) {
     return !column.isEmpty();
 }
 
-}  // namespace
+} // namespace
 
 QStringList HardLines(const QString& text) {
     QString t = text;
@@ -58,8 +59,10 @@ QStringList BreakLines(const QString& text, const TextMeasure& measure, double w
             for (qsizetype j = start; j < n; ++j) {
                 if (p[j] != u' ' && p[j] != u'-') continue;
                 const QString candidate = trimRight(QStringView(p).mid(start, j + 1 - start));
-                if (measure.width(candidate) <= limit) best = j + 1;
-                else if (!candidate.isEmpty()) break;
+                if (measure.width(candidate) <= limit)
+                    best = j + 1;
+                else if (!candidate.isEmpty())
+                    break;
             }
             qsizetype end;
             if (best > start) {
@@ -67,12 +70,14 @@ QStringList BreakLines(const QString& text, const TextMeasure& measure, double w
             } else {
                 // The first word alone is too wide: break it where it stops fitting (one character at least).
                 qsizetype k = 1;
-                while (start + k < n && measure.width(QStringView(p).mid(start, k + 1)) <= limit) ++k;
+                while (start + k < n && measure.width(QStringView(p).mid(start, k + 1)) <= limit)
+                    ++k;
                 end = start + k;
             }
             lines << trimRight(QStringView(p).mid(start, end - start));
             start = end;
-            while (start < n && p[start] == u' ') ++start;
+            while (start < n && p[start] == u' ')
+                ++start;
         }
     }
     return lines;
@@ -85,7 +90,7 @@ struct PageBuilder::State {
     QDateTime printedAt;
     const PageSink& sink;
 
-    std::map<std::pair<int, int>, std::unique_ptr<ReportExpression>> expressions;  // (band, element)
+    std::map<std::pair<int, int>, std::unique_ptr<ReportExpression>> expressions; // (band, element)
     std::map<std::pair<int, int>, int> qryColumns, tblColumns;
 
     const Band* pageHeader = nullptr;
@@ -96,19 +101,19 @@ struct PageBuilder::State {
     struct Group {
         const Band* header;
         const Band* footer;
-        int column;  // in Qry, -1 when the key names no column
+        int column; // in Qry, -1 when the key names no column
         bool tbl;
     };
     std::vector<Group> groups;
 
     ReportPage page;
     bool open = false;
-    bool fresh = true;  // nothing but the page header on the page yet
+    bool fresh = true; // nothing but the page header on the page yet
     double y = 0;
     int pageNumber = 0;
     int pagesOut = 0;
     bool cancelled = false;
-    qsizetype row = -1;  // current master row, -1 for none
+    qsizetype row = -1; // current master row, -1 for none
 
     State(const ReportLayout& l, const DataSet* q, const DataSet* t, QDateTime at, const PageSink& s)
         : layout(l), qry(q), tbl(t), printedAt(std::move(at)), sink(s) {}
@@ -119,7 +124,8 @@ struct PageBuilder::State {
         if (!ds) return -1;
         const int c = ds->columnIndex(column);
         if (c < 0 && ds->columnCount() > 0)
-            throw FormatError(u"A(z) „%1” nyomtatási kép „%2” mezője nincs a lekérdezésben."_s.arg(layout.name, what));
+            throw FormatError(
+                u"A(z) „%1” nyomtatási kép „%2” mezője nincs a lekérdezésben."_s.arg(layout.name, what));
         return c;
     }
 
@@ -127,25 +133,38 @@ struct PageBuilder::State {
         for (int b = 0; b < layout.bands.size(); ++b) {
             const Band& band = layout.bands[b];
             switch (band.kind) {
-            case BandKind::PageHeader: pageHeader = &band; break;
-            case BandKind::PageFooter: pageFooter = &band; break;
-            case BandKind::Title: title = &band; break;
-            case BandKind::Detail: detail = &band; break;
-            case BandKind::Summary: summary = &band; break;
+            case BandKind::PageHeader:
+                pageHeader = &band;
+                break;
+            case BandKind::PageFooter:
+                pageFooter = &band;
+                break;
+            case BandKind::Title:
+                title = &band;
+                break;
+            case BandKind::Detail:
+                detail = &band;
+                break;
+            case BandKind::Summary:
+                summary = &band;
+                break;
             case BandKind::GroupHeader: {
                 Group g{&band, nullptr, -1, false};
                 for (const Band& f : layout.bands)
-                    if (f.kind == BandKind::GroupFooter && !band.footerName.isEmpty() && f.name == band.footerName)
+                    if (f.kind == BandKind::GroupFooter && !band.footerName.isEmpty() &&
+                        f.name == band.footerName)
                         g.footer = &f;
                 QString ds, col;
                 if (!splitReference(band.groupKey, ds, col))
-                    throw FormatError(u"Hibás csoportkulcs a(z) „%1” nyomtatási képben: %2"_s.arg(layout.name, band.groupKey));
+                    throw FormatError(u"Hibás csoportkulcs a(z) „%1” nyomtatási képben: %2"_s.arg(
+                        layout.name, band.groupKey));
                 g.tbl = ds.compare(u"Tbl"_s, Qt::CaseInsensitive) == 0;
                 g.column = findColumn(g.tbl ? tbl : qry, col, band.groupKey);
                 groups.push_back(g);
                 break;
             }
-            case BandKind::GroupFooter: break;
+            case BandKind::GroupFooter:
+                break;
             }
             for (int e = 0; e < band.elements.size(); ++e) {
                 const ReportElement& el = band.elements[e];
@@ -154,8 +173,10 @@ struct PageBuilder::State {
                 if (t.kind == TextElement::Expression)
                     expressions[{b, e}] = std::make_unique<ReportExpression>(t.expression);
                 else if (t.kind == TextElement::Data) {
-                    if (t.dataSet == DataSetName::Qry) qryColumns[{b, e}] = findColumn(qry, t.column, t.column);
-                    else tblColumns[{b, e}] = findColumn(tbl, t.column, u"Tbl."_s + t.column);
+                    if (t.dataSet == DataSetName::Qry)
+                        qryColumns[{b, e}] = findColumn(qry, t.column, t.column);
+                    else
+                        tblColumns[{b, e}] = findColumn(tbl, t.column, u"Tbl."_s + t.column);
                 }
             }
         }
@@ -174,13 +195,15 @@ struct PageBuilder::State {
         return [this](const QString& ds, const QString& column) -> Value {
             const bool isTbl = ds.compare(u"Tbl"_s, Qt::CaseInsensitive) == 0;
             if (!isTbl && ds.compare(u"Qry"_s, Qt::CaseInsensitive) != 0)
-                throw FormatError(u"Ismeretlen adatforrás a(z) „%1” nyomtatási képben: %2"_s.arg(layout.name, ds));
+                throw FormatError(
+                    u"Ismeretlen adatforrás a(z) „%1” nyomtatási képben: %2"_s.arg(layout.name, ds));
             const DataSet* d = isTbl ? tbl : qry;
             if (!d) return {};
             const int c = d->columnIndex(column);
             if (c < 0) {
                 if (d->columnCount() > 0)
-                    throw FormatError(u"A(z) „%1” nyomtatási kép „%2.%3” mezője nincs a lekérdezésben."_s.arg(layout.name, ds, column));
+                    throw FormatError(u"A(z) „%1” nyomtatási kép „%2.%3” mezője nincs a lekérdezésben."_s.arg(
+                        layout.name, ds, column));
                 return {};
             }
             return isTbl ? tblValue(c) : qryValue(c);
@@ -238,8 +261,12 @@ struct PageBuilder::State {
         for (int e = 0; e < band.elements.size(); ++e) {
             const ReportElement& el = band.elements[e];
             switch (el.kind) {
-            case ReportElement::Shape: drawShape(el.shape, left, top); break;
-            case ReportElement::Image: drawImage(el.image, left, top); break;
+            case ReportElement::Shape:
+                drawShape(el.shape, left, top);
+                break;
+            case ReportElement::Image:
+                drawImage(el.image, left, top);
+                break;
             case ReportElement::Text: {
                 const TextElement& t = el.text;
                 drawText(t, t.font ? *t.font : bandFont, textOf(b, e, t), left, top, width);
@@ -260,18 +287,23 @@ struct PageBuilder::State {
 
     QString textOf(int b, int e, const TextElement& t) {
         switch (t.kind) {
-        case TextElement::Label: return t.caption;
+        case TextElement::Label:
+            return t.caption;
         case TextElement::Data: {
             if (t.dataSet == DataSetName::Qry)
                 return DisplayText(qryValue(qryColumns[{b, e}]), layout.qryFormats.value(t.column.toLower()));
             return DisplayText(tblValue(tblColumns[{b, e}]), layout.tblFormats.value(t.column.toLower()));
         }
-        case TextElement::Expression: return expressions[{b, e}]->evaluate(resolver());
+        case TextElement::Expression:
+            return expressions[{b, e}]->evaluate(resolver());
         case TextElement::System:
             switch (t.system) {
-            case SystemValue::PageNumber: return t.caption + QString::number(pageNumber);
-            case SystemValue::PrintDateTime: return t.caption + DateTimeText(printedAt);
-            case SystemValue::ReportTitle: return t.caption + layout.title;
+            case SystemValue::PageNumber:
+                return t.caption + QString::number(pageNumber);
+            case SystemValue::PrintDateTime:
+                return t.caption + DateTimeText(printedAt);
+            case SystemValue::ReportTitle:
+                return t.caption + layout.title;
             }
         }
         return {};
@@ -303,12 +335,17 @@ struct PageBuilder::State {
             Primitive p{Primitive::Image, {}, {}, {}, {}};
             const QSizeF natural = im.picture.naturalSizeMm();
             switch (im.mode) {
-            case ImageElement::Stretch: p.image.target = box; break;
-            case ImageElement::CentreNatural:
-                p.image.target = QRectF(box.center().x() - natural.width() / 2,
-                                        box.center().y() - natural.height() / 2, natural.width(), natural.height());
+            case ImageElement::Stretch:
+                p.image.target = box;
                 break;
-            case ImageElement::TopLeftNatural: p.image.target = QRectF(box.topLeft(), natural); break;
+            case ImageElement::CentreNatural:
+                p.image.target =
+                    QRectF(box.center().x() - natural.width() / 2, box.center().y() - natural.height() / 2,
+                           natural.width(), natural.height());
+                break;
+            case ImageElement::TopLeftNatural:
+                p.image.target = QRectF(box.topLeft(), natural);
+                break;
             }
             p.image.clip = box;
             p.image.picture = im.picture;
@@ -340,12 +377,14 @@ struct PageBuilder::State {
         double extentLeft = 1e9, extentRight = -1e9;
         for (int i = 0; i < lines.size(); ++i) {
             const double lineTop = box.top() + i * lh;
-            if (i > 0 && lineTop + lh > boxBottom + Eps) break;  // boxes never grow
+            if (i > 0 && lineTop + lh > boxBottom + Eps) break; // boxes never grow
             const QString& line = lines[i];
             const double w = m.width(line);
             double x = spanLeft;
-            if (t.align == TextAlign::Right) x = spanRight - w;
-            else if (t.align == TextAlign::Center) x = (spanLeft + spanRight) / 2 - w / 2;
+            if (t.align == TextAlign::Right)
+                x = spanRight - w;
+            else if (t.align == TextAlign::Center)
+                x = (spanLeft + spanRight) / 2 - w / 2;
             extentLeft = std::min(extentLeft, x);
             extentRight = std::max(extentRight, x + w);
             if (line.isEmpty()) continue;
@@ -373,14 +412,15 @@ struct PageBuilder::State {
 
     void accumulate() {
         const auto resolve = resolver();
-        for (auto& [key, expr] : expressions) expr->accumulate(resolve);
+        for (auto& [key, expr] : expressions)
+            expr->accumulate(resolve);
     }
 
     void run() {
         prepare();
         const qsizetype rows = qry ? qry->rowCount() : 0;
         if (rows == 0 && !layout.options.printIfEmpty) return;
-        row = rows > 0 ? 0 : -1;  // the title and the first page header show the first row
+        row = rows > 0 ? 0 : -1; // the title and the first page header show the first row
         startPage();
         if (title) place(*title);
         if (rows == 0) {
@@ -399,7 +439,7 @@ struct PageBuilder::State {
                     }
                 }
                 if (i > 0 && changed < groups.size()) {
-                    row = i - 1;  // footers print with the finished group's last row current
+                    row = i - 1; // footers print with the finished group's last row current
                     for (size_t g = groups.size(); g-- > changed;)
                         if (groups[g].footer && !cancelled) place(*groups[g].footer);
                     row = i;

@@ -30,7 +30,9 @@ Picture Picture::fromSvg(const QByteArray& svg, QSize pixelSize) {
     return p;
 }
 
-QSize Picture::pixelSize() const { return m_data ? m_data->size : QSize(); }
+QSize Picture::pixelSize() const {
+    return m_data ? m_data->size : QSize();
+}
 
 QSizeF Picture::naturalSizeMm() const {
     const QSize s = pixelSize();

@@ -14,18 +14,18 @@ struct Result {
     Kind kind = Null;
     double number = 0;
     QString text;
-    Value raw;  // a column's value as it came
+    Value raw; // a column's value as it came
 };
 
-}  // namespace
+} // namespace
 
 struct ReportExpression::Node {
     enum Kind { Literal, Column, Sum, FormatNumeric };
     Kind kind = Literal;
-    QString text;      // literal; column: data set name
+    QString text; // literal; column: data set name
     QString column;
     std::vector<std::unique_ptr<Node>> args;
-    double total = 0;  // SUM
+    double total = 0; // SUM
 };
 
 namespace {
@@ -47,10 +47,12 @@ private:
     qsizetype pos = 0;
 
     [[noreturn]] void fail() const {
-        throw FormatError(u"Hibás kifejezés a nyomtatási képben: %1 (a(z) %2. karakternél)"_s.arg(s).arg(pos + 1));
+        throw FormatError(
+            u"Hibás kifejezés a nyomtatási képben: %1 (a(z) %2. karakternél)"_s.arg(s).arg(pos + 1));
     }
     void skipSpace() {
-        while (pos < s.size() && s[pos].isSpace()) ++pos;
+        while (pos < s.size() && s[pos].isSpace())
+            ++pos;
     }
     bool take(QChar c) {
         skipSpace();
@@ -63,7 +65,8 @@ private:
     QString identifier() {
         skipSpace();
         const qsizetype start = pos;
-        while (pos < s.size() && (s[pos].isLetterOrNumber() || s[pos] == u'_')) ++pos;
+        while (pos < s.size() && (s[pos].isLetterOrNumber() || s[pos] == u'_'))
+            ++pos;
         if (pos == start) fail();
         return s.mid(start, pos - start);
     }
@@ -103,12 +106,16 @@ private:
             return node;
         }
         const QString upper = name.toUpper();
-        if (upper == u"SUM"_s) node->kind = Node::Sum;
-        else if (upper == u"FORMATNUMERIC"_s) node->kind = Node::FormatNumeric;
-        else fail();
+        if (upper == u"SUM"_s)
+            node->kind = Node::Sum;
+        else if (upper == u"FORMATNUMERIC"_s)
+            node->kind = Node::FormatNumeric;
+        else
+            fail();
         if (!take(u'(')) fail();
         node->args.push_back(parse());
-        while (take(u',')) node->args.push_back(parse());
+        while (take(u','))
+            node->args.push_back(parse());
         if (!take(u')')) fail();
         const size_t want = node->kind == Node::Sum ? 1 : 2;
         if (node->args.size() != want) fail();
@@ -118,7 +125,8 @@ private:
 
 void collectSums(ReportExpression::Node* n, std::vector<ReportExpression::Node*>& out) {
     if (n->kind == ReportExpression::Node::Sum) out.push_back(n);
-    for (auto& a : n->args) collectSums(a.get(), out);
+    for (auto& a : n->args)
+        collectSums(a.get(), out);
 }
 
 Result evalNode(const ReportExpression::Node& n, const ReportExpression::Resolver& resolve) {
@@ -164,14 +172,17 @@ Result evalNode(const ReportExpression::Node& n, const ReportExpression::Resolve
 
 QString resultText(const Result& r) {
     switch (r.kind) {
-    case Result::Null: return {};
-    case Result::Text: return r.text;
-    case Result::Number: return r.raw.isNull() ? QString::number(r.number, 'g', 15) : r.text;
+    case Result::Null:
+        return {};
+    case Result::Text:
+        return r.text;
+    case Result::Number:
+        return r.raw.isNull() ? QString::number(r.number, 'g', 15) : r.text;
     }
     return {};
 }
 
-}  // namespace
+} // namespace
 
 ReportExpression::ReportExpression(const QString& text) : m_text(text) {
     m_root = Parser(text).parseAll();
@@ -182,18 +193,25 @@ ReportExpression::~ReportExpression() = default;
 ReportExpression::ReportExpression(ReportExpression&&) noexcept = default;
 ReportExpression& ReportExpression::operator=(ReportExpression&&) noexcept = default;
 
-bool ReportExpression::hasAggregate() const { return !m_sums.empty(); }
+bool ReportExpression::hasAggregate() const {
+    return !m_sums.empty();
+}
 
 void ReportExpression::accumulate(const Resolver& resolve) {
     for (Node* sum : m_sums) {
         const Result x = evalNode(*sum->args[0], resolve);
-        if (x.kind == Result::Number) sum->total += x.number;
-        else if (x.kind == Result::Text) sum->total += x.text.trimmed().toDouble();
+        if (x.kind == Result::Number)
+            sum->total += x.number;
+        else if (x.kind == Result::Text)
+            sum->total += x.text.trimmed().toDouble();
     }
 }
 
 void ReportExpression::reset() {
-    for (Node* sum : m_sums) sum->total = 0;
+    for (Node* sum : m_sums)
+        sum->total = 0;
 }
 
-QString ReportExpression::evaluate(const Resolver& resolve) const { return resultText(evalNode(*m_root, resolve)); }
+QString ReportExpression::evaluate(const Resolver& resolve) const {
+    return resultText(evalNode(*m_root, resolve));
+}

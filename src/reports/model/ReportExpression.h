@@ -11,8 +11,8 @@
 // The expression language of the layouts:
 //   'text'                      a literal ('' or \' for a quote inside)
 //   Qry.column, Tbl.column      the column's value in the current row
-//   SUM(x)                      running total of x over the master rows since the last reset; NULL adds nothing
-//   FORMATNUMERIC(mask, x)      x through a numeric display mask
+//   SUM(x)                      running total of x over the master rows since the last reset; NULL adds
+//   nothing FORMATNUMERIC(mask, x)      x through a numeric display mask
 // Function names and data set names ignore letter case.
 class ReportExpression {
 public:

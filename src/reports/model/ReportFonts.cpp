@@ -36,7 +36,7 @@ const QImage& measureDevice() {
     return image;
 }
 
-}  // namespace
+} // namespace
 
 void InstallReportFonts() {
     static std::once_flag once;
@@ -47,7 +47,8 @@ void InstallReportFonts() {
             if (installed.contains(family, Qt::CaseInsensitive)) continue;
             QStringList use;
             for (const char16_t* c : s.candidates)
-                if (installed.contains(QString::fromUtf16(c), Qt::CaseInsensitive)) use << QString::fromUtf16(c);
+                if (installed.contains(QString::fromUtf16(c), Qt::CaseInsensitive))
+                    use << QString::fromUtf16(c);
             if (!use.isEmpty()) QFont::insertSubstitutions(family, use);
         }
     });
@@ -77,6 +78,10 @@ double TextMeasure::width(QStringView text) const {
     return m_metrics.horizontalAdvance(text.toString()) * 25.4 / MeasureDpi;
 }
 
-double TextMeasure::ascent() const { return m_metrics.ascent() * 25.4 / MeasureDpi; }
+double TextMeasure::ascent() const {
+    return m_metrics.ascent() * 25.4 / MeasureDpi;
+}
 
-double TextMeasure::lineHeight() const { return m_metrics.lineSpacing() * 25.4 / MeasureDpi; }
+double TextMeasure::lineHeight() const {
+    return m_metrics.lineSpacing() * 25.4 / MeasureDpi;
+}

@@ -23,7 +23,7 @@ public:
     explicit TextMeasure(const FontSpec& spec);
     double width(QStringView text) const;
     double ascent() const;
-    double lineHeight() const;  // distance of two base lines
+    double lineHeight() const; // distance of two base lines
 
 private:
     QFontMetricsF m_metrics;

@@ -11,17 +11,17 @@
 #include <vector>
 
 struct TextRun {
-    QString text;     // one line
+    QString text; // one line
     FontSpec font;
-    QPointF origin;   // left end of the base line
-    QRectF box;       // the line's box: left, top, advance width, line height
+    QPointF origin; // left end of the base line
+    QRectF box;     // the line's box: left, top, advance width, line height
 };
 
 struct RectRun {
     QRectF rect;
-    std::optional<QColor> pen;   // none: no outline
+    std::optional<QColor> pen; // none: no outline
     double penWidthMm = LineUnitMm;
-    std::optional<QColor> fill;  // none: unfilled
+    std::optional<QColor> fill; // none: unfilled
 };
 
 struct LineRun {
@@ -31,8 +31,8 @@ struct LineRun {
 };
 
 struct ImageRun {
-    QRectF target;  // where the whole picture goes
-    QRectF clip;    // the element's box; nothing outside it is drawn
+    QRectF target; // where the whole picture goes
+    QRectF clip;   // the element's box; nothing outside it is drawn
     Picture picture;
 };
 
@@ -47,7 +47,7 @@ struct Primitive {
 
 struct ReportPage {
     int number = 1;
-    QSizeF paper;   // mm
+    QSizeF paper; // mm
     bool a4 = true;
     std::vector<Primitive> items;
 

@@ -17,10 +17,11 @@ namespace {
 constexpr int PdfDpi = 1200;
 
 QByteArray mediaBox(double width, double height) {
-    return "/MediaBox [0 0 " + QByteArray::number(width, 'f', 6) + ' ' + QByteArray::number(height, 'f', 6) + ']';
+    return "/MediaBox [0 0 " + QByteArray::number(width, 'f', 6) + ' ' + QByteArray::number(height, 'f', 6) +
+           ']';
 }
 
-}  // namespace
+} // namespace
 
 // Qt keeps page sizes in whole points, so 160 x 113 mm would come out as 160.16 x 112.89 mm and A4 as
 // 595 x 842 points. This device passes the file through and writes each page's media box with the
@@ -41,7 +42,8 @@ protected:
     qint64 writeData(const char* data, qint64 len) override {
         QByteArray chunk(data, len);
         if (chunk.contains("/MediaBox"))
-            for (auto i = m_replace.cbegin(); i != m_replace.cend(); ++i) chunk.replace(i.key(), i.value());
+            for (auto i = m_replace.cbegin(); i != m_replace.cend(); ++i)
+                chunk.replace(i.key(), i.value());
         return m_target->write(chunk) == len ? len : -1;
     }
 
@@ -58,7 +60,9 @@ QPageSize PageSizeOf(const ReportPage& page) {
 void RenderPage(QPainter& painter, const ReportPage& page, double dotsPerInch) {
     InstallReportFonts();
     const double k = dotsPerInch / 25.4;
-    auto rect = [k](const QRectF& r) { return QRectF(r.left() * k, r.top() * k, r.width() * k, r.height() * k); };
+    auto rect = [k](const QRectF& r) {
+        return QRectF(r.left() * k, r.top() * k, r.width() * k, r.height() * k);
+    };
     const QPaintDevice* device = painter.device();
     const double deviceDpi = device && device->logicalDpiY() > 0 ? device->logicalDpiY() : dotsPerInch;
     painter.save();
@@ -114,7 +118,7 @@ PdfStreamWriter::~PdfStreamWriter() {
     m_painter.reset();
     m_writer.reset();
     m_device.reset();
-    if (m_file) m_file->cancelWriting();  // never commit: no partial file under the name
+    if (m_file) m_file->cancelWriting(); // never commit: no partial file under the name
 }
 
 void PdfStreamWriter::addPage(const ReportPage& page) {
@@ -127,8 +131,7 @@ void PdfStreamWriter::addPage(const ReportPage& page) {
         m_writer->setPageMargins(QMarginsF(0, 0, 0, 0));
         m_writer->setPageSize(PageSizeOf(page));
         m_painter = std::make_unique<QPainter>();
-        if (!m_painter->begin(m_writer.get()))
-            throw FileError(u"A(z) %1 PDF fájl nem írható."_s.arg(m_path));
+        if (!m_painter->begin(m_writer.get())) throw FileError(u"A(z) %1 PDF fájl nem írható."_s.arg(m_path));
     } else {
         m_writer->setPageSize(PageSizeOf(page));
         m_writer->newPage();
@@ -138,7 +141,8 @@ void PdfStreamWriter::addPage(const ReportPage& page) {
 }
 
 void PdfStreamWriter::finish() {
-    if (!m_writer) throw FileError(u"A(z) %1 PDF fájlba nincs mit írni: a nyomtatásnak nincs oldala."_s.arg(m_path));
+    if (!m_writer)
+        throw FileError(u"A(z) %1 PDF fájlba nincs mit írni: a nyomtatásnak nincs oldala."_s.arg(m_path));
     m_painter->end();
     m_painter.reset();
     m_writer.reset();
@@ -153,12 +157,14 @@ void PdfStreamWriter::finish() {
 
 void WritePdf(const QString& path, const std::vector<ReportPage>& pages, const QString& title) {
     PdfStreamWriter w(path, title);
-    for (const ReportPage& p : pages) w.addPage(p);
+    for (const ReportPage& p : pages)
+        w.addPage(p);
     w.finish();
 }
 
 QImage RenderPageImage(const ReportPage& page, double dotsPerInch) {
-    const QSize size(qRound(page.paper.width() / 25.4 * dotsPerInch), qRound(page.paper.height() / 25.4 * dotsPerInch));
+    const QSize size(qRound(page.paper.width() / 25.4 * dotsPerInch),
+                     qRound(page.paper.height() / 25.4 * dotsPerInch));
     QImage image(size, QImage::Format_RGB32);
     const int dpm = qRound(dotsPerInch / 0.0254);
     image.setDotsPerMeterX(dpm);
@@ -172,6 +178,7 @@ QImage RenderPageImage(const ReportPage& page, double dotsPerInch) {
 
 void WritePng(const QString& path, const ReportPage& page, double dotsPerInch) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !RenderPageImage(page, dotsPerInch).save(&file, "PNG") || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || !RenderPageImage(page, dotsPerInch).save(&file, "PNG") ||
+        !file.commit())
         throw FileError(u"A(z) %1 kép nem írható: %2"_s.arg(path, file.errorString()));
 }

@@ -18,7 +18,8 @@ QPageSize PageSizeOf(const ReportPage& page);
 
 // Draws a page on any painter whose coordinates have the given number of units per inch, with the
 // paper's top-left corner at the painter's origin: a printer or PDF writer at its resolution, an
-// image, a preview page.
+// image, a preview page. On a QPrinter set full-page mode (QPrinter::setFullPage(true)) and the page size
+// from PageSizeOf, then draw each page at the printer's resolution.
 void RenderPage(QPainter& painter, const ReportPage& page, double dotsPerInch);
 
 // A PDF written page by page: nothing but the current page is held. The file appears under its name
@@ -30,7 +31,7 @@ public:
     ~PdfStreamWriter();
     void addPage(const ReportPage& page);
     int pageCount() const { return m_pages; }
-    void finish();  // throws FileError
+    void finish(); // throws FileError
 
 private:
     QString m_path;
