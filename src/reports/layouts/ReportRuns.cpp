@@ -12,7 +12,9 @@
 #include "db/QueryHelpers.h"
 
 #include <QDir>
+
 #include <QImageReader>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -43,7 +45,9 @@ int PreparedReport::writePdf(const QString& path) const {
 
 QImage LoadLogo(const QString& folder) {
     const QDir dir(folder);
-    const QStringList names = dir.entryList(QDir::Files);
+    QStringList names = dir.entryList(QDir::Files);
+    // The name as the program writes it first, then any other spelling of it.
+    std::stable_partition(names.begin(), names.end(), [](const QString& n) { return n == u"Logo.bmp"_s; });
     for (const QString& name : names) {
         if (name.compare(u"logo.bmp"_s, Qt::CaseInsensitive) != 0) continue;
         QImageReader reader(dir.filePath(name));
