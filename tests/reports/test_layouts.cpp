@@ -12,6 +12,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -546,4 +548,26 @@ TEST_F(LayoutTest, CommandLineWritesThePdfOrNothing) {
     EXPECT_NE(cli({u"revenue"_s, u"2024-02-30"_s, u"2024-03-01"_s, bad}, &err), 0);
     EXPECT_TRUE(err.contains(u"Hibás dátum"_s)) << err.toStdString();
     EXPECT_FALSE(QFile::exists(bad));
+}
+
+TEST_F(LayoutTest, PagesOntoAPagedDeviceWithProgressAndCancel) {
+    const auto r = PrepareFindingsSheet(db(), 6, noLogo());
+    for (const int stopAfter : {0, 1}) {
+        const QString file = tmp.filePath(u"nyomtato%1.pdf"_s.arg(stopAfter));
+        QList<int> seen;
+        {
+            QPdfWriter device(file);
+            device.setResolution(600);
+            QPainter painter;
+            const int built = r->build(PagedDeviceSink(device, painter, [&](int page) {
+                seen << page;
+                return stopAfter == 0 || page < stopAfter;
+            }));
+            painter.end();
+            EXPECT_EQ(built, stopAfter == 0 ? 2 : 1);
+        }
+        EXPECT_EQ(seen, stopAfter == 0 ? (QList<int>{1, 2}) : (QList<int>{1}));
+        EXPECT_EQ(pdfPages(file), stopAfter == 0 ? 2 : 1);
+        EXPECT_TRUE(pdfText(file).contains(u"Tétel 01 (12345)"_s));
+    }
 }

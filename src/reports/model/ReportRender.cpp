@@ -5,6 +5,7 @@
 #include "core/Errors.h"
 
 #include <QFileInfo>
+#include <QPagedPaintDevice>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
@@ -153,6 +154,23 @@ void PdfStreamWriter::finish() {
         throw FileError(u"A(z) %1 fájl írása nem sikerült: %2"_s.arg(m_path, why));
     }
     m_file.reset();
+}
+
+PageSink PagedDeviceSink(QPagedPaintDevice& device, QPainter& painter,
+                         std::function<bool(int page)> progress) {
+    return [&device, &painter, progress = std::move(progress), first = true](ReportPage&& page) mutable {
+        device.setPageSize(PageSizeOf(page));
+        if (first) {
+            device.setPageMargins(QMarginsF(0, 0, 0, 0));
+            if (!painter.isActive() && !painter.begin(&device))
+                throw FileError(u"A nyomtatás nem indítható."_s);
+            first = false;
+        } else {
+            device.newPage();
+        }
+        RenderPage(painter, page, device.logicalDpiY());
+        return !progress || progress(page.number);
+    };
 }
 
 void WritePdf(const QString& path, const std::vector<ReportPage>& pages, const QString& title) {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "PageBuilder.h"
 #include "ReportPage.h"
 
 #include <QImage>
 #include <QPageSize>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -21,6 +23,13 @@ QPageSize PageSizeOf(const ReportPage& page);
 // image, a preview page. On a QPrinter set full-page mode (QPrinter::setFullPage(true)) and the page size
 // from PageSizeOf, then draw each page at the printer's resolution.
 void RenderPage(QPainter& painter, const ReportPage& page, double dotsPerInch);
+
+// Paints pages as they come onto a paged device (a QPrinter in full-page mode, a QPdfWriter): each page
+// gets its own page size, the pages after the first a new page. Returns the function the page builder's
+// sink calls; progress (optional) hears each page number, and false from it stops the run.
+class QPagedPaintDevice;
+PageSink PagedDeviceSink(QPagedPaintDevice& device, QPainter& painter,
+                         std::function<bool(int page)> progress = {});
 
 // A PDF written page by page: nothing but the current page is held. The file appears under its name
 // only when finish() succeeds; a writer destroyed before that leaves no file behind.
