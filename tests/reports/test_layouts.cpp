@@ -20,6 +20,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "TestPrint.h"
 
 using namespace Qt::StringLiterals;
@@ -569,5 +571,47 @@ TEST_F(LayoutTest, PagesOntoAPagedDeviceWithProgressAndCancel) {
         EXPECT_EQ(seen, stopAfter == 0 ? (QList<int>{1, 2}) : (QList<int>{1}));
         EXPECT_EQ(pdfPages(file), stopAfter == 0 ? 2 : 1);
         EXPECT_TRUE(pdfText(file).contains(u"Tétel 01 (12345)"_s));
+    }
+}
+
+TEST_F(LayoutTest, ListTextsAtTheirPlaces) {
+    enum Edge { Left, Centre, Right };
+    struct Case {
+        const char* report;
+        QString text;
+        Edge edge;
+        double x, y; // on the paper, mm
+    } cases[] = {
+        // The performed list: captions, the item's group header below the 22.2 mm page header, its detail
+        // line.
+        {"fogyas", u"Dátum"_s, Centre, 10 + 79.4 + 25.5 / 2, 10 + 17.2},
+        {"fogyas", u"ár"_s, Right, 10 + 164.0 + 25.5, 10 + 17.2},
+        {"fogyas", u"Hasi ultrahang"_s, Left, 10 + 4.0, 10 + 22.2 + 1.3},
+        {"fogyas", u"2024. 01. 05."_s, Centre, 10 + 79.4 + 25.5 / 2, 10 + 22.2 + 7.9 + 0.8},
+        {"fogyas", u"Végzett vizsgálatok"_s, Left, 10 + 0.7, 10 + 1.3},
+        // Items by examination: the examination's header block and the centred WHO code.
+        {"osszesen", u"WHO"_s, Centre, 10 + 59.5 + 20.2 / 2, 10 + 17.2},
+        {"osszesen", u"00001"_s, Left, 10 + 2.6, 10 + 22.2 + 1.3},
+        {"osszesen", u"Általános ultrahang vizsgálat"_s, Right, 10 + 129.6 + 58.5, 10 + 22.2 + 1.3},
+        {"osszesen", u"Kovács Éva"_s, Right, 10 + 131.0 + 57.2, 10 + 22.2 + 5.3},
+        {"osszesen", u"12345"_s, Centre, 10 + 59.5 + 20.2 / 2, 10 + 22.2 + 11.9 + 0.8},
+        // The patient list.
+        {"ugyfel", u"Páciensek listája"_s, Left, 10 + 0.7, 10 + 1.3},
+        {"ugyfel", u"névsorban"_s, Left, 10 + 1.0, 10 + 9.3},
+        {"ugyfel", u"Utoljára"_s, Left, 10 + 168.0, 10 + 18.5},
+        {"ugyfel", u"Kovács Éva"_s, Left, 10, 10 + 23.5 + 0.8},
+        {"ugyfel", u"1051 Budapest, Fő utca 1."_s, Right, 200, 10 + 6.6},
+        {"ugyfel", u"qrUgyfel"_s, Right, 200, 297 - 10 - 14.6 + 9.3},
+        {"ugyfel", u"oldal: 1"_s, Left, 10, 297 - 10 - 14.6 + 9.3},
+    };
+    std::map<std::string, ReportPage> pages;
+    pages["fogyas"] = PreparePerformedList(db(), QDate(2024, 1, 1), QDate(2024, 1, 31)).pages()[0];
+    pages["osszesen"] = PrepareExaminationTotals(db(), QDate(2024, 1, 1), QDate(2024, 1, 31)).pages()[0];
+    pages["ugyfel"] = PreparePatientList(db(), DefaultPatientListQuery()).pages()[0];
+    for (const Case& c : cases) {
+        const QRectF b = boxOf(pages[c.report], c.text);
+        const double x = c.edge == Left ? b.left() : c.edge == Right ? b.right() : b.center().x();
+        EXPECT_NEAR(x, c.x, 1e-6) << c.report << ": " << c.text.toStdString();
+        EXPECT_NEAR(b.top(), c.y, 1e-6) << c.report << ": " << c.text.toStdString();
     }
 }
