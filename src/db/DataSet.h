@@ -43,6 +43,7 @@ public:
     int columnCount() const override { return static_cast<int>(m_columns.size()); }
     const Column& column(int index) const override { return m_columns[index]; }
     qsizetype rowCount() const override { return m_rows.size(); }
+    using DataSet::value;
     Value value(qsizetype row, int column) const override { return m_rows[row][column]; }
 
     void addColumn(Column c);

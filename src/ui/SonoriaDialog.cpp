@@ -1,0 +1,51 @@
+#include "SonoriaDialog.h"
+
+#include "Conventions.h"
+#include "Messages.h"
+#include "core/Config.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+SonoriaDialog::SonoriaDialog(const QString& section, Placement placement, QWidget* parent)
+    : QDialog(parent), m_section(section), m_placement(placement) {
+    setModal(true);
+}
+
+void SonoriaDialog::showEvent(QShowEvent* event) {
+    if (!m_placed) {
+        m_placed = true;
+        if (m_fontSize > 0) {
+            QFont f = font();
+            f.setPointSize(m_fontSize);
+            setFont(f);
+        } else {
+            ApplyFontSize(this);
+        }
+        switch (m_placement) {
+        case Placement::Position: move(LoadFormPosition(m_section)); break;
+        case Placement::Bounds: setGeometry(LoadFormBounds(m_section, width(), height())); break;
+        case Placement::Centred:
+            if (QScreen* s = QGuiApplication::primaryScreen()) move(s->availableGeometry().center() - rect().center());
+            break;
+        case Placement::None: break;
+        }
+    }
+    QDialog::showEvent(event);
+}
+
+void SonoriaDialog::storePlacement() {
+    switch (m_placement) {
+    case Placement::Position: SaveFormPosition(m_section, pos()); break;
+    case Placement::Bounds: SaveFormBounds(m_section, geometry()); break;
+    default: break;
+    }
+}
+
+void SonoriaDialog::done(int result) {
+    if (!m_stored && m_placed) {
+        m_stored = true;
+        RunGuarded([this] { storePlacement(); });
+    }
+    QDialog::done(result);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDialog>
+
+// The base of every secondary window: modal, lives for one call, takes the font size of the settings
+// when shown, and keeps its place in the configuration file under its section ("frm_" and its name):
+// the position only, or the position and size (fitted into the work area when read).
+class SonoriaDialog : public QDialog {
+public:
+    enum class Placement { None, Position, Bounds, Centred };
+    SonoriaDialog(const QString& section, Placement placement, QWidget* parent = nullptr);
+    const QString& section() const { return m_section; }
+    // A window with a font size of its own instead of the settings' one.
+    void setFontSize(int points) { m_fontSize = points; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void done(int result) override;
+    // Stores the place; called once when the window closes.
+    virtual void storePlacement();
+
+private:
+    QString m_section;
+    Placement m_placement;
+    int m_fontSize = 0;
+    bool m_placed = false;
+    bool m_stored = false;
+};

@@ -1,0 +1,61 @@
+#include "UiTest.h"
+
+#include "core/Config.h"
+#include "ui/Application.h"
+
+#include <QKeyEvent>
+#include <QTimer>
+
+QApplication& TestApplication() {
+    static SonoriaApplication* app = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "sonoria-test";
+        static char* argv[] = {name, nullptr};
+        auto* a = new SonoriaApplication(argc, argv);
+        InstallHungarian(*a);
+        return a;
+    }();
+    return *app;
+}
+
+MessageRecorder::MessageRecorder() {
+    Messages::setHandler([this](MessageKind kind, const QString& caption, const QString& text) {
+        entries << Entry{kind, caption, text};
+        return answers.isEmpty() ? true : answers.takeFirst();
+    });
+}
+
+MessageRecorder::~MessageRecorder() { Messages::setHandler({}); }
+
+QStringList MessageRecorder::texts() const {
+    QStringList list;
+    for (const Entry& e : entries) list << e.text;
+    return list;
+}
+
+void WhenModalShown(std::function<void(QWidget*)> action, int timeoutMs) {
+    auto* timer = new QTimer;
+    auto started = std::make_shared<qint64>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, action, started, timeoutMs] {
+        *started += 10;
+        if (QWidget* w = QApplication::activeModalWidget(); w && w->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            action(w);
+        } else if (*started > timeoutMs) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start(10);
+}
+
+void TypeText(QWidget* widget, const QString& text) {
+    for (QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &release);
+    }
+}
