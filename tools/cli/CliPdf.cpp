@@ -89,13 +89,17 @@ int runPdf(CliContext& c) {
 
 CliRegistration
     registration({u"pdf"_s,
-                  u"pdf findings KEY FILE | revenue FROM TO FILE | performed FROM TO FILE | totals FROM TO "
-                  "FILE | patient-exams KEY FILE | envelope KEY FILE | slip KEY FILE | patients FILE "
-                  "[--query SQL]\n"
-                  "                                  nyomtatvány PDF fájlba; a dátumok éééé-hh-nn alakúak, "
-                  "mindkét vég benne van.\n"
-                  "                                  Példa: sonoria-cli pdf revenue --profile 1 2024-01-01 "
-                  "2024-01-31 arbevetel.pdf"_s,
+                  u"pdf NYOMTATVÁNY ... FILE        a program nyomtatványa PDF fájlba (dátum: éééé-hh-nn, "
+                  u"mindkét vég benne van):\n"
+                  "    pdf findings KEY FILE           a KEY vizsgálat lelete, a típusának nyomtatványán\n"
+                  "    pdf revenue FROM TO FILE        árbevétel\n"
+                  "    pdf performed FROM TO FILE      végzett vizsgálatok tételenként\n"
+                  "    pdf totals FROM TO FILE         tételek vizsgálatonként\n"
+                  "    pdf patient-exams KEY FILE      a KEY páciens vizsgálatainak listája\n"
+                  "    pdf envelope KEY FILE           boríték a KEY páciensnek\n"
+                  "    pdf slip KEY FILE               ajánlott postai szelvény a KEY páciensnek\n"
+                  "    pdf patients FILE [--query SQL] páciensek listája (alapból a főablak lekérdezése)\n"
+                  "    példa: sonoria-cli pdf revenue --profile 1 2024-01-01 2024-01-31 arbevetel.pdf"_s,
                   true, &runPdf});
 
 } // namespace
