@@ -19,6 +19,19 @@ SqlScanner::SqlScanner(std::string_view script, std::string delimiter)
         m_problemLine = 1;
         m_done = true;
     }
+    classify();
+}
+
+void SqlScanner::classify() {
+    for (int c = 0; c < 256; ++c) m_plain[c] = true;
+    for (const unsigned char c : {' ', '\t', '\r', '\n', '#', '-', '/', '*', '\'', '"', '`', 'D', 'd', '\\'})
+        m_plain[c] = false;
+    if (!m_delimiter.empty()) {
+        const char first = m_delimiter[0];
+        m_plain[static_cast<unsigned char>(first)] = false;
+        m_plain[static_cast<unsigned char>(upper(first))] = false;
+        if (first >= 'A' && first <= 'Z') m_plain[static_cast<unsigned char>(first - 'A' + 'a')] = false;
+    }
 }
 
 bool SqlScanner::delimiterWordAt(std::size_t pos) const {
@@ -67,6 +80,7 @@ bool SqlScanner::next(Statement& statement) {
                     return false;
                 }
                 m_delimiter.assign(m_s.substr(b, e - b));
+                classify();
             }
             continue;
         }
@@ -75,9 +89,18 @@ bool SqlScanner::next(Statement& statement) {
             continue;
         }
         if (m_mode == Mode::Quote) {
-            if (c == '\\' && m_quote != '`') m_pos += 2;
+            // Only the closing quote, a backslash and line ends matter inside quotes.
+            while (m_pos < n) {
+                const char q = m_s[m_pos];
+                if (q == m_quote || q == '\\' || q == '\r' || q == '\n') break;
+                ++m_pos;
+            }
+            if (m_pos >= n) break;
+            const char q = m_s[m_pos];
+            if (q == '\r' || q == '\n') continue;
+            if (q == '\\' && m_quote != '`') m_pos += 2;
             else {
-                if (c == m_quote) m_mode = Mode::Normal;
+                if (q == m_quote) m_mode = Mode::Normal;
                 ++m_pos;
             }
             continue;
@@ -158,6 +181,7 @@ bool SqlScanner::next(Statement& statement) {
             m_statementLine = m_line;
         }
         ++m_pos;
+        while (m_pos < n && m_plain[static_cast<unsigned char>(m_s[m_pos])]) ++m_pos;
     }
     m_done = true;
     if (m_mode == Mode::Quote) {

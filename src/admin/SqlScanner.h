@@ -32,8 +32,11 @@ public:
 
 private:
     bool delimiterWordAt(std::size_t pos) const;
+    void classify();
     bool delimiterAt(std::size_t pos) const;
 
+    // Characters that no rule looks at inside a running statement: they are passed over in bulk.
+    bool m_plain[256] = {};
     std::string_view m_s;
     std::string m_delimiter;
     std::size_t m_pos = 0;
