@@ -43,7 +43,7 @@ ConnectionParams serverParams() {
 double peakRssMiB(int who) {
     rusage ru{};
     getrusage(who, &ru);
-    return ru.ru_maxrss / 1024.0;  // kilobytes on Linux
+    return ru.ru_maxrss / 1024.0; // kilobytes on Linux
 }
 
 struct ChildRun {
@@ -57,7 +57,8 @@ ChildRun runChild(const std::vector<std::string>& argv, const QString& password,
                   const QString& out) {
     QElapsedTimer t;
     t.start();
-    const QByteArray inPath = QFile::encodeName(in), outPath = QFile::encodeName(out), pwd = password.toUtf8();
+    const QByteArray inPath = QFile::encodeName(in), outPath = QFile::encodeName(out),
+                     pwd = password.toUtf8();
     const pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
@@ -66,12 +67,14 @@ ChildRun runChild(const std::vector<std::string>& argv, const QString& password,
             if (fd < 0) _exit(126);
             dup2(fd, 0);
         }
-        const int fd = open(out.isEmpty() ? "/dev/null" : outPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int fd =
+            open(out.isEmpty() ? "/dev/null" : outPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (fd < 0) _exit(126);
         dup2(fd, 1);
         setenv("MYSQL_PWD", pwd.constData(), 1);
         std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        for (const std::string& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
         execvp(args[0], args.data());
         _exit(127);
@@ -86,12 +89,14 @@ ChildRun runChild(const std::vector<std::string>& argv, const QString& password,
 
 void print(const QString& name, double ours, double peer, const QString& unit) {
     QTextStream out(stdout);
-    out << name << '\t' << QString::number(ours, 'f', 3) << '\t' << QString::number(peer, 'f', 3) << '\t' << unit
-        << Qt::endl;
+    out << name << '\t' << QString::number(ours, 'f', 3) << '\t' << QString::number(peer, 'f', 3) << '\t'
+        << unit << Qt::endl;
 }
 
-double mib(const QString& file) { return QFileInfo(file).size() / 1048576.0; }
-}  // namespace
+double mib(const QString& file) {
+    return QFileInfo(file).size() / 1048576.0;
+}
+} // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -107,14 +112,17 @@ int main(int argc, char* argv[]) {
         }
         Connection db;
         db.open(p);
-        db.exec(u"CREATE TABLE munkalap_tetel (munkalap_tetel INT NOT NULL AUTO_INCREMENT, munkalap INT DEFAULT NULL, "
+        db.exec(u"CREATE TABLE munkalap_tetel (munkalap_tetel INT NOT NULL AUTO_INCREMENT, munkalap INT "
+                u"DEFAULT NULL, "
                 u"tetel INT DEFAULT NULL, tetel_nev VARCHAR(100) DEFAULT NULL, ar DOUBLE DEFAULT NULL, "
                 u"PRIMARY KEY (munkalap_tetel), KEY ix_munkalap_tetel_munkalap (munkalap), "
                 u"KEY ix_munkalap_tetel_tetel (tetel)) ENGINE=InnoDB DEFAULT CHARSET=latin2 "
                 u"COLLATE=latin2_hungarian_ci"_s);
-        db.exec(u"INSERT INTO munkalap_tetel (munkalap, tetel, tetel_nev, ar) SELECT seq DIV 3 + 1, seq MOD 500 + 1, "
-                u"CONCAT('Vizsgálati tétel ''', seq MOD 500, ''' - nyaki erek\\\\Doppler'), (seq MOD 97) * 250.5 "
-                u"FROM seq_0_to_999999"_s);
+        db.exec(
+            u"INSERT INTO munkalap_tetel (munkalap, tetel, tetel_nev, ar) SELECT seq DIV 3 + 1, seq MOD 500 "
+            u"+ 1, "
+            u"CONCAT('Vizsgálati tétel ''', seq MOD 500, ''' - nyaki erek\\\\Doppler'), (seq MOD 97) * 250.5 "
+            u"FROM seq_0_to_999999"_s);
 
         QTemporaryDir dir;
         const QString ours = dir.filePath(u"ours.sql"_s), peer = dir.filePath(u"peer.sql"_s);
@@ -126,16 +134,15 @@ int main(int argc, char* argv[]) {
         BackupDatabase(db, ours);
         const double oursBackup = t.nsecsElapsed() / 1e9;
         const double oursBackupRss = peakRssMiB(RUSAGE_SELF);
-        const ChildRun peerBackup =
-            runChild({"mariadb-dump", "--no-defaults", host, port, user, "--no-create-info", "--complete-insert",
-                      "--extended-insert", "--single-transaction", "bench_admin", "munkalap_tetel"},
-                     p.password, {}, peer);
+        const ChildRun peerBackup = runChild({"mariadb-dump", "--no-defaults", host, port, user,
+                                              "--no-create-info", "--complete-insert", "--extended-insert",
+                                              "--single-transaction", "bench_admin", "munkalap_tetel"},
+                                             p.password, {}, peer);
         // Our connection always uses the compressed client protocol; the same tool with -C shows its share.
-        const ChildRun peerBackupCompressed =
-            runChild({"mariadb-dump", "--no-defaults", host, port, user, "-C", "--no-create-info",
-                      "--complete-insert", "--extended-insert", "--single-transaction", "bench_admin",
-                      "munkalap_tetel"},
-                     p.password, {}, peer);
+        const ChildRun peerBackupCompressed = runChild(
+            {"mariadb-dump", "--no-defaults", host, port, user, "-C", "--no-create-info", "--complete-insert",
+             "--extended-insert", "--single-transaction", "bench_admin", "munkalap_tetel"},
+            p.password, {}, peer);
         print(u"backup_1M_items_time"_s, oursBackup, peerBackup.seconds, u"s"_s);
         print(u"backup_1M_items_time_peer_compressed"_s, oursBackup, peerBackupCompressed.seconds, u"s"_s);
         print(u"backup_1M_items_peak_rss"_s, oursBackupRss, peerBackup.peakRssMiB, u"MiB"_s);
@@ -151,7 +158,8 @@ int main(int argc, char* argv[]) {
         print(u"restore_1M_items_peak_rss"_s, oursRestoreRss, peerRestore.peakRssMiB, u"MiB"_s);
 
         const qint64 rows = db.query(u"SELECT COUNT(*) FROM munkalap_tetel"_s).value(0, 0).toInt64();
-        if (rows != 1000000) throw std::runtime_error("the restored table has " + std::to_string(rows) + " rows");
+        if (rows != 1000000)
+            throw std::runtime_error("the restored table has " + std::to_string(rows) + " rows");
         db.close();
         Connection admin;
         admin.open(server);

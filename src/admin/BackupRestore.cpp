@@ -30,7 +30,9 @@ QString zipErrorText(int code) {
 // A name beside the target that no finished file has: the file is written there and renamed at the end.
 QString partName(const QString& target) {
     const QFileInfo fi(target);
-    return fi.absolutePath() + u"/."_s + fi.fileName() + u".%1.part"_s.arg(static_cast<qulonglong>(QRandomGenerator::global()->generate()), 8, 16, QChar(u'0'));
+    return fi.absolutePath() + u"/."_s + fi.fileName() +
+           u".%1.part"_s.arg(static_cast<qulonglong>(QRandomGenerator::global()->generate()), 8, 16,
+                             QChar(u'0'));
 }
 
 // Puts a finished file in place, replacing an older one in one step.
@@ -46,8 +48,10 @@ struct RemoveLater {
     }
 };
 
-QString sqlNameOf(const QFileInfo& fi) { return fi.completeBaseName() + u".sql"_s; }
-}  // namespace
+QString sqlNameOf(const QFileInfo& fi) {
+    return fi.completeBaseName() + u".sql"_s;
+}
+} // namespace
 
 QString ProposedBackupName(const QString& database, const QDateTime& now) {
     return database + u'-' + now.toString(u"yyyy-MM-dd-HH-mm-ss"_s) + u".sql"_s;
@@ -66,7 +70,8 @@ void SetupBackupWriter(TmySQLDump& dump) {
 QStringList BaseTables(Connection& db) {
     const ResultSet rs = db.query(u"SHOW FULL TABLES WHERE Table_type = 'BASE TABLE'"_s);
     QStringList tables;
-    for (qsizetype r = 0; r < rs.rowCount(); ++r) tables << rs.value(r, 0).text();
+    for (qsizetype r = 0; r < rs.rowCount(); ++r)
+        tables << rs.value(r, 0).text();
     return tables;
 }
 
@@ -76,7 +81,7 @@ QString RestoreQuestion(const QString& host, const QString& database) {
 }
 
 QString RestoreTempDirectory() {
-    Config();  // fixes the configuration folder when nobody has yet
+    Config(); // fixes the configuration folder when nobody has yet
     return ConfigDirectory() + u"/Temp"_s;
 }
 
@@ -119,7 +124,8 @@ void BackupDatabase(Connection& db, const QString& file, const BackupProgress& p
 void ZipSingleFile(const QString& archive, const QString& file, const QString& entryName) {
     int code = 0;
     zip_t* za = zip_open(QFile::encodeName(archive).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
-    if (!za) throw BackupError(u"A(z) „%1” archívum nem hozható létre: %2"_s.arg(archive, zipErrorText(code)));
+    if (!za)
+        throw BackupError(u"A(z) „%1” archívum nem hozható létre: %2"_s.arg(archive, zipErrorText(code)));
     const auto fail = [&](const QString& text) {
         zip_discard(za);
         throw BackupError(u"A(z) „%1” archívum nem írható: %2"_s.arg(archive, text));
@@ -140,7 +146,8 @@ void ZipSingleFile(const QString& archive, const QString& file, const QString& e
 QStringList UnzipAll(const QString& archive, const QString& folder) {
     int code = 0;
     zip_t* za = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
-    if (!za) throw BackupError(u"A(z) „%1” nem olvasható ZIP-archívum: %2"_s.arg(archive, zipErrorText(code)));
+    if (!za)
+        throw BackupError(u"A(z) „%1” nem olvasható ZIP-archívum: %2"_s.arg(archive, zipErrorText(code)));
     struct Closer {
         zip_t* za;
         ~Closer() { zip_discard(za); }
@@ -150,7 +157,9 @@ QStringList UnzipAll(const QString& archive, const QString& folder) {
     const zip_int64_t count = zip_get_num_entries(za, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         const char* raw = zip_get_name(za, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
-        if (!raw) throw BackupError(u"A(z) „%1” archívum hibás: %2"_s.arg(archive, QString::fromUtf8(zip_strerror(za))));
+        if (!raw)
+            throw BackupError(
+                u"A(z) „%1” archívum hibás: %2"_s.arg(archive, QString::fromUtf8(zip_strerror(za))));
         const QString name = QString::fromUtf8(raw);
         const QString clean = QDir::cleanPath(name);
         if (name.isEmpty() || QDir::isAbsolutePath(name) || clean == u".."_s || clean.startsWith(u"../"_s) ||
@@ -179,7 +188,8 @@ QStringList UnzipAll(const QString& archive, const QString& folder) {
             if (n < 0) {
                 const QString text = QString::fromUtf8(zip_file_strerror(entry));
                 zip_fclose(entry);
-                throw BackupError(u"A(z) „%1” archívum „%2” bejegyzése sérült: %3"_s.arg(archive, name, text));
+                throw BackupError(
+                    u"A(z) „%1” archívum „%2” bejegyzése sérült: %3"_s.arg(archive, name, text));
             }
             if (n == 0) break;
             if (out.write(buffer.constData(), n) != n) {
@@ -188,7 +198,8 @@ QStringList UnzipAll(const QString& archive, const QString& folder) {
             }
         }
         zip_fclose(entry);
-        if (!out.commit()) throw BackupError(u"A(z) „%1” fájl nem írható: %2"_s.arg(target, out.errorString()));
+        if (!out.commit())
+            throw BackupError(u"A(z) „%1” fájl nem írható: %2"_s.arg(target, out.errorString()));
         extracted << target;
     }
     return extracted;
@@ -205,17 +216,20 @@ void RestoreDatabase(Connection& db, const QString& file, const BackupProgress& 
         if (fi.suffix().toLower() == u"zip"_s) {
             const QString temp = RestoreTempDirectory();
             if (!QDir().mkpath(temp))
-                throw BackupError(u"A(z) „%1” ideiglenes mappa nem hozható létre."_s.arg(QDir::toNativeSeparators(temp)));
+                throw BackupError(
+                    u"A(z) „%1” ideiglenes mappa nem hozható létre."_s.arg(QDir::toNativeSeparators(temp)));
             if (progress.stage) progress.stage(u"Kibontás"_s);
             const QStringList extracted = UnzipAll(fi.absoluteFilePath(), temp);
             const QString script = QDir(temp).filePath(sqlNameOf(fi));
             if (!QFileInfo::exists(script)) {
                 QStringList names;
-                for (const QString& e : extracted) names << QDir(temp).relativeFilePath(e);
-                throw BackupError(u"A(z) „%1” archívumban nincs „%2” nevű SQL fájl (az archívumban: %3). "
-                                  u"Az archívum a benne lévő fájl nevét viseli; átnevezett archívum így nem "
-                                  u"állítható vissza."_s.arg(fi.fileName(), sqlNameOf(fi),
-                                                           names.isEmpty() ? u"semmi"_s : names.join(u", "_s)));
+                for (const QString& e : extracted)
+                    names << QDir(temp).relativeFilePath(e);
+                throw BackupError(
+                    u"A(z) „%1” archívumban nincs „%2” nevű SQL fájl (az archívumban: %3). "
+                    u"Az archívum a benne lévő fájl nevét viseli; átnevezett archívum így nem "
+                    u"állítható vissza."_s.arg(fi.fileName(), sqlNameOf(fi),
+                                               names.isEmpty() ? u"semmi"_s : names.join(u", "_s)));
             }
             RemoveLater remove{script};
             executor.loadFromFile(script);
@@ -230,7 +244,9 @@ void RestoreDatabase(Connection& db, const QString& file, const BackupProgress& 
 
     const int maximum = static_cast<int>(std::count(executor.SQL.cbegin(), executor.SQL.cend(), ';'));
     if (progress.statement)
-        executor.OnProcess = [&](TMySQLBatchExecute&, QByteArrayView, int no) { progress.statement(no, maximum); };
+        executor.OnProcess = [&](TMySQLBatchExecute&, QByteArrayView, int no) {
+            progress.statement(no, maximum);
+        };
     try {
         executor.ExecuteBatch();
     } catch (const EmySQLBatchExecutorError& e) {
@@ -239,8 +255,7 @@ void RestoreDatabase(Connection& db, const QString& file, const BackupProgress& 
         QString server = e.message();
         if (server.endsWith(u". "_s)) server.chop(2);
         throw BackupError(u"A visszaállítás a(z) %1. utasításnál (a szkript %2. sorában) hibával leállt: %3\n"
-                          u"Az előtte lefutott utasítások hatása megmaradt."_s
-                              .arg(executor.statementCount())
+                          u"Az előtte lefutott utasítások hatása megmaradt."_s.arg(executor.statementCount())
                               .arg(executor.currentLine())
                               .arg(server),
                           e.code());
@@ -300,7 +315,8 @@ ServerDumpResult RunServerDump(const QString& toolPath, const ConnectionParams& 
         return result;
     }
     if (result.exitCode != 0) {
-        result.errorText = errors.isEmpty() ? u"A mentőprogram %1 kóddal állt le."_s.arg(result.exitCode) : errors;
+        result.errorText =
+            errors.isEmpty() ? u"A mentőprogram %1 kóddal állt le."_s.arg(result.exitCode) : errors;
         return result;
     }
     if (!renameOver(part, file)) {
@@ -309,6 +325,6 @@ ServerDumpResult RunServerDump(const QString& toolPath, const ConnectionParams& 
     }
     remove.path.clear();
     result.ok = true;
-    result.errorText = errors;  // warnings of a run that succeeded
+    result.errorText = errors; // warnings of a run that succeeded
     return result;
 }

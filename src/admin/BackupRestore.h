@@ -32,9 +32,9 @@ QString RestoreQuestion(const QString& host, const QString& database);
 
 // What a window or the command-line tool shows while a backup or restore runs.
 struct BackupProgress {
-    std::function<void(const QString& table, int percent)> table;       // backup: before each table
-    std::function<void(int statementNo, int maximum)> statement;        // restore: after each statement
-    std::function<void(const QString& what)> stage;                     // "archiving", "extracting"
+    std::function<void(const QString& table, int percent)> table; // backup: before each table
+    std::function<void(int statementNo, int maximum)> statement;  // restore: after each statement
+    std::function<void(const QString& what)> stage;               // "archiving", "extracting"
 };
 
 // Backs up the connection's database into file (.sql, or .zip holding one .sql of the same bare name).
@@ -60,7 +60,7 @@ QStringList UnzipAll(const QString& archive, const QString& folder);
 struct ServerDumpResult {
     bool ok = false;
     int exitCode = -1;
-    QString errorText;  // the tool's own error output (or why it could not run)
+    QString errorText; // the tool's own error output (or why it could not run)
 };
 // The tool's arguments: never the password, which goes to the child through its environment.
 QStringList ServerDumpArguments(const ConnectionParams& params, const QString& resultFile);

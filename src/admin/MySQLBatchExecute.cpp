@@ -13,11 +13,14 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-bool space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool space(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 QByteArrayView trimmedLeft(QByteArrayView s) {
     qsizetype i = 0;
-    while (i < s.size() && space(s[i])) ++i;
+    while (i < s.size() && space(s[i]))
+        ++i;
     return s.sliced(i);
 }
 
@@ -28,8 +31,8 @@ bool startsWithWord(QByteArrayView s, QByteArrayView word) {
         if (QChar::toUpper(static_cast<uchar>(s[i])) != static_cast<uchar>(word[i])) return false;
     if (s.size() == word.size()) return true;
     const char after = s[word.size()];
-    return !((after >= 'A' && after <= 'Z') || (after >= 'a' && after <= 'z') || (after >= '0' && after <= '9') ||
-             after == '_');
+    return !((after >= 'A' && after <= 'Z') || (after >= 'a' && after <= 'z') ||
+             (after >= '0' && after <= '9') || after == '_');
 }
 
 bool isSetNames(QByteArrayView s) {
@@ -41,23 +44,23 @@ QString scanProblemText(const SqlScanner& scanner) {
     switch (scanner.problem()) {
     case SqlScanner::Problem::UnterminatedQuote:
         return u"A szkript nem futtatható: a(z) %1. sorban nyitott %2 idézőjel nincs lezárva. "
-               u"Egyetlen utasítás sem futott le."_s
-            .arg(scanner.problemLine())
-            .arg(QChar::fromLatin1(scanner.openQuote()));
+               u"Egyetlen utasítás sem futott le."_s.arg(scanner.problemLine())
+                   .arg(QChar::fromLatin1(scanner.openQuote()));
     case SqlScanner::Problem::EmptyDelimiter:
         return u"A szkript nem futtatható: a(z) %1. sor DELIMITER utasítása nem ad meg új elválasztót. "
-               u"Egyetlen utasítás sem futott le."_s
-            .arg(scanner.problemLine());
-    case SqlScanner::Problem::None: break;
+               u"Egyetlen utasítás sem futott le."_s.arg(scanner.problemLine());
+    case SqlScanner::Problem::None:
+        break;
     }
     return {};
 }
 
-}  // namespace
+} // namespace
 
 void TMySQLBatchExecute::setLines(const QStringList& lines) {
     QString text;
-    for (const QString& l : lines) text += l + u"\r\n"_s;
+    for (const QString& l : lines)
+        text += l + u"\r\n"_s;
     SQL = EncodeOrThrow(Codec::latin2(), text);
 }
 
@@ -87,7 +90,8 @@ bool TMySQLBatchExecute::IsDataStatement(QByteArrayView sql) {
     sql = trimmedLeft(sql);
     if (sql.startsWith("/*!")) {
         qsizetype i = 3;
-        while (i < sql.size() && sql[i] >= '0' && sql[i] <= '9') ++i;
+        while (i < sql.size() && sql[i] >= '0' && sql[i] <= '9')
+            ++i;
         const qsizetype close = sql.indexOf("*/", i);
         if (close < 0 || !trimmedLeft(sql.sliced(close + 2)).isEmpty()) return false;
         return isSetNames(trimmedLeft(sql.sliced(i, close - i)));
@@ -122,13 +126,15 @@ void TMySQLBatchExecute::ExecuteBatch() {
             throw EmySQLBatchExecutorError(scanProblemText(scanner));
     }
 
-    if (DataOnlyTransaction && dataOnly && statements > 0) runTransaction(delimiter);
+    if (DataOnlyTransaction && dataOnly && statements > 0)
+        runTransaction(delimiter);
     else {
         SqlScanner scanner(script, delimiter.toStdString());
         SqlScanner::Statement st;
         while (scanner.next(st)) {
             m_currentLine = st.line;
-            if (executeStatement(QByteArrayView(SQL).sliced(st.begin, st.end - st.begin)) == Outcome::Stop) return;
+            if (executeStatement(QByteArrayView(SQL).sliced(st.begin, st.end - st.begin)) == Outcome::Stop)
+                return;
         }
     }
     if (OnAfterExecute) OnAfterExecute(*this);
@@ -143,15 +149,17 @@ void TMySQLBatchExecute::runTransaction(const QByteArray& delimiter) {
 
     const auto rollBack = [&](const QString& what) -> QString {
         // A session that is gone takes its open transaction with it; otherwise undo it here.
-        QString tail = u"A betöltés minden változtatása visszavonva: az adatbázis olyan, mint a visszaállítás "
-                       u"előtt volt."_s;
+        QString tail =
+            u"A betöltés minden változtatása visszavonva: az adatbázis olyan, mint a visszaállítás "
+            u"előtt volt."_s;
         try {
             db.exec(u"ROLLBACK"_s);
             const ResultSet warnings = db.query(u"SHOW WARNINGS"_s);
             for (qsizetype r = 0; r < warnings.rowCount(); ++r)
                 if (warnings.value(r, 1).toInt() == 1196)
-                    tail = u"A tranzakciót kezelő táblák változásai visszavonva, de a többi (nem tranzakciós) "
-                           u"tábla változásai megmaradtak."_s;
+                    tail =
+                        u"A tranzakciót kezelő táblák változásai visszavonva, de a többi (nem tranzakciós) "
+                        u"tábla változásai megmaradtak."_s;
         } catch (const DbError& e) {
             if (!e.connectionLost()) throw;
         }
@@ -172,10 +180,12 @@ void TMySQLBatchExecute::runTransaction(const QByteArray& delimiter) {
     } catch (const DbError& e) {
         QString server = e.message();
         if (server.endsWith(u". "_s)) server.chop(2);
-        const QString what = e.connectionLost()
-                                 ? u"A kapcsolat a kiszolgálóval megszakadt a(z) %1. utasításnál (%2. sor): %3"_s
-                                 : u"Hiba a(z) %1. utasításnál (%2. sor): %3"_s;
-        throw EmySQLBatchExecutorError(rollBack(what.arg(m_statementNo).arg(m_currentLine).arg(server)), e.code());
+        const QString what =
+            e.connectionLost()
+                ? u"A kapcsolat a kiszolgálóval megszakadt a(z) %1. utasításnál (%2. sor): %3"_s
+                : u"Hiba a(z) %1. utasításnál (%2. sor): %3"_s;
+        throw EmySQLBatchExecutorError(rollBack(what.arg(m_statementNo).arg(m_currentLine).arg(server)),
+                                       e.code());
     } catch (...) {
         rollBack({});
         throw;
@@ -184,12 +194,14 @@ void TMySQLBatchExecute::runTransaction(const QByteArray& delimiter) {
         db.exec(u"COMMIT"_s);
     } catch (const DbError& e) {
         if (e.connectionLost())
-            throw EmySQLBatchExecutorError(
-                u"A kapcsolat a kiszolgálóval a betöltés véglegesítése közben megszakadt (%1); nem tudható, hogy "
-                u"a változtatások érvénybe léptek-e. Ellenőrizze az adatbázist, és szükség esetén ismételje meg "
-                u"a visszaállítást."_s.arg(e.message()),
-                e.code());
-        throw EmySQLBatchExecutorError(rollBack(u"A betöltés nem véglegesíthető: %1"_s.arg(e.message())), e.code());
+            throw EmySQLBatchExecutorError(u"A kapcsolat a kiszolgálóval a betöltés véglegesítése közben "
+                                           u"megszakadt (%1); nem tudható, hogy "
+                                           u"a változtatások érvénybe léptek-e. Ellenőrizze az adatbázist, "
+                                           u"és szükség esetén ismételje meg "
+                                           u"a visszaállítást."_s.arg(e.message()),
+                                           e.code());
+        throw EmySQLBatchExecutorError(rollBack(u"A betöltés nem véglegesíthető: %1"_s.arg(e.message())),
+                                       e.code());
     }
 }
 
@@ -214,15 +226,22 @@ TMySQLBatchExecute::Outcome TMySQLBatchExecute::executeStatement(QByteArrayView 
         if (!message.isEmpty()) message += u". "_s;
         const DbError error(message, e.code());
         TmySQLBatchAction action = Action;
-        if (OnBatchErrorEx) OnBatchErrorEx(*this, error, sql, no, action);
-        else if (OnBatchError) OnBatchError(*this, error, sql, no);
+        if (OnBatchErrorEx)
+            OnBatchErrorEx(*this, error, sql, no, action);
+        else if (OnBatchError)
+            OnBatchError(*this, error, sql, no);
         switch (action) {
-        case TmySQLBatchAction::baFail: throw error;
-        case TmySQLBatchAction::baAbort: return Outcome::Stop;
-        case TmySQLBatchAction::baIgnore: break;
+        case TmySQLBatchAction::baFail:
+            throw error;
+        case TmySQLBatchAction::baAbort:
+            return Outcome::Stop;
+        case TmySQLBatchAction::baIgnore:
+            break;
         case TmySQLBatchAction::baContinue:
-            if (ShowError) ShowError(error);
-            else qWarning().noquote() << error.message();
+            if (ShowError)
+                ShowError(error);
+            else
+                qWarning().noquote() << error.message();
             break;
         }
         success = false;

@@ -34,8 +34,8 @@ public:
 
     // The script's bytes (in the code page of the connection, or whatever the script sets with SET NAMES).
     QByteArray SQL;
-    void setLines(const QStringList& lines);  // each line followed by CR LF, encoded to latin2
-    void loadFromFile(const QString& path);   // the file's bytes as they stand
+    void setLines(const QStringList& lines); // each line followed by CR LF, encoded to latin2
+    void loadFromFile(const QString& path);  // the file's bytes as they stand
 
     using SqlText = QByteArrayView;
     std::function<void(TMySQLBatchExecute&)> OnBeforeExecute;
@@ -55,9 +55,9 @@ public:
     void ExecuteBatch();
 
     qint64 rowsAffected() const { return m_rowsAffected; }
-    int statementCount() const { return m_statementNo; }  // statements handed out in the last run
+    int statementCount() const { return m_statementNo; } // statements handed out in the last run
     bool ranInTransaction() const { return m_inTransaction; }
-    int currentLine() const { return m_currentLine; }  // script line where the last statement began
+    int currentLine() const { return m_currentLine; } // script line where the last statement began
 
     static TmySQLStatementType StatementType(QByteArrayView sql);
     // Whether every statement is a DELETE, INSERT, REPLACE or SET NAMES (also inside a /*! comment).

@@ -15,7 +15,9 @@ using namespace Qt::StringLiterals;
 namespace {
 const QByteArray CrLf = "\r\n";
 
-QByteArray latin2(const QString& text) { return EncodeOrThrow(Codec::latin2(), text); }
+QByteArray latin2(const QString& text) {
+    return EncodeOrThrow(Codec::latin2(), text);
+}
 
 enum class ValueKind { Bare, Quoted, Escaped };
 
@@ -25,20 +27,24 @@ ValueKind kindOf(const Column& c) {
     case ColumnType::Integer:
     case ColumnType::BigInt:
     case ColumnType::Double:
-    case ColumnType::Decimal: return ValueKind::Bare;
+    case ColumnType::Decimal:
+        return ValueKind::Bare;
     case ColumnType::Date:
     case ColumnType::Time:
-    case ColumnType::DateTime: return ValueKind::Quoted;
-    default: return ValueKind::Escaped;
+    case ColumnType::DateTime:
+        return ValueKind::Quoted;
+    default:
+        return ValueKind::Escaped;
     }
 }
 
 QString headerTime(const QDateTime& t) {
     const QLocale hu(QLocale::Hungarian, QLocale::Hungary);
-    const QString text = hu.toString(t.date(), QLocale::ShortFormat) + u' ' + hu.toString(t.time(), QLocale::LongFormat);
+    const QString text =
+        hu.toString(t.date(), QLocale::ShortFormat) + u' ' + hu.toString(t.time(), QLocale::LongFormat);
     return Codec::latin2().canEncode(text) ? text : t.toString(u"yyyy.MM.dd HH:mm:ss"_s);
 }
-}  // namespace
+} // namespace
 
 void AppendEscapedSql(QByteArray& out, QByteArrayView value) {
     const char* p = value.data();
@@ -54,11 +60,21 @@ void AppendEscapedSql(QByteArray& out, QByteArrayView value) {
         if (p == end) break;
         out.append('\\');
         switch (*p) {
-        case '\0': out.append('0'); break;
-        case '\t': out.append('t'); break;
-        case '\n': out.append('n'); break;
-        case '\r': out.append('r'); break;
-        default: out.append(*p); break;
+        case '\0':
+            out.append('0');
+            break;
+        case '\t':
+            out.append('t');
+            break;
+        case '\n':
+            out.append('n');
+            break;
+        case '\r':
+            out.append('r');
+            break;
+        default:
+            out.append(*p);
+            break;
         }
         ++p;
     }
@@ -129,7 +145,8 @@ bool TmySQLDump::allInnoDb() {
     const ResultSet rs = Database->query(
         u"SELECT TABLE_NAME, ENGINE FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE()"_s);
     QHash<QString, QString> engines;
-    for (qsizetype r = 0; r < rs.rowCount(); ++r) engines.insert(rs.value(r, 0).text(), rs.value(r, 1).text());
+    for (qsizetype r = 0; r < rs.rowCount(); ++r)
+        engines.insert(rs.value(r, 0).text(), rs.value(r, 1).text());
     for (const QString& t : TableList)
         if (engines.value(t).compare(u"InnoDB"_s, Qt::CaseInsensitive) != 0) return false;
     return true;
@@ -178,7 +195,8 @@ bool TmySQLDump::DumpToFile() {
         const qsizetype count = TableList.size();
         for (qsizetype i = 0; i < count; ++i) {
             const QString& table = TableList[i];
-            if (!m_snapshot) Database->exec(u"LOCK TABLES %1 READ"_s.arg(Codec::latin2().decode(quoteName(table))));
+            if (!m_snapshot)
+                Database->exec(u"LOCK TABLES %1 READ"_s.arg(Codec::latin2().decode(quoteName(table))));
             try {
                 if (OnProcess) OnProcess(*this, table, static_cast<int>((i + 1) * 100 / count));
                 pumpEvents();
@@ -210,7 +228,8 @@ bool TmySQLDump::DumpToFile() {
 }
 
 void TmySQLDump::dumpTable(Writer& out, const QString& table) {
-    if (DumpOption == TDumpOption::dStructure || DumpOption == TDumpOption::dAll) structureSection(out, table);
+    if (DumpOption == TDumpOption::dStructure || DumpOption == TDumpOption::dAll)
+        structureSection(out, table);
     if (DumpOption == TDumpOption::dData || DumpOption == TDumpOption::dAll) dataSection(out, table);
 }
 
@@ -265,7 +284,8 @@ void TmySQLDump::dataSection(Writer& out, const QString& table) {
             head += ')';
         }
         head += " VALUES";
-        for (int c = 0; c < columns; ++c) kinds.push_back(kindOf(rows.columns()[c]));
+        for (int c = 0; c < columns; ++c)
+            kinds.push_back(kindOf(rows.columns()[c]));
 
         const int perStatement = ExtInsertsCount > 0 ? ExtInsertsCount : 1;
         QByteArray row;
@@ -289,15 +309,26 @@ void TmySQLDump::dataSection(Writer& out, const QString& table) {
                 }
                 const QByteArrayView v = rows.rawBytes(c);
                 switch (kinds[c]) {
-                case ValueKind::Bare: row += v; break;
-                case ValueKind::Quoted: row += '\''; row += v; row += '\''; break;
-                case ValueKind::Escaped: row += '\''; AppendEscapedSql(row, v); row += '\''; break;
+                case ValueKind::Bare:
+                    row += v;
+                    break;
+                case ValueKind::Quoted:
+                    row += '\'';
+                    row += v;
+                    row += '\'';
+                    break;
+                case ValueKind::Escaped:
+                    row += '\'';
+                    AppendEscapedSql(row, v);
+                    row += '\'';
+                    break;
                 }
             }
             row += ')';
             if (ExtInsert) {
-                if (inStatement > 0 && (inStatement >= perStatement ||
-                                        statementBytes + 3 + row.size() + delimiter.size() > MaxStatementBytes)) {
+                if (inStatement > 0 &&
+                    (inStatement >= perStatement ||
+                     statementBytes + 3 + row.size() + delimiter.size() > MaxStatementBytes)) {
                     out.line(delimiter);
                     inStatement = 0;
                 }
@@ -322,7 +353,8 @@ void TmySQLDump::dataSection(Writer& out, const QString& table) {
             if (written % limit == 0) report();
         }
         if (ExtInsert && inStatement > 0) out.line(delimiter);
-        while (pagesReported < pages) report();
+        while (pagesReported < pages)
+            report();
     }
     out.line();
     if (DisableKeys) out.line("/*!40000 ALTER TABLE " + quoted + " ENABLE KEYS */" + delimiter);

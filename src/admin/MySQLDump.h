@@ -26,7 +26,7 @@ class TmySQLDump {
 public:
     QString Name = QStringLiteral("mySQLDump1");
     Connection* Database = nullptr;
-    QString SQLFile;  // empty: the database name followed by ".sql"
+    QString SQLFile; // empty: the database name followed by ".sql"
     QStringList TableList;
     TDumpOption DumpOption = TDumpOption::dStructure;
     bool DropObject = true;
@@ -41,7 +41,7 @@ public:
     QString LineComment = QStringLiteral("-- ");
     bool UseReplaceStmt = false;
     bool CompleteInsert = false;
-    int Limit = 1024;  // rows per progress step of OnDataProcess
+    int Limit = 1024; // rows per progress step of OnDataProcess
     // An extended INSERT also ends before it would grow past this many bytes (a longer row stands alone),
     // so every statement of the file fits the server's packet limit.
     qsizetype MaxStatementBytes = 1024 * 1024;
@@ -63,7 +63,7 @@ public:
     // Whether the last dump read all tables in one consistent snapshot instead of locking them.
     bool usedSnapshot() const { return m_snapshot; }
 
-    QByteArray quoteName(const QString& name) const;  // `name` on servers from 3.23.7 on
+    QByteArray quoteName(const QString& name) const; // `name` on servers from 3.23.7 on
 
 private:
     class Writer;

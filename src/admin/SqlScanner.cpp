@@ -1,16 +1,20 @@
 #include "SqlScanner.h"
 
 namespace {
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 bool identifierChar(char c) {
     const auto u = static_cast<unsigned char>(c);
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '$' ||
-           u >= 0x80;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '$' || u >= 0x80;
 }
 
-bool blank(char c) { return c == ' ' || c == '\t'; }
-}  // namespace
+bool blank(char c) {
+    return c == ' ' || c == '\t';
+}
+} // namespace
 
 SqlScanner::SqlScanner(std::string_view script, std::string delimiter)
     : m_s(script), m_delimiter(std::move(delimiter)) {
@@ -23,7 +27,8 @@ SqlScanner::SqlScanner(std::string_view script, std::string delimiter)
 }
 
 void SqlScanner::classify() {
-    for (int c = 0; c < 256; ++c) m_plain[c] = true;
+    for (int c = 0; c < 256; ++c)
+        m_plain[c] = true;
     for (const unsigned char c : {' ', '\t', '\r', '\n', '#', '-', '/', '*', '\'', '"', '`', 'D', 'd', '\\'})
         m_plain[c] = false;
     if (!m_delimiter.empty()) {
@@ -36,7 +41,7 @@ void SqlScanner::classify() {
 
 bool SqlScanner::delimiterWordAt(std::size_t pos) const {
     static constexpr std::string_view word = "DELIMITER";
-    if (pos + word.size() >= m_s.size()) return false;  // the word needs a character after it
+    if (pos + word.size() >= m_s.size()) return false; // the word needs a character after it
     if (pos > 0 && identifierChar(m_s[pos - 1])) return false;
     for (std::size_t i = 0; i < word.size(); ++i)
         if (upper(m_s[pos + i]) != word[i]) return false;
@@ -70,8 +75,10 @@ bool SqlScanner::next(Statement& statement) {
             m_lineComment = false;
             if (m_mode == Mode::DelimiterArgument) {
                 std::size_t b = m_argumentBegin, e = lineEnd;
-                while (b < e && blank(m_s[b])) ++b;
-                while (e > b && blank(m_s[e - 1])) --e;
+                while (b < e && blank(m_s[b]))
+                    ++b;
+                while (e > b && blank(m_s[e - 1]))
+                    --e;
                 m_mode = Mode::Normal;
                 if (b == e) {
                     m_problem = Problem::EmptyDelimiter;
@@ -98,7 +105,8 @@ bool SqlScanner::next(Statement& statement) {
             if (m_pos >= n) break;
             const char q = m_s[m_pos];
             if (q == '\r' || q == '\n') continue;
-            if (q == '\\' && m_quote != '`') m_pos += 2;
+            if (q == '\\' && m_quote != '`')
+                m_pos += 2;
             else {
                 if (q == m_quote) m_mode = Mode::Normal;
                 ++m_pos;
@@ -181,7 +189,8 @@ bool SqlScanner::next(Statement& statement) {
             m_statementLine = m_line;
         }
         ++m_pos;
-        while (m_pos < n && m_plain[static_cast<unsigned char>(m_s[m_pos])]) ++m_pos;
+        while (m_pos < n && m_plain[static_cast<unsigned char>(m_s[m_pos])])
+            ++m_pos;
     }
     m_done = true;
     if (m_mode == Mode::Quote) {

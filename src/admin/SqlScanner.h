@@ -10,14 +10,14 @@
 class SqlScanner {
 public:
     struct Statement {
-        std::size_t begin = 0;  // the statement's bytes are script[begin, end)
+        std::size_t begin = 0; // the statement's bytes are script[begin, end)
         std::size_t end = 0;
-        int line = 1;           // line of its first character, from 1
+        int line = 1; // line of its first character, from 1
     };
     enum class Problem {
         None,
-        UnterminatedQuote,  // the text ends inside quotes
-        EmptyDelimiter,     // a DELIMITER line without a delimiter (or an empty starting delimiter)
+        UnterminatedQuote, // the text ends inside quotes
+        EmptyDelimiter,    // a DELIMITER line without a delimiter (or an empty starting delimiter)
     };
 
     SqlScanner(std::string_view script, std::string delimiter);
@@ -26,7 +26,7 @@ public:
     bool next(Statement& statement);
 
     Problem problem() const { return m_problem; }
-    int problemLine() const { return m_problemLine; }  // where the quote opened / the DELIMITER line
+    int problemLine() const { return m_problemLine; } // where the quote opened / the DELIMITER line
     char openQuote() const { return m_quote; }
     const std::string& delimiter() const { return m_delimiter; }
 

@@ -1,16 +1,20 @@
 #include "ReferenceScanner.h"
 
 namespace {
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 bool identifierChar(char c) {
     const auto u = static_cast<unsigned char>(c);
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '$' ||
-           u >= 0x80;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '$' || u >= 0x80;
 }
 
-bool blank(char c) { return c == ' ' || c == '\t'; }
-}  // namespace
+bool blank(char c) {
+    return c == ' ' || c == '\t';
+}
+} // namespace
 
 ReferenceScanner::ReferenceScanner(std::string_view script, std::string delimiter)
     : m_s(script), m_delimiter(std::move(delimiter)) {
@@ -23,7 +27,7 @@ ReferenceScanner::ReferenceScanner(std::string_view script, std::string delimite
 
 bool ReferenceScanner::delimiterWordAt(std::size_t pos) const {
     static constexpr std::string_view word = "DELIMITER";
-    if (pos + word.size() >= m_s.size()) return false;  // the word needs a character after it
+    if (pos + word.size() >= m_s.size()) return false; // the word needs a character after it
     if (pos > 0 && identifierChar(m_s[pos - 1])) return false;
     for (std::size_t i = 0; i < word.size(); ++i)
         if (upper(m_s[pos + i]) != word[i]) return false;
@@ -57,8 +61,10 @@ bool ReferenceScanner::next(Statement& statement) {
             m_lineComment = false;
             if (m_mode == Mode::DelimiterArgument) {
                 std::size_t b = m_argumentBegin, e = lineEnd;
-                while (b < e && blank(m_s[b])) ++b;
-                while (e > b && blank(m_s[e - 1])) --e;
+                while (b < e && blank(m_s[b]))
+                    ++b;
+                while (e > b && blank(m_s[e - 1]))
+                    --e;
                 m_mode = Mode::Normal;
                 if (b == e) {
                     m_problem = Problem::EmptyDelimiter;
@@ -75,7 +81,8 @@ bool ReferenceScanner::next(Statement& statement) {
             continue;
         }
         if (m_mode == Mode::Quote) {
-            if (c == '\\' && m_quote != '`') m_pos += 2;
+            if (c == '\\' && m_quote != '`')
+                m_pos += 2;
             else {
                 if (c == m_quote) m_mode = Mode::Normal;
                 ++m_pos;

@@ -28,12 +28,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (got != reference.next(expected)) std::abort();
         if (!got) break;
         if (st.begin != expected.begin || st.end != expected.end || st.line != expected.line) std::abort();
-        if (st.begin < last || st.begin >= st.end || st.end > script.size() || st.line < lastLine) std::abort();
+        if (st.begin < last || st.begin >= st.end || st.end > script.size() || st.line < lastLine)
+            std::abort();
         if (++count > script.size()) std::abort();
         // Touch the bytes so that the sanitizer sees a slice outside the script.
         volatile char first = script[st.begin], final = script[st.end - 1];
         (void)first;
-        (void)final;
+        (void) final;
         last = st.end;
         lastLine = st.line;
     }
@@ -41,6 +42,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (static_cast<int>(scanner.problem()) != static_cast<int>(reference.problem()) ||
         scanner.problemLine() != reference.problemLine() || scanner.delimiter() != reference.delimiter())
         std::abort();
-    if (scanner.next(st)) std::abort();  // the end stays the end
+    if (scanner.next(st)) std::abort(); // the end stays the end
     return 0;
 }

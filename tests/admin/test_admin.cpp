@@ -29,8 +29,12 @@ const bool ConfigFolderSet = [] {
     return true;
 }();
 
-std::string s(const QString& q) { return q.toStdString(); }
-std::string s(const QByteArray& b) { return std::string(b.data(), static_cast<std::size_t>(b.size())); }
+std::string s(const QString& q) {
+    return q.toStdString();
+}
+std::string s(const QByteArray& b) {
+    return std::string(b.data(), static_cast<std::size_t>(b.size()));
+}
 
 QByteArray readFile(const QString& path) {
     QFile f(path);
@@ -50,9 +54,11 @@ QStringList Checksums(Connection& db) {
     QStringList result;
     if (tables.isEmpty()) return result;
     QStringList quoted;
-    for (const QString& t : tables) quoted << u'`' + t + u'`';
+    for (const QString& t : tables)
+        quoted << u'`' + t + u'`';
     const ResultSet rs = db.query(u"CHECKSUM TABLE "_s + quoted.join(u", "_s));
-    for (qsizetype r = 0; r < rs.rowCount(); ++r) result << rs.value(r, 0).text() + u'=' + rs.value(r, 1).text();
+    for (qsizetype r = 0; r < rs.rowCount(); ++r)
+        result << rs.value(r, 0).text() + u'=' + rs.value(r, 1).text();
     return result;
 }
 
@@ -61,17 +67,20 @@ qint64 Count(Connection& db, const QString& table) {
 }
 
 void Wipe(Connection& db) {
-    for (const QString& t : BaseTables(db)) db.exec(u"DELETE FROM `"_s + t + u'`');
+    for (const QString& t : BaseTables(db))
+        db.exec(u"DELETE FROM `"_s + t + u'`');
 }
 
-QStringList FilesIn(const QString& dir) { return QDir(dir).entryList(QDir::Files | QDir::Hidden); }
+QStringList FilesIn(const QString& dir) {
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden);
+}
 
 // The client's own text of a server error.
 QString ClientRun(const ConnectionParams& p, const QStringList& extra, const QByteArray& input, int* exitCode,
                   const QString& program = u"mariadb"_s) {
     QProcess client;
-    QStringList args{u"--no-defaults"_s, u"-h"_s + p.host, u"-P"_s + QString::number(p.port), u"-u"_s + p.user,
-                     u"-p"_s + p.password};
+    QStringList args{u"--no-defaults"_s, u"-h"_s + p.host, u"-P"_s + QString::number(p.port),
+                     u"-u"_s + p.user, u"-p"_s + p.password};
     args << extra;
     client.start(program, args);
     client.waitForStarted();
@@ -81,7 +90,7 @@ QString ClientRun(const ConnectionParams& p, const QStringList& extra, const QBy
     *exitCode = client.exitStatus() == QProcess::NormalExit ? client.exitCode() : -1;
     return QString::fromUtf8(client.readAllStandardError());
 }
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Cutting scripts into statements
@@ -98,22 +107,33 @@ TEST(Scanner, SplitsAsTheRulesSay) {
     using P = SqlScanner::Problem;
     const SplitCase cases[] = {
         {"two statements", "SELECT 1;SELECT 2;", {"SELECT 1", "SELECT 2"}},
-        {"comments, blank lines, several lines", "# one\r\n-- two\r\n\r\nSELECT\r\n  1;\r\n", {"SELECT\r\n  1"}},
+        {"comments, blank lines, several lines",
+         "# one\r\n-- two\r\n\r\nSELECT\r\n  1;\r\n",
+         {"SELECT\r\n  1"}},
         {"-- followed by a digit is no comment", "SELECT 1--1;", {"SELECT 1--1"}},
         {"-- followed by a letter is no comment", "SELECT 2 --x;", {"SELECT 2 --x"}},
         {"-- at a line end is a comment", "SELECT 3 --\r\n;", {"SELECT 3 --\r\n"}},
         {"comment inside a statement stays in it", "SELECT 4 -- ; no\r\n;", {"SELECT 4 -- ; no\r\n"}},
-        {"semicolon in quotes", "INSERT INTO t VALUES ('a;b', \"c;d\");", {"INSERT INTO t VALUES ('a;b', \"c;d\")"}},
-        {"quoted value spans lines", "INSERT INTO t VALUES ('a\r\nb;\nc');x;", {"INSERT INTO t VALUES ('a\r\nb;\nc')", "x"}},
-        {"backslash escapes in quotes", "SELECT 'it\\'s;', \"\\\";\";SELECT 5;", {"SELECT 'it\\'s;', \"\\\";\"", "SELECT 5"}},
+        {"semicolon in quotes",
+         "INSERT INTO t VALUES ('a;b', \"c;d\");",
+         {"INSERT INTO t VALUES ('a;b', \"c;d\")"}},
+        {"quoted value spans lines",
+         "INSERT INTO t VALUES ('a\r\nb;\nc');x;",
+         {"INSERT INTO t VALUES ('a\r\nb;\nc')", "x"}},
+        {"backslash escapes in quotes",
+         "SELECT 'it\\'s;', \"\\\";\";SELECT 5;",
+         {"SELECT 'it\\'s;', \"\\\";\"", "SELECT 5"}},
         {"backquotes know no backslash", "SELECT `a\\`;SELECT `b;c`;", {"SELECT `a\\`", "SELECT `b;c`"}},
         {"doubled quote", "SELECT 'a'';b';", {"SELECT 'a'';b'"}},
         {"DELIMITER block",
          "DELIMITER $$\r\nCREATE PROCEDURE p() BEGIN SELECT 1; END$$\r\ndelimiter ;\r\nSELECT 2;",
          {"CREATE PROCEDURE p() BEGIN SELECT 1; END", "SELECT 2"}},
-        {"delimiter compared without case", "DELIMITER end\nSELECT 1 END\nDeLiMiTeR ;\nSELECT 2;", {"SELECT 1 ", "SELECT 2"}},
+        {"delimiter compared without case",
+         "DELIMITER end\nSELECT 1 END\nDeLiMiTeR ;\nSELECT 2;",
+         {"SELECT 1 ", "SELECT 2"}},
         {"DELIMITER is a word", "SELECT xdelimiter ;", {"SELECT xdelimiter "}},
-        {"conditional comment is a statement", "/*!40101 SET NAMES latin2 */;\r\n/* plain; */ SELECT 1;",
+        {"conditional comment is a statement",
+         "/*!40101 SET NAMES latin2 */;\r\n/* plain; */ SELECT 1;",
          {"/*!40101 SET NAMES latin2 */", "SELECT 1"}},
         {"conditional comment inside a statement", "SELECT /*!1 2; */ 3;", {"SELECT /*!1 2; */ 3"}},
         {"empty statements do not count", "SELECT 1;;  ; SELECT 2", {"SELECT 1", "SELECT 2"}},
@@ -133,7 +153,8 @@ TEST(Scanner, SplitsAsTheRulesSay) {
         SqlScanner scanner(std::string_view(c.script.constData(), c.script.size()), ";");
         std::vector<std::string> got;
         SqlScanner::Statement st;
-        while (scanner.next(st)) got.emplace_back(c.script.constData() + st.begin, st.end - st.begin);
+        while (scanner.next(st))
+            got.emplace_back(c.script.constData() + st.begin, st.end - st.begin);
         EXPECT_EQ(got, c.statements) << c.name;
         EXPECT_EQ(scanner.problem(), c.problem) << c.name;
         if (c.problem != P::None) {
@@ -146,7 +167,8 @@ TEST(Executor, DataStatementsAndTypes) {
     EXPECT_TRUE(TMySQLBatchExecute::IsDataStatement("INSERT INTO t VALUES (1)"));
     EXPECT_TRUE(TMySQLBatchExecute::IsDataStatement("delete from t"));
     EXPECT_TRUE(TMySQLBatchExecute::IsDataStatement("REPLACE INTO t VALUES (1)"));
-    EXPECT_TRUE(TMySQLBatchExecute::IsDataStatement("/*!40101 SET NAMES latin2 COLLATE latin2_hungarian_ci */"));
+    EXPECT_TRUE(
+        TMySQLBatchExecute::IsDataStatement("/*!40101 SET NAMES latin2 COLLATE latin2_hungarian_ci */"));
     EXPECT_TRUE(TMySQLBatchExecute::IsDataStatement("SET NAMES utf8mb4"));
     EXPECT_FALSE(TMySQLBatchExecute::IsDataStatement("/*!40101 SET NAMES latin2 */ DROP TABLE t"));
     EXPECT_FALSE(TMySQLBatchExecute::IsDataStatement("/*!40000 ALTER TABLE `t` DISABLE KEYS */"));
@@ -168,14 +190,16 @@ TEST(Backup, ProposedNameAndQuestion) {
     EXPECT_EQ(s(ProposedBackupName(u"sonoria"_s, QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)))),
               "sonoria-2024-03-05-14-07-09.sql");
     EXPECT_EQ(s(RestoreQuestion(u"szerver"_s, u"sonoria"_s)),
-              "Az adatok betöltés előtt az eredeti adatok törlésre kerülnek.\nBiztosan folytatod a szerver: sonoria "
+              "Az adatok betöltés előtt az eredeti adatok törlésre kerülnek.\nBiztosan folytatod a szerver: "
+              "sonoria "
               "adatbázis felülírását?");
     TmySQLDump dump;
     SetupBackupWriter(dump);
     EXPECT_EQ(dump.DumpOption, TDumpOption::dData);
     EXPECT_FALSE(dump.UseCreateDb);
     EXPECT_FALSE(dump.AddLocks);
-    EXPECT_TRUE(dump.ExtInsert && dump.CompleteInsert && dump.DropObject && dump.RewriteFile && dump.IncludeHeader);
+    EXPECT_TRUE(dump.ExtInsert && dump.CompleteInsert && dump.DropObject && dump.RewriteFile &&
+                dump.IncludeHeader);
     EXPECT_EQ(dump.ExtInsertsCount, 100);
     EXPECT_EQ(dump.Limit, 1024);
     const QStringList args = ServerDumpArguments({u"h"_s, 3307, u"u"_s, u"titok"_s, u"db"_s}, u"/x/y.sql"_s);
@@ -198,7 +222,8 @@ protected:
     }
     void recreate() {
         db().exec(u"DROP DATABASE `"_s + tdb->name() + u'`');
-        db().exec(u"CREATE DATABASE `"_s + tdb->name() + u"` CHARACTER SET latin2 COLLATE latin2_hungarian_ci"_s);
+        db().exec(u"CREATE DATABASE `"_s + tdb->name() +
+                  u"` CHARACTER SET latin2 COLLATE latin2_hungarian_ci"_s);
         db().exec(u"USE `"_s + tdb->name() + u'`');
     }
     QTemporaryDir dir;
@@ -221,7 +246,8 @@ protected:
 TEST_F(AdminDb, WriterFormat) {
     db().exec(u"CREATE TABLE t (id INT PRIMARY KEY, s VARCHAR(20), d DATE, x DOUBLE, n INT) ENGINE=InnoDB"_s);
     db().exec(u"CREATE TABLE e (id INT) ENGINE=InnoDB"_s);
-    db().exec(u"INSERT INTO t VALUES (1, 'O''R\\\\x', '2024-03-05', 2.5, NULL), (2, '', '2000-01-01', -1e-300, 7)"_s);
+    db().exec(
+        u"INSERT INTO t VALUES (1, 'O''R\\\\x', '2024-03-05', 2.5, NULL), (2, '', '2000-01-01', -1e-300, 7)"_s);
     const QByteArray file = dump({u"t"_s, u"e"_s});
     const QStringList lines = QString::fromLatin1(file).split(u"\r\n"_s);
     EXPECT_FALSE(file.contains("\n\n")) << "every line ends in CR LF";
@@ -266,17 +292,23 @@ TEST_F(AdminDb, WriterFormat) {
     const QByteArray create = db().query(u"SHOW CREATE TABLE t"_s).rawBytes(0, 1).toByteArray();
     const QByteArray name = tdb->name().toLatin1();
     EXPECT_EQ(s(all), "/*!40101 SET NAMES latin2 COLLATE latin2_hungarian_ci */;\r\n\r\n"
-                      "CREATE DATABASE /*!32312 IF NOT EXISTS*/ `" + s(name) + "`;\r\n"
-                      "USE `" + s(name) + "`;\r\n\r\n"
-                      "# \r\n#   Table structure for table \"t\"\r\n# \r\n"
-                      "DROP TABLE IF EXISTS `t`;\r\n\r\n" + s(create) + ";\r\n\r\n"
-                      "/*!40000 ALTER TABLE `t` DISABLE KEYS */;\r\n"
-                      "# \r\n#   Table data for table \"t\". Record count - 2 \r\n# \r\n"
-                      "LOCK TABLES `t` WRITE;\r\n"
-                      "DELETE FROM t;\r\n"
-                      "REPLACE INTO `t` VALUES (1,'O\\'R\\\\x','2024-03-05',2.5,NULL);\r\n"
-                      "REPLACE INTO `t` VALUES (2,'','2000-01-01',-1e-300,7);\r\n"
-                      "\r\n/*!40000 ALTER TABLE `t` ENABLE KEYS */;\r\n\r\nUNLOCK TABLES;\r\n\r\n");
+                      "CREATE DATABASE /*!32312 IF NOT EXISTS*/ `" +
+                          s(name) +
+                          "`;\r\n"
+                          "USE `" +
+                          s(name) +
+                          "`;\r\n\r\n"
+                          "# \r\n#   Table structure for table \"t\"\r\n# \r\n"
+                          "DROP TABLE IF EXISTS `t`;\r\n\r\n" +
+                          s(create) +
+                          ";\r\n\r\n"
+                          "/*!40000 ALTER TABLE `t` DISABLE KEYS */;\r\n"
+                          "# \r\n#   Table data for table \"t\". Record count - 2 \r\n# \r\n"
+                          "LOCK TABLES `t` WRITE;\r\n"
+                          "DELETE FROM t;\r\n"
+                          "REPLACE INTO `t` VALUES (1,'O\\'R\\\\x','2024-03-05',2.5,NULL);\r\n"
+                          "REPLACE INTO `t` VALUES (2,'','2000-01-01',-1e-300,7);\r\n"
+                          "\r\n/*!40000 ALTER TABLE `t` ENABLE KEYS */;\r\n\r\nUNLOCK TABLES;\r\n\r\n");
 
     // Appending to an existing file keeps its content.
     const QByteArray appended = dump({u"e"_s}, [](TmySQLDump& d) {
@@ -289,8 +321,13 @@ TEST_F(AdminDb, WriterFormat) {
 
 TEST_F(AdminDb, WriterGroupsRowsAndReportsPages) {
     db().exec(u"CREATE TABLE g (id INT PRIMARY KEY, v VARCHAR(10)) ENGINE=InnoDB"_s);
-    struct Case { int rows; int statements; int lastStatementRows; std::vector<int> pages; } cases[] = {
-        {1, 1, 1, {100}},       {100, 1, 100, {100}},   {101, 2, 1, {100}},
+    struct Case {
+        int rows;
+        int statements;
+        int lastStatementRows;
+        std::vector<int> pages;
+    } cases[] = {
+        {1, 1, 1, {100}},      {100, 1, 100, {100}},       {101, 2, 1, {100}},
         {1023, 11, 23, {100}}, {1024, 11, 24, {100, 100}}, {1025, 11, 25, {99, 100}},
     };
     for (const Case& c : cases) {
@@ -361,7 +398,8 @@ TEST_F(AdminDb, WriterTakesOneSnapshotOfInnoDbTablesAndLocksOthers) {
     dump({u"a"_s, u"m"_s}, [&](TmySQLDump& d) {
         d.OnProcess = [&](TmySQLDump& self, const QString& table, int) {
             snapshot = self.usedSnapshot();
-            const ResultSet locks = other.query(u"SHOW OPEN TABLES FROM "_s + tdb->name() + u" WHERE In_use > 0"_s);
+            const ResultSet locks =
+                other.query(u"SHOW OPEN TABLES FROM "_s + tdb->name() + u" WHERE In_use > 0"_s);
             ASSERT_EQ(locks.rowCount(), 1);
             EXPECT_EQ(s(locks.value(0, 1).text()), s(table));
         };
@@ -377,28 +415,36 @@ class RoundTrip : public AdminDb {
 protected:
     void fill() {
         tdb->runFile(SourcePath(u"schema/sonoria.sql"_s));
-        db().exec(u"CREATE TABLE minden (id INT AUTO_INCREMENT PRIMARY KEY, ti TINYINT, si SMALLINT, bi BIGINT, "
-                  u"de DECIMAL(14,4), fl FLOAT, du DOUBLE, da DATE, tm TIME, dt DATETIME(6), ts TIMESTAMP NULL, "
-                  u"ye YEAR, ch CHAR(5), vc VARCHAR(200), en ENUM('a','b''c'), se SET('x','y'), tx TEXT, "
-                  u"lt LONGTEXT, bl BLOB, lb LONGBLOB, vb VARBINARY(20)) ENGINE=InnoDB DEFAULT CHARSET=latin2 "
-                  u"COLLATE=latin2_hungarian_ci"_s);
+        db().exec(
+            u"CREATE TABLE minden (id INT AUTO_INCREMENT PRIMARY KEY, ti TINYINT, si SMALLINT, bi BIGINT, "
+            u"de DECIMAL(14,4), fl FLOAT, du DOUBLE, da DATE, tm TIME, dt DATETIME(6), ts TIMESTAMP NULL, "
+            u"ye YEAR, ch CHAR(5), vc VARCHAR(200), en ENUM('a','b''c'), se SET('x','y'), tx TEXT, "
+            u"lt LONGTEXT, bl BLOB, lb LONGBLOB, vb VARBINARY(20)) ENGINE=InnoDB DEFAULT CHARSET=latin2 "
+            u"COLLATE=latin2_hungarian_ci"_s);
         QString hex;
-        for (int b = 0; b < 256; ++b) hex += u"%1"_s.arg(b, 2, 16, QChar(u'0'));
-        db().exec(u"INSERT INTO minden (ti, si, bi, de, fl, du, da, tm, dt, ts, ye, ch, vc, en, se, tx, lt, bl, lb, vb) "
-                  u"VALUES (-128, 32767, -9223372036854775808, -1234567890.1234, 0.5, 0.1, '2024-02-29', '-838:59:59', "
-                  u"'2024-03-05 14:07:09.123456', '2024-03-05 14:07:09', 2024, 'ab', 'Árvíztűrő tükörfúrógép ő ű', "
-                  u"'b''c', 'x,y', CONCAT('quote '' \" back \\\\ cr ', CHAR(13), ' lf ', CHAR(10), ' tab ', CHAR(9), "
-                  u"' zero ', CHAR(0), ' end'), REPEAT('hosszú szöveg \\'', 60000), UNHEX('"_s +
-                  hex + u"'), UNHEX(REPEAT('"_s + hex + u"', 40)), UNHEX('00ff5c27')), "_s
-                  u"(NULL, NULL, NULL, NULL, NULL, 1.7976931348623157e308, NULL, NULL, NULL, NULL, NULL, '', '', "
-                  u"NULL, '', '', '', '', '', ''), "
-                  u"(1, 2, 3, 0.0001, -1.25, -2.2250738585072014e-308, '1000-01-01', '00:00:00', "
-                  u"'9999-12-31 23:59:59.999999', NULL, 1901, 'x', ';', 'a', '', ';\\n;', '--', '#', '/*', '*/')"_s);
+        for (int b = 0; b < 256; ++b)
+            hex += u"%1"_s.arg(b, 2, 16, QChar(u'0'));
+        db().exec(
+            u"INSERT INTO minden (ti, si, bi, de, fl, du, da, tm, dt, ts, ye, ch, vc, en, se, tx, lt, bl, "
+            u"lb, vb) "
+            u"VALUES (-128, 32767, -9223372036854775808, -1234567890.1234, 0.5, 0.1, '2024-02-29', "
+            u"'-838:59:59', "
+            u"'2024-03-05 14:07:09.123456', '2024-03-05 14:07:09', 2024, 'ab', 'Árvíztűrő tükörfúrógép ő ű', "
+            u"'b''c', 'x,y', CONCAT('quote '' \" back \\\\ cr ', CHAR(13), ' lf ', CHAR(10), ' tab ', "
+            u"CHAR(9), "
+            u"' zero ', CHAR(0), ' end'), REPEAT('hosszú szöveg \\'', 60000), UNHEX('"_s +
+            hex + u"'), UNHEX(REPEAT('"_s + hex +
+            u"', 40)), UNHEX('00ff5c27')), "_s
+            u"(NULL, NULL, NULL, NULL, NULL, 1.7976931348623157e308, NULL, NULL, NULL, NULL, NULL, '', '', "
+            u"NULL, '', '', '', '', '', ''), "
+            u"(1, 2, 3, 0.0001, -1.25, -2.2250738585072014e-308, '1000-01-01', '00:00:00', "
+            u"'9999-12-31 23:59:59.999999', NULL, 1901, 'x', ';', 'a', '', ';\\n;', '--', '#', '/*', '*/')"_s);
         db().exec(u"INSERT INTO ugyfel (ugyfel_nev, taj, megjegyzes, dat_utolso) VALUES ('Őrző Ödön', '123', "
                   u"'első sor\\r\\nmásodik; sor', '2024-01-02'), ('Kovács ''Kis'' Éva', NULL, NULL, NULL)"_s);
         db().exec(u"INSERT INTO munkalap (ev, sorszam, ugyfel, datum, szoveg, ar_ossz) VALUES "
                   u"(2024, 1, 1, '2024-01-02', 'lelet \\\\ ok', 12500.5)"_s);
-        db().exec(u"INSERT INTO munkalap_tetel (munkalap, tetel, tetel_nev, ar) SELECT 1, seq, CONCAT('tétel ', seq), "
+        db().exec(u"INSERT INTO munkalap_tetel (munkalap, tetel, tetel_nev, ar) SELECT 1, seq, CONCAT('tétel "
+                  u"', seq), "
                   u"seq * 1.5 FROM seq_1_to_2500"_s);
         db().exec(u"INSERT INTO szotar VALUES ('cím', 'szöveg\\twith tab')"_s);
     }
@@ -473,8 +519,9 @@ TEST_F(RoundTrip, ServerDumpToolFileThroughTheExecutor) {
         env.insert(u"MYSQL_PWD"_s, p.password);
         return env;
     }());
-    dumpTool.start(u"mariadb-dump"_s, {u"--no-defaults"_s, u"-h"_s + p.host, u"-P"_s + QString::number(p.port),
-                                        u"-u"_s + p.user, u"--routines"_s, u"--triggers"_s, p.database});
+    dumpTool.start(u"mariadb-dump"_s,
+                   {u"--no-defaults"_s, u"-h"_s + p.host, u"-P"_s + QString::number(p.port), u"-u"_s + p.user,
+                    u"--routines"_s, u"--triggers"_s, p.database});
     ASSERT_TRUE(dumpTool.waitForFinished(120000));
     ASSERT_EQ(dumpTool.exitCode(), 0) << s(QString::fromUtf8(dumpTool.readAllStandardError()));
     const QByteArray peerFile = dumpTool.readAllStandardOutput();
@@ -486,7 +533,10 @@ TEST_F(RoundTrip, ServerDumpToolFileThroughTheExecutor) {
     RestoreDatabase(db(), path(u"peer.sql"_s));
     db().exec(u"SET NAMES 'latin2' COLLATE 'latin2_hungarian_ci'"_s);
     EXPECT_EQ(s(Checksums(db()).join(u'\n')), s(before.join(u'\n')));
-    EXPECT_EQ(SelectInt(db(), u"SELECT COUNT(*) FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = DATABASE()"_s, 0), 2);
+    EXPECT_EQ(
+        SelectInt(db(),
+                  u"SELECT COUNT(*) FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = DATABASE()"_s, 0),
+        2);
     db().exec(u"INSERT INTO tetel (who, tetel_nev) VALUES ('A2', 'trigger')"_s);
     EXPECT_EQ(SelectText(db(), u"SELECT ar FROM tetel WHERE who = 'A2'"_s, {}), u"0"_s);
     EXPECT_EQ(s(SelectText(db(), u"SELECT ugyfel_nev FROM vw_ugyfel WHERE ugyfel = 1"_s, {})), "Őrző Ödön");
@@ -512,7 +562,8 @@ TEST_F(RoundTrip, FailingDataOnlyRestoreRollsEverythingBack) {
     EXPECT_EQ(s(Checksums(db()).join(u'\n')), s(before.join(u'\n')));
 
     // A script with other statements runs statement by statement; what ran before the error stays.
-    writeFile(path(u"mixed.sql"_s), "DELETE FROM irsz;\r\nCREATE TABLE tmp_x (id INT);\r\nINSERT INTO nincs VALUES (1);\r\n");
+    writeFile(path(u"mixed.sql"_s),
+              "DELETE FROM irsz;\r\nCREATE TABLE tmp_x (id INT);\r\nINSERT INTO nincs VALUES (1);\r\n");
     try {
         RestoreDatabase(db(), path(u"mixed.sql"_s));
         FAIL();
@@ -584,7 +635,8 @@ TEST_F(AdminDb, BadInputGivesClearMessages) {
     };
     // Scripts that cannot be cut: nothing of them runs.
     writeFile(path(u"quote.sql"_s), "DELETE FROM t;\r\nINSERT INTO t VALUES ('1);\r\n");
-    EXPECT_NE(restoreError(path(u"quote.sql"_s)).find("2. sorban nyitott ' idézőjel nincs lezárva"), std::string::npos);
+    EXPECT_NE(restoreError(path(u"quote.sql"_s)).find("2. sorban nyitott ' idézőjel nincs lezárva"),
+              std::string::npos);
     writeFile(path(u"delim.sql"_s), "DELETE FROM t;\rDELIMITER\rSELECT 1;\r");
     EXPECT_NE(restoreError(path(u"delim.sql"_s)).find("2. sor DELIMITER"), std::string::npos);
     EXPECT_EQ(Count(db(), u"t"_s), 1);
@@ -594,7 +646,8 @@ TEST_F(AdminDb, BadInputGivesClearMessages) {
     BackupDatabase(db(), path(u"eredeti.zip"_s));
     QFile::rename(path(u"eredeti.zip"_s), path(u"uj.zip"_s));
     const std::string renamed = restoreError(path(u"uj.zip"_s));
-    EXPECT_NE(renamed.find("nincs „uj.sql” nevű SQL fájl (az archívumban: eredeti.sql)"), std::string::npos) << renamed;
+    EXPECT_NE(renamed.find("nincs „uj.sql” nevű SQL fájl (az archívumban: eredeti.sql)"), std::string::npos)
+        << renamed;
     QFile::remove(RestoreTempDirectory() + u"/eredeti.sql"_s);
     QByteArray damaged = readFile(path(u"uj.zip"_s));
     damaged[damaged.size() / 2] = static_cast<char>(damaged[damaged.size() / 2] ^ 0x55);
@@ -602,12 +655,15 @@ TEST_F(AdminDb, BadInputGivesClearMessages) {
     EXPECT_NE(restoreError(path(u"serult.zip"_s)).find("ZIP-archívum"), std::string::npos);
     damaged = readFile(path(u"uj.zip"_s));
     // The compressed data changed, the directory intact: the entry's check sum fails on reading.
-    const auto le16 = [&](qsizetype at) { return static_cast<uchar>(damaged[at]) | static_cast<uchar>(damaged[at + 1]) << 8; };
+    const auto le16 = [&](qsizetype at) {
+        return static_cast<uchar>(damaged[at]) | static_cast<uchar>(damaged[at + 1]) << 8;
+    };
     const qsizetype dataAt = 30 + le16(26) + le16(28) + 10;
     damaged[dataAt] = static_cast<char>(damaged[dataAt] ^ 0xff);
     writeFile(path(u"uj.zip"_s), damaged);
     const std::string crc = restoreError(path(u"uj.zip"_s));
-    EXPECT_TRUE(crc.find("sérült") != std::string::npos || crc.find("nem olvasható") != std::string::npos) << crc;
+    EXPECT_TRUE(crc.find("sérült") != std::string::npos || crc.find("nem olvasható") != std::string::npos)
+        << crc;
     writeFile(path(u"szemet.zip"_s), "this is no archive");
     EXPECT_NE(restoreError(path(u"szemet.zip"_s)).find("nem olvasható ZIP-archívum"), std::string::npos);
     writeFile(path(u"x.sql"_s), "SELECT 1;");
@@ -644,8 +700,8 @@ TEST_F(AdminDb, ExecutorEventsAndActions) {
     TMySQLBatchExecute ex;
     EXPECT_THROW(ex.ExecuteBatch(), EmySQLBatchExecutorError);
     ex.Database = &db();
-    ex.setLines({u"INSERT INTO t VALUES (1);"_s, u"INSERT INTO t VALUES (1);"_s, u"INSERT INTO t VALUES (2), (3);"_s,
-                 u"SELECT * FROM t"_s});
+    ex.setLines({u"INSERT INTO t VALUES (1);"_s, u"INSERT INTO t VALUES (1);"_s,
+                 u"INSERT INTO t VALUES (2), (3);"_s, u"SELECT * FROM t"_s});
     std::vector<std::string> log;
     ex.OnAfterStatement = [&](TMySQLBatchExecute&, QByteArrayView, int no, qint64 rows, bool ok) {
         log.push_back(std::to_string(no) + ":" + std::to_string(rows) + (ok ? "ok" : "failed"));
@@ -659,7 +715,8 @@ TEST_F(AdminDb, ExecutorEventsAndActions) {
     }
     EXPECT_EQ(log, (std::vector<std::string>{"1:1ok"}));
 
-    for (const auto action : {TmySQLBatchAction::baIgnore, TmySQLBatchAction::baContinue, TmySQLBatchAction::baAbort}) {
+    for (const auto action :
+         {TmySQLBatchAction::baIgnore, TmySQLBatchAction::baContinue, TmySQLBatchAction::baAbort}) {
         db().exec(u"DELETE FROM t"_s);
         log.clear();
         ex.Action = action;
@@ -680,7 +737,8 @@ TEST_F(AdminDb, ExecutorEventsAndActions) {
     ex.Action = TmySQLBatchAction::baFail;
     std::vector<std::pair<int, TmySQLStatementType>> seen;
     ex.OnBeforeStatement = [](TMySQLBatchExecute&, QByteArrayView, int no, bool& allow) { allow = no != 3; };
-    ex.OnProcessEx = [&](TMySQLBatchExecute&, QByteArrayView, TmySQLStatementType type, int no, bool& processed) {
+    ex.OnProcessEx = [&](TMySQLBatchExecute&, QByteArrayView, TmySQLStatementType type, int no,
+                         bool& processed) {
         seen.emplace_back(no, type);
         processed = no == 4;
     };

@@ -86,16 +86,18 @@ int RunRestore(CliContext& c) {
     return 0;
 }
 
-CliRegistration backupCommand({u"backup"_s,
-                               u"backup FÁJL                     adatmentés .sql vagy .zip fájlba, ugyanazzal az "
-                               u"íróval, mint a Tárhelyek ablak\n"
-                               u"                                  (pl. sonoria-cli backup --profile 1 "
-                               u"sonoria-2024-03-05.zip)"_s,
-                               true, &RunBackup});
-CliRegistration restoreCommand({u"restore"_s,
-                                u"restore FÁJL                    a backup által írt .sql vagy .zip, vagy a "
-                                u"kiszolgáló mentőprogramjának SQL fájlja\n"
-                                u"                                  betöltése (pl. sonoria-cli restore --host db "
-                                u"--user admin --database sonoria mentes.sql)"_s,
-                                true, &RunRestore});
-}  // namespace
+CliRegistration
+    backupCommand({u"backup"_s,
+                   u"backup FÁJL                     adatmentés .sql vagy .zip fájlba, ugyanazzal az "
+                   u"íróval, mint a Tárhelyek ablak\n"
+                   u"                                  (pl. sonoria-cli backup --profile 1 "
+                   u"sonoria-2024-03-05.zip)"_s,
+                   true, &RunBackup});
+CliRegistration
+    restoreCommand({u"restore"_s,
+                    u"restore FÁJL                    a backup által írt .sql vagy .zip, vagy a "
+                    u"kiszolgáló mentőprogramjának SQL fájlja\n"
+                    u"                                  betöltése (pl. sonoria-cli restore --host db "
+                    u"--user admin --database sonoria mentes.sql)"_s,
+                    true, &RunRestore});
+} // namespace
