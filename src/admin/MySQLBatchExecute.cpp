@@ -230,6 +230,8 @@ TMySQLBatchExecute::Outcome TMySQLBatchExecute::executeStatement(QByteArrayView 
             OnBatchErrorEx(*this, error, sql, no, action);
         else if (OnBatchError)
             OnBatchError(*this, error, sql, no);
+        // The transaction went with the session: going on would run the rest outside of it.
+        if (m_inTransaction && e.connectionLost()) action = TmySQLBatchAction::baFail;
         switch (action) {
         case TmySQLBatchAction::baFail:
             throw error;

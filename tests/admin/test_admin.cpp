@@ -619,6 +619,22 @@ TEST_F(RoundTrip, ServerGoneInTheMiddle) {
         }
     }
     EXPECT_EQ(s(Checksums(db()).join(u'\n')), s(changed.join(u'\n')));
+    // Even where errors are to be ignored, a lost session ends a transaction's run: the statements after
+    // it would otherwise run on a new session, outside the transaction.
+    {
+        Connection victim;
+        victim.open(tdb->params());
+        TMySQLBatchExecute ex;
+        ex.Database = &victim;
+        ex.DataOnlyTransaction = true;
+        ex.Action = TmySQLBatchAction::baIgnore;
+        ex.loadFromFile(path(u"ok.sql"_s));
+        ex.OnProcess = [&](TMySQLBatchExecute&, QByteArrayView, int no) {
+            if (no == 5) admin.exec(u"KILL CONNECTION %1"_s.arg(victim.threadId()));
+        };
+        EXPECT_THROW(ex.ExecuteBatch(), EmySQLBatchExecutorError);
+    }
+    EXPECT_EQ(s(Checksums(db()).join(u'\n')), s(changed.join(u'\n')));
     EXPECT_NE(changed, before);
 }
 
