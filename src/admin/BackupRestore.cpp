@@ -247,6 +247,17 @@ void RestoreDatabase(Connection& db, const QString& file, const BackupProgress& 
         executor.OnProcess = [&](TMySQLBatchExecute&, QByteArrayView, int no) {
             progress.statement(no, maximum);
         };
+    // A script may switch the session's character set (a file of the server's dump tool does); the
+    // connection speaks latin2 again afterwards.
+    struct ResetNames {
+        Connection& db;
+        ~ResetNames() {
+            try {
+                if (db.isOpen()) Connection::DefaultReconnectHandler(db);
+            } catch (const SonoriaError&) {
+            }
+        }
+    } resetNames{db};
     try {
         executor.ExecuteBatch();
     } catch (const EmySQLBatchExecutorError& e) {

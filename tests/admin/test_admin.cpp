@@ -531,7 +531,7 @@ TEST_F(RoundTrip, ServerDumpToolFileThroughTheExecutor) {
 
     recreate();
     RestoreDatabase(db(), path(u"peer.sql"_s));
-    db().exec(u"SET NAMES 'latin2' COLLATE 'latin2_hungarian_ci'"_s);
+    EXPECT_EQ(s(SelectText(db(), u"SELECT @@character_set_client"_s, {})), "latin2");
     EXPECT_EQ(s(Checksums(db()).join(u'\n')), s(before.join(u'\n')));
     EXPECT_EQ(
         SelectInt(db(),
@@ -687,6 +687,16 @@ TEST_F(AdminDb, BadInputGivesClearMessages) {
     EXPECT_NE(restoreError(path(u"kifele.zip"_s)).find("kívülre mutat"), std::string::npos);
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(RestoreTempDirectory()).path() + u"/kifele.sql"_s));
     EXPECT_EQ(Count(db(), u"t"_s), 1);
+
+    // A dump stopped from its progress event leaves nothing behind.
+    TmySQLDump stopped;
+    SetupBackupWriter(stopped);
+    stopped.Database = &db();
+    stopped.TableList = {u"t"_s};
+    stopped.SQLFile = path(u"stop.sql"_s);
+    stopped.OnProcess = [](TmySQLDump& d, const QString&, int) { d.Stop(); };
+    EXPECT_THROW(stopped.DumpToFile(), EmySQLDumpError);
+    EXPECT_TRUE(FilesIn(dir.path()).filter(u"stop"_s).isEmpty());
 
     // A target that cannot be written.
     try {
