@@ -98,6 +98,7 @@ public:
 
     // Runs after a dropped connection was opened again; by default "SET NAMES 'latin2' COLLATE ...".
     void setReconnectHandler(std::function<void(Connection&)> handler) { m_onReconnect = std::move(handler); }
+    const std::function<void(Connection&)>& reconnectHandler() const { return m_onReconnect; }
     static void DefaultReconnectHandler(Connection& c);
 
 private:

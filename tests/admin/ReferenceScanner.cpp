@@ -1,0 +1,181 @@
+#include "ReferenceScanner.h"
+
+namespace {
+char upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool identifierChar(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '$' || u >= 0x80;
+}
+
+bool blank(char c) {
+    return c == ' ' || c == '\t';
+}
+} // namespace
+
+ReferenceScanner::ReferenceScanner(std::string_view script, std::string delimiter)
+    : m_s(script), m_delimiter(std::move(delimiter)) {
+    if (m_delimiter.empty()) {
+        m_problem = Problem::EmptyDelimiter;
+        m_problemLine = 1;
+        m_done = true;
+    }
+}
+
+bool ReferenceScanner::delimiterWordAt(std::size_t pos) const {
+    static constexpr std::string_view word = "DELIMITER";
+    if (pos + word.size() >= m_s.size()) return false; // the word needs a character after it
+    if (pos > 0 && identifierChar(m_s[pos - 1])) return false;
+    for (std::size_t i = 0; i < word.size(); ++i)
+        if (upper(m_s[pos + i]) != word[i]) return false;
+    const char after = m_s[pos + word.size()];
+    return after == '\t' || after == '\n' || after == '\r' || after == ' ' || after == '#' || after == '/' ||
+           after == ';';
+}
+
+bool ReferenceScanner::delimiterAt(std::size_t pos) const {
+    if (pos + m_delimiter.size() > m_s.size()) return false;
+    for (std::size_t i = 0; i < m_delimiter.size(); ++i)
+        if (upper(m_s[pos + i]) != upper(m_delimiter[i])) return false;
+    return true;
+}
+
+bool ReferenceScanner::next(Statement& statement) {
+    if (m_done) return false;
+    const std::size_t n = m_s.size();
+    while (m_pos < n) {
+        const char c = m_s[m_pos];
+        const char following = m_pos + 1 < n ? m_s[m_pos + 1] : '\0';
+
+        if (blank(c)) {
+            ++m_pos;
+            continue;
+        }
+        if (c == '\r' || c == '\n') {
+            const std::size_t lineEnd = m_pos;
+            m_pos += ((c == '\r' && following == '\n') || (c == '\n' && following == '\r')) ? 2 : 1;
+            ++m_line;
+            m_lineComment = false;
+            if (m_mode == Mode::DelimiterArgument) {
+                std::size_t b = m_argumentBegin, e = lineEnd;
+                while (b < e && blank(m_s[b]))
+                    ++b;
+                while (e > b && blank(m_s[e - 1]))
+                    --e;
+                m_mode = Mode::Normal;
+                if (b == e) {
+                    m_problem = Problem::EmptyDelimiter;
+                    m_problemLine = m_argumentLine;
+                    m_done = true;
+                    return false;
+                }
+                m_delimiter.assign(m_s.substr(b, e - b));
+            }
+            continue;
+        }
+        if (m_mode == Mode::DelimiterArgument) {
+            ++m_pos;
+            continue;
+        }
+        if (m_mode == Mode::Quote) {
+            if (c == '\\' && m_quote != '`')
+                m_pos += 2;
+            else {
+                if (c == m_quote) m_mode = Mode::Normal;
+                ++m_pos;
+            }
+            continue;
+        }
+        if (m_lineComment) {
+            ++m_pos;
+            continue;
+        }
+        if (c == '#') {
+            m_lineComment = true;
+            ++m_pos;
+            continue;
+        }
+        if (c == '-') {
+            if (following != '-') {
+                ++m_pos;
+            } else {
+                const char third = m_pos + 2 < n ? m_s[m_pos + 2] : '\0';
+                if (blank(third)) {
+                    m_lineComment = true;
+                    m_pos += 3;
+                } else {
+                    if (third == '\r' || third == '\n' || m_pos + 2 >= n) m_lineComment = true;
+                    m_pos += 2;
+                }
+            }
+            continue;
+        }
+        if (m_blockComment) {
+            if (c == '*' && following == '/') {
+                m_blockComment = false;
+                m_pos += 2;
+            } else {
+                ++m_pos;
+            }
+            continue;
+        }
+        if (c == '/') {
+            if (following == '*') {
+                if (m_pos + 2 < n && m_s[m_pos + 2] == '!' && !m_inStatement) {
+                    m_inStatement = true;
+                    m_statementBegin = m_pos;
+                    m_statementLine = m_line;
+                }
+                m_blockComment = true;
+                m_pos += 2;
+            } else {
+                ++m_pos;
+            }
+            continue;
+        }
+        if ((c == 'D' || c == 'd') && delimiterWordAt(m_pos)) {
+            m_mode = Mode::DelimiterArgument;
+            m_pos += 9;
+            m_argumentBegin = m_pos;
+            m_argumentLine = m_line;
+            continue;
+        }
+        if (c == '\'' || c == '"' || c == '`') {
+            m_mode = Mode::Quote;
+            m_quote = c;
+            m_quoteLine = m_line;
+            ++m_pos;
+            continue;
+        }
+        if (upper(c) == upper(m_delimiter[0]) && delimiterAt(m_pos)) {
+            m_pos += m_delimiter.size();
+            if (m_inStatement) {
+                m_inStatement = false;
+                statement = {m_statementBegin, m_pos - m_delimiter.size(), m_statementLine};
+                return true;
+            }
+            continue;
+        }
+        if (!m_inStatement) {
+            m_inStatement = true;
+            m_statementBegin = m_pos;
+            m_statementLine = m_line;
+        }
+        ++m_pos;
+    }
+    m_done = true;
+    if (m_mode == Mode::Quote) {
+        m_problem = Problem::UnterminatedQuote;
+        m_problemLine = m_quoteLine;
+        return false;
+    }
+    if (m_inStatement) {
+        m_inStatement = false;
+        statement = {m_statementBegin, n, m_statementLine};
+        return true;
+    }
+    return false;
+}
