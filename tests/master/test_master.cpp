@@ -117,6 +117,7 @@ TEST_F(MasterTest, PickModeReturnsTheAcceptedRow) {
         auto drive = [how](QWidget* w) {
             auto* f = qobject_cast<Tfrm_Torzs*>(w);
             ASSERT_NE(f, nullptr);
+            ASSERT_TRUE(QTest::qWaitForWindowActive(f));  // shortcuts act in the active window
             QTableView* grid = f->grid();
             switch (how) {
             case Enter: QTest::keyClick(grid, Qt::Key_Return); break;
@@ -172,6 +173,7 @@ TEST_F(MasterTest, BrowseModeReturnsNothingAndDoubleClickEdits) {
     EXPECT_TRUE(f.isVisible());
 
     WhenModalShown([](QWidget* w) {
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
         QTest::keyClick(qobject_cast<Tfrm_Torzs*>(w)->grid(), Qt::Key_Return);
         EXPECT_TRUE(w->isVisible());
         QTest::keyClick(qobject_cast<Tfrm_Torzs*>(w)->grid(), Qt::Key_Escape);
