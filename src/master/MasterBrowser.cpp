@@ -153,7 +153,7 @@ Tfrm_Torzs::Tfrm_Torzs(QWidget* parent, Connection& db, MasterDescription descri
     });
     connect(m_list, &BrowseList::currentRowChanged, this, &Tfrm_Torzs::rowChanged);
 
-    resize(m_desc.columns.size() > 3 ? 820 : 600, 460);
+    resize(m_desc.columns.size() > 3 ? 1000 : 600, 480);
     m_grid->setFocus();
 }
 
@@ -190,6 +190,7 @@ void Tfrm_Torzs::openList(const QString& field, const Value& key) {
 void Tfrm_Torzs::setSearchText(const QString& text) { m_search->setText(text); }
 
 void Tfrm_Torzs::searchChanged(const QString& text) {
+    EncodeOrThrow(Codec::latin2(), text);  // a letter the database cannot hold is told; the list stays
     m_list->setWhere(m_desc.baseCondition + LikeFilter(m_desc.searchFields, text));
     // A text that cannot begin the sort field (a letter in a number column) leaves the cursor alone.
     if (!text.isEmpty()) m_list->locateStartingWith(m_desc.sortable ? m_sortField : m_desc.sortField, text);

@@ -41,7 +41,7 @@ Tfrm_TorzsSzerkeszt::Tfrm_TorzsSzerkeszt(QWidget* parent, Connection& db, Editor
         layout->addWidget(tabs);
     }
     auto* form = new QFormLayout;
-    form->setLabelAlignment(Qt::AlignLeft);
+    form->setLabelAlignment(Qt::AlignLeft | Qt::AlignTop);
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     for (const EditorField& f : m_desc.fields) {
         QWidget* box;
@@ -53,14 +53,15 @@ Tfrm_TorzsSzerkeszt::Tfrm_TorzsSzerkeszt(QWidget* parent, Connection& db, Editor
             box = memo;
         } else {
             auto* edit = new QLineEdit(page);
-            edit->setMinimumWidth(f.kind == EditorField::Number ? 120 : 300);
+            if (f.width > 0) edit->setFixedWidth(f.width);
+            else edit->setMinimumWidth(300);
             if (f.capitalize) CapitalizeFirstKey({edit});
             box = edit;
         }
         box->setObjectName(f.column);
         auto* label = new QLabel(f.label, page);
         label->setBuddy(box);
-        if (f.kind == EditorField::Number) {
+        if (f.width > 0) {
             auto* row = new QHBoxLayout;
             row->addWidget(box);
             row->addStretch(1);
@@ -181,9 +182,9 @@ EditorDescription ItemEditorDescription() {
     d.table = u"tetel"_s;
     d.keyColumn = u"tetel"_s;
     d.tabTitle = u"Általános adatok"_s;
-    d.fields = {{u"WHO"_s, u"who"_s, EditorField::Line, true},
-                {u"Ár"_s, u"ar"_s, EditorField::Number, true},
-                {u"Tétel neve"_s, u"tetel_nev"_s, EditorField::Line, false}};
+    d.fields = {{u"WHO"_s, u"who"_s, EditorField::Line, true, 110},
+                {u"Ár"_s, u"ar"_s, EditorField::Number, true, 110},
+                {u"Tétel neve"_s, u"tetel_nev"_s, EditorField::Line, false, 0}};
     return d;
 }
 
@@ -204,8 +205,8 @@ EditorDescription PostalCodeEditorDescription() {
     d.caption = u"Irányítószám szerkesztés"_s;
     d.table = u"irsz"_s;
     d.keyColumn = u"id"_s;
-    d.fields = {{u"Irányítószám"_s, u"irsz"_s, EditorField::Line, false},
-                {u"Település"_s, u"varos"_s, EditorField::Line, true}};
+    d.fields = {{u"Irányítószám"_s, u"irsz"_s, EditorField::Line, false, 80},
+                {u"Település"_s, u"varos"_s, EditorField::Line, true, 0}};
     d.ctrlEnterAccepts = true;
     d.saveOnOk = true;
     return d;

@@ -16,6 +16,7 @@ struct EditorField {
     QString column;
     Kind kind = Line;
     bool capitalize = false;  // a letter a to z typed into the empty box becomes a capital
+    int width = 0;            // a short box of this width; 0: as wide as the dialog
 };
 
 struct EditorDescription {
