@@ -40,7 +40,7 @@ QAction* makeAction(QWidget* owner, const QString& name, const QString& caption,
 Value KeyValue(const QString& text) {
     return Codec::latin2().canEncode(text) ? Value::fromText(text) : Value();
 }
-}  // namespace
+} // namespace
 
 Tfrm_Torzs::Tfrm_Torzs(QWidget* parent, Connection& db, MasterDescription description, bool pickMode)
     : SonoriaDialog(description.section, Placement::Bounds, parent), m_db(db), m_desc(std::move(description)),
@@ -79,7 +79,8 @@ Tfrm_Torzs::Tfrm_Torzs(QWidget* parent, Connection& db, MasterDescription descri
     aSzerkeszt = makeAction(this, u"aSzerkeszt"_s, u"Szerkeszt"_s, u"Szerkeszt"_s, {Qt::Key_F2});
     aTorol = makeAction(this, u"aTorol"_s, m_desc.deleteCaption, u"Sor törlése"_s,
                         {QKeySequence(Qt::CTRL | Qt::Key_Delete)});
-    aKeres = makeAction(this, u"aKeres"_s, u"Kereső"_s, u"Ugrás a keresőbe"_s, {QKeySequence(Qt::CTRL | Qt::Key_F)});
+    aKeres = makeAction(this, u"aKeres"_s, u"Kereső"_s, u"Ugrás a keresőbe"_s,
+                        {QKeySequence(Qt::CTRL | Qt::Key_F)});
     aElfogad = makeAction(this, u"aElfogad"_s, u"Elfogad"_s, u"Elfogad"_s, {Qt::Key_Return, Qt::Key_Enter});
     aBezar = makeAction(this, u"aBezar"_s, u"Bezár"_s, u"Bezár"_s, {Qt::Key_Escape});
     aFrissit->setVisible(m_desc.hasRefresh);
@@ -140,7 +141,8 @@ Tfrm_Torzs::Tfrm_Torzs(QWidget* parent, Connection& db, MasterDescription descri
     layout->addWidget(status);
 
     TypeToSearch(m_grid, m_search);
-    for (QWidget* w : {static_cast<QWidget*>(m_search), static_cast<QWidget*>(m_grid)}) w->installEventFilter(this);
+    for (QWidget* w : {static_cast<QWidget*>(m_search), static_cast<QWidget*>(m_grid)})
+        w->installEventFilter(this);
     if (m_text) m_text->installEventFilter(this);
 
     connect(m_search, &QLineEdit::textChanged, this,
@@ -148,8 +150,10 @@ Tfrm_Torzs::Tfrm_Torzs(QWidget* parent, Connection& db, MasterDescription descri
     connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int column) { RunGuarded([this, column] { titleClicked(column); }); });
     connect(m_grid, &QTableView::doubleClicked, this, [this] {
-        if (m_pick) aElfogad->trigger();
-        else aSzerkeszt->trigger();
+        if (m_pick)
+            aElfogad->trigger();
+        else
+            aSzerkeszt->trigger();
     });
     connect(m_list, &BrowseList::currentRowChanged, this, &Tfrm_Torzs::rowChanged);
 
@@ -173,9 +177,11 @@ bool Tfrm_Torzs::eventFilter(QObject* watched, QEvent* event) {
         if (watched == m_search) m_search->selectAll();
         break;
     case QEvent::Resize:
-        if (watched == m_grid) ApplyWidthShares(m_grid, m_desc.widthShares, m_desc.widthMargin, WidthRounding::Truncate);
+        if (watched == m_grid)
+            ApplyWidthShares(m_grid, m_desc.widthShares, m_desc.widthMargin, WidthRounding::Truncate);
         break;
-    default: break;
+    default:
+        break;
     }
     return SonoriaDialog::eventFilter(watched, event);
 }
@@ -187,10 +193,12 @@ void Tfrm_Torzs::openList(const QString& field, const Value& key) {
     rowChanged();
 }
 
-void Tfrm_Torzs::setSearchText(const QString& text) { m_search->setText(text); }
+void Tfrm_Torzs::setSearchText(const QString& text) {
+    m_search->setText(text);
+}
 
 void Tfrm_Torzs::searchChanged(const QString& text) {
-    EncodeOrThrow(Codec::latin2(), text);  // a letter the database cannot hold is told; the list stays
+    EncodeOrThrow(Codec::latin2(), text); // a letter the database cannot hold is told; the list stays
     m_list->setWhere(m_desc.baseCondition + LikeFilter(m_desc.searchFields, text));
     // A text that cannot begin the sort field (a letter in a number column) leaves the cursor alone.
     if (!text.isEmpty()) m_list->locateStartingWith(m_desc.sortable ? m_sortField : m_desc.sortField, text);
@@ -210,7 +218,9 @@ void Tfrm_Torzs::rowChanged() {
     if (m_text) m_text->setPlainText(m_list->current(m_desc.textField).text());
 }
 
-void Tfrm_Torzs::aFrissitExecute() { m_list->reread(); }
+void Tfrm_Torzs::aFrissitExecute() {
+    m_list->reread();
+}
 
 void Tfrm_Torzs::editRow(const Value& key) {
     if (!m_desc.editor) return;
@@ -220,7 +230,9 @@ void Tfrm_Torzs::editRow(const Value& key) {
     m_list->locate(m_desc.keyField, saved);
 }
 
-void Tfrm_Torzs::aUjExecute() { editRow(Value()); }
+void Tfrm_Torzs::aUjExecute() {
+    editRow(Value());
+}
 
 void Tfrm_Torzs::aSzerkesztExecute() {
     // Only a row of the list is ever edited; an empty list has none.
@@ -266,7 +278,9 @@ MasterDescription ItemsDescription() {
     d.replaceWhereOnOpen = true;
     d.sortField = u"who"_s;
     d.searchFields = u"who;tetel_nev"_s;
-    d.columns = {{u"who"_s, u"WHO"_s, {}, {}}, {u"tetel_nev"_s, u"Tétel"_s, {}, {}}, {u"ar"_s, u"Ár"_s, Beall.formatFt, {}}};
+    d.columns = {{u"who"_s, u"WHO"_s, {}, {}},
+                 {u"tetel_nev"_s, u"Tétel"_s, {}, {}},
+                 {u"ar"_s, u"Ár"_s, Beall.formatFt, {}}};
     d.widthShares = {0.25, 0.55, 0.20};
     d.widthMargin = 40;
     d.keyField = u"tetel"_s;
@@ -329,7 +343,7 @@ MasterDescription PostalCodesDescription() {
     return d;
 }
 
-MasterDescription PatientsDescription(std::function<int(QWidget*, Connection&, int)> patientEditor) {
+MasterDescription PatientsDescription(PatientOpener patientEditor) {
     MasterDescription d;
     d.section = u"frm_TorzsUgyfel"_s;
     d.title = u"Páciensek"_s;
@@ -364,7 +378,7 @@ Tfrm_TorzsSzotar::Tfrm_TorzsSzotar(QWidget* parent, Connection& db, bool pickMod
 Tfrm_TorzsIrsz::Tfrm_TorzsIrsz(QWidget* parent, Connection& db, bool pickMode)
     : Tfrm_Torzs(parent, db, PostalCodesDescription(), pickMode) {}
 Tfrm_TorzsUgyfel::Tfrm_TorzsUgyfel(QWidget* parent, Connection& db, bool pickMode, const QString& caption,
-                                   std::function<int(QWidget*, Connection&, int)> patientEditor)
+                                   PatientOpener patientEditor)
     : Tfrm_Torzs(parent, db, PatientsDescription(std::move(patientEditor)), pickMode) {
     setWindowTitle(caption);
 }
@@ -394,7 +408,7 @@ PostalCodeChoice BrowsePostalCodes(QWidget* parent, Connection& db, const QStrin
 }
 
 KeyAndName BrowsePatients(QWidget* parent, Connection& db, int key, bool pickMode, const QString& caption,
-                          std::function<int(QWidget*, Connection&, int)> patientEditor) {
+                          PatientOpener patientEditor) {
     Tfrm_TorzsUgyfel f(parent, db, pickMode, caption, std::move(patientEditor));
     f.openList(u"ugyfel"_s, key >= 0 ? Value::fromInt(key) : Value());
     if (f.exec() != QDialog::Accepted || f.acceptedRow() < 0) return {};

@@ -17,28 +17,31 @@ class QToolBar;
 // Opens the editor of a list on a key (NULL: a new row); gives back the key of the saved row, or NULL
 // when nothing was saved.
 using RowEditorFunction = std::function<Value(QWidget* parent, Connection& db, const Value& key)>;
+// The patient record's opening routine (key -1: a new patient; gives back the saved key or -1). The
+// record lives above this library and opens the postal-code browser, so it is handed in.
+using PatientOpener = std::function<int(QWidget* parent, Connection& db, int key)>;
 
 // What sets one reference-data list apart from the others; everything else the browsers share.
 struct MasterDescription {
-    QString section;            // "frm_" and the window's name
-    QString caption;            // window caption
-    QString title;              // bold title in the panel
-    QStringList sqlLines;       // SELECT, WHERE, ORDER BY
-    QString baseCondition;      // kept by every search
-    bool replaceWhereOnOpen = false;  // the WHERE line becomes the base condition when the list opens
-    QString sortField;          // initial sort field
-    bool sortable = true;       // a click on a title sorts (otherwise it only goes to the search box)
-    QString searchFields;       // LikeFilter columns
+    QString section;                 // "frm_" and the window's name
+    QString caption;                 // window caption
+    QString title;                   // bold title in the panel
+    QStringList sqlLines;            // SELECT, WHERE, ORDER BY
+    QString baseCondition;           // kept by every search
+    bool replaceWhereOnOpen = false; // the WHERE line becomes the base condition when the list opens
+    QString sortField;               // initial sort field
+    bool sortable = true;            // a click on a title sorts (otherwise it only goes to the search box)
+    QString searchFields;            // LikeFilter columns
     QList<GridColumn> columns;
     QList<double> widthShares;
     int widthMargin = 40;
-    QString keyField;           // the row's key
-    bool textKey = false;       // the key is a text (quoted in the DELETE)
-    QString deletePrefix;       // "DELETE FROM t WHERE k = "
-    QString deleteCaption;      // "Sor törlése" or "Töröl"
-    bool hasRefresh = false;    // "Frissítés" (F5)
-    bool hasSearchAction = false;  // "Kereső" (Ctrl+F)
-    QString textField;          // shown below the grid in a read-only box; empty: no box
+    QString keyField;             // the row's key
+    bool textKey = false;         // the key is a text (quoted in the DELETE)
+    QString deletePrefix;         // "DELETE FROM t WHERE k = "
+    QString deleteCaption;        // "Sor törlése" or "Töröl"
+    bool hasRefresh = false;      // "Frissítés" (F5)
+    bool hasSearchAction = false; // "Kereső" (Ctrl+F)
+    QString textField;            // shown below the grid in a read-only box; empty: no box
     RowEditorFunction editor;
 };
 
@@ -112,26 +115,25 @@ public:
 };
 class Tfrm_TorzsUgyfel : public Tfrm_Torzs {
 public:
-    // The patient record is the editor; it lives above this library, so the caller hands it in.
     Tfrm_TorzsUgyfel(QWidget* parent, Connection& db, bool pickMode, const QString& caption,
-                     std::function<int(QWidget*, Connection&, int)> patientEditor);
+                     PatientOpener patientEditor);
 };
 
 MasterDescription ItemsDescription();
 MasterDescription SnippetsDescription();
 MasterDescription PostalCodesDescription();
-MasterDescription PatientsDescription(std::function<int(QWidget*, Connection&, int)> patientEditor);
+MasterDescription PatientsDescription(PatientOpener patientEditor);
 
 struct KeyAndName {
     int key = -1;
     QString name;
 };
 struct SnippetChoice {
-    QString title;  // empty when nothing was chosen
+    QString title; // empty when nothing was chosen
     QString text;
 };
 struct PostalCodeChoice {
-    QString code;  // empty when nothing was chosen
+    QString code; // empty when nothing was chosen
     QString city;
 };
 
@@ -140,4 +142,4 @@ KeyAndName BrowseItems(QWidget* parent, Connection& db, int key, bool pickMode);
 SnippetChoice BrowseSnippets(QWidget* parent, Connection& db, const QString& searchText, bool pickMode);
 PostalCodeChoice BrowsePostalCodes(QWidget* parent, Connection& db, const QString& code, bool pickMode);
 KeyAndName BrowsePatients(QWidget* parent, Connection& db, int key, bool pickMode, const QString& caption,
-                          std::function<int(QWidget*, Connection&, int)> patientEditor);
+                          PatientOpener patientEditor);

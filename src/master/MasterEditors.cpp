@@ -23,7 +23,7 @@ QString NumberText(const Value& v) {
     t.replace(u'.', u',');
     return t;
 }
-}  // namespace
+} // namespace
 
 Tfrm_TorzsSzerkeszt::Tfrm_TorzsSzerkeszt(QWidget* parent, Connection& db, EditorDescription description)
     : SonoriaDialog(description.section, Placement::Position, parent), m_desc(std::move(description)),
@@ -53,8 +53,10 @@ Tfrm_TorzsSzerkeszt::Tfrm_TorzsSzerkeszt(QWidget* parent, Connection& db, Editor
             box = memo;
         } else {
             auto* edit = new QLineEdit(page);
-            if (f.width > 0) edit->setFixedWidth(f.width);
-            else edit->setMinimumWidth(300);
+            if (f.width > 0)
+                edit->setFixedWidth(f.width);
+            else
+                edit->setMinimumWidth(300);
             if (f.capitalize) CapitalizeFirstKey({edit});
             box = edit;
         }
@@ -98,15 +100,18 @@ Tfrm_TorzsSzerkeszt::Tfrm_TorzsSzerkeszt(QWidget* parent, Connection& db, Editor
 }
 
 bool Tfrm_TorzsSzerkeszt::start(const Value& key) {
-    if (key.isNull()) m_row.startNew();
-    else if (!m_row.load(key)) return false;
+    if (key.isNull())
+        m_row.startNew();
+    else if (!m_row.load(key))
+        return false;
     m_shown.clear();
     for (int i = 0; i < m_desc.fields.size(); ++i) {
         const EditorField& f = m_desc.fields[i];
         const Value v = m_row.value(f.column);
         QString shown = f.kind == EditorField::Number ? NumberText(v) : v.text();
         if (auto* edit = qobject_cast<QLineEdit*>(m_boxes[i])) {
-            if (const int n = m_row.maxLength(f.column); n > 0 && f.kind == EditorField::Line) edit->setMaxLength(n);
+            if (const int n = m_row.maxLength(f.column); n > 0 && f.kind == EditorField::Line)
+                edit->setMaxLength(n);
             edit->setText(shown);
             shown = edit->text();
         } else if (auto* memo = qobject_cast<QPlainTextEdit*>(m_boxes[i])) {
@@ -124,8 +129,12 @@ QString Tfrm_TorzsSzerkeszt::boxText(int field) const {
     return {};
 }
 
-QLineEdit* Tfrm_TorzsSzerkeszt::lineEdit(const QString& column) const { return findChild<QLineEdit*>(column); }
-QPlainTextEdit* Tfrm_TorzsSzerkeszt::memo(const QString& column) const { return findChild<QPlainTextEdit*>(column); }
+QLineEdit* Tfrm_TorzsSzerkeszt::lineEdit(const QString& column) const {
+    return findChild<QLineEdit*>(column);
+}
+QPlainTextEdit* Tfrm_TorzsSzerkeszt::memo(const QString& column) const {
+    return findChild<QPlainTextEdit*>(column);
+}
 
 void Tfrm_TorzsSzerkeszt::copyIntoRow() {
     for (int i = 0; i < m_desc.fields.size(); ++i) {
@@ -133,8 +142,10 @@ void Tfrm_TorzsSzerkeszt::copyIntoRow() {
         const QString text = boxText(i);
         if (!m_row.isNew() && text == m_shown[i]) continue;
         if (m_row.isNew() && text.isEmpty()) continue;
-        if (f.kind == EditorField::Number) m_row.setNumberText(f.column, text);
-        else m_row.setText(f.column, text);
+        if (f.kind == EditorField::Number)
+            m_row.setNumberText(f.column, text);
+        else
+            m_row.setText(f.column, text);
     }
 }
 
@@ -194,7 +205,8 @@ EditorDescription SnippetEditorDescription() {
     d.caption = u"Szótár"_s;
     d.table = u"szotar"_s;
     d.keyColumn = u"cim"_s;
-    d.fields = {{u"Cím"_s, u"cim"_s, EditorField::Line, true}, {u"Szöveg"_s, u"szoveg"_s, EditorField::Memo, false}};
+    d.fields = {{u"Cím"_s, u"cim"_s, EditorField::Line, true},
+                {u"Szöveg"_s, u"szoveg"_s, EditorField::Memo, false}};
     d.ctrlEnterAccepts = true;
     return d;
 }
@@ -227,7 +239,7 @@ Value RunEditor(Tfrm_TorzsSzerkeszt& dialog, const Value& key, QWidget* parent) 
     }
     return dialog.run();
 }
-}  // namespace
+} // namespace
 
 int EditItem(QWidget* parent, Connection& db, int key) {
     Tfrm_TorzsTetel_Szerkeszt d(parent, db);

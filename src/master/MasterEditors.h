@@ -15,18 +15,18 @@ struct EditorField {
     QString label;
     QString column;
     Kind kind = Line;
-    bool capitalize = false;  // a letter a to z typed into the empty box becomes a capital
-    int width = 0;            // a short box of this width; 0: as wide as the dialog
+    bool capitalize = false; // a letter a to z typed into the empty box becomes a capital
+    int width = 0;           // a short box of this width; 0: as wide as the dialog
 };
 
 struct EditorDescription {
     QString section;
     QString caption;
     QString table, keyColumn;
-    QString tabTitle;          // the fields sit on one tab page of this title; empty: no tab
+    QString tabTitle; // the fields sit on one tab page of this title; empty: no tab
     QList<EditorField> fields;
     bool ctrlEnterAccepts = false;
-    bool saveOnOk = false;     // save while the dialog is open and keep it open when the server refuses
+    bool saveOnOk = false; // save while the dialog is open and keep it open when the server refuses
 };
 
 class Tfrm_TorzsSzerkeszt : public SonoriaDialog {
@@ -47,13 +47,13 @@ public:
 
 private:
     void okClicked();
-    void copyIntoRow();  // throws FormatError / EncodingError for a value the column cannot hold
+    void copyIntoRow(); // throws FormatError / EncodingError for a value the column cannot hold
     QString boxText(int field) const;
 
     EditorDescription m_desc;
     RowEditor m_row;
     QList<QWidget*> m_boxes;
-    QStringList m_shown;  // the texts as loaded: an untouched box writes nothing back
+    QStringList m_shown; // the texts as loaded: an untouched box writes nothing back
     QPushButton* m_ok;
     QPushButton* m_cancel;
     Value m_saved;

@@ -47,10 +47,11 @@ QPixmap RenderSvg(const QString& path, QSize size, qreal ratio) {
     return pixmap;
 }
 
-}  // namespace
+} // namespace
 
 Tfrm_Szerkeszt::Tfrm_Szerkeszt(QWidget* parent, Connection& db)
-    : SonoriaDialog(u"frm_Szerkeszt"_s, Placement::Position, parent), m_db(db), m_row(db, u"ugyfel"_s, u"ugyfel"_s) {
+    : SonoriaDialog(u"frm_Szerkeszt"_s, Placement::Position, parent), m_db(db),
+      m_row(db, u"ugyfel"_s, u"ugyfel"_s) {
     InitPatientResources();
     setWindowTitle(u"Szerkesztés"_s);
 
@@ -172,15 +173,19 @@ Tfrm_Szerkeszt::Tfrm_Szerkeszt(QWidget* parent, Connection& db)
     layout->addLayout(buttons);
     connect(m_ok, &QPushButton::clicked, this, &Tfrm_Szerkeszt::okClicked);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_postalButton, &QToolButton::clicked, this, [this] { RunGuarded([this] { pickPostalCode(); }); });
+    connect(m_postalButton, &QToolButton::clicked, this,
+            [this] { RunGuarded([this] { pickPostalCode(); }); });
     postalCode->installEventFilter(this);
 
-    const QList<QWidget*> order = {name, taj, birthDate, birthPlace, mother, phone, mail, m_postalButton, postalCode,
-                                   city, street, m_date, m_ok, m_cancel, m_remark};
-    for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+    const QList<QWidget*> order = {name,   taj,    birthDate,      birthPlace, mother,
+                                   phone,  mail,   m_postalButton, postalCode, city,
+                                   street, m_date, m_ok,           m_cancel,   m_remark};
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     CapitalizeFirstKey({name, birthPlace, city, street});
-    for (const Box& b : m_boxes) EnterColouring(b.edit);
+    for (const Box& b : m_boxes)
+        EnterColouring(b.edit);
     EnterColouring({m_remark, m_date});
     EnterAsTab(this);
     name->setFocus();
@@ -226,9 +231,12 @@ void Tfrm_Szerkeszt::showEvent(QShowEvent* event) {
 
 int Tfrm_Szerkeszt::PictureForNumber(int number) {
     switch (number) {
-    case 1: return 1;
-    case 2: return 2;
-    default: return 0;
+    case 1:
+        return 1;
+    case 2:
+        return 2;
+    default:
+        return 0;
     }
 }
 
@@ -249,8 +257,9 @@ void Tfrm_Szerkeszt::fillCityFromPostalCode() {
     QLineEdit* city = edit(u"cim_varos"_s);
     if (!city->text().isEmpty() && city->text() != Beall.alapVaros) return;
     const QString code = edit(u"cim_irsz"_s)->text();
-    if (!Codec::latin2().canEncode(code)) return;  // no such code; saving tells what is wrong with it
-    const QString found = SelectText(m_db, u"SELECT varos FROM irsz WHERE irsz="_s + SqlQuote(code) + u';', {});
+    if (!Codec::latin2().canEncode(code)) return; // no such code; saving tells what is wrong with it
+    const QString found =
+        SelectText(m_db, u"SELECT varos FROM irsz WHERE irsz="_s + SqlQuote(code) + u';', {});
     if (!found.isEmpty()) city->setText(found);
 }
 
@@ -267,7 +276,8 @@ QString Tfrm_Szerkeszt::boxValue(const Box& b) const {
     // A masked box keeps its separators up to the last digit typed; open places inside are spaces.
     QString shown = b.edit->displayText();
     qsizetype last = shown.size() - 1;
-    while (last >= 0 && !shown[last].isDigit()) --last;
+    while (last >= 0 && !shown[last].isDigit())
+        --last;
     shown.truncate(last + 1);
     shown.replace(u'_', u' ');
     return shown;

@@ -19,7 +19,7 @@ public:
 
     // New patient (key -1) or the row of the key; false when that row does not exist.
     bool start(int key);
-    int run();  // the saved key, or -1
+    int run(); // the saved key, or -1
 
     QLineEdit* edit(const QString& column) const;
     QPlainTextEdit* remark() const { return m_remark; }

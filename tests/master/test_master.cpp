@@ -24,24 +24,51 @@ struct BrowserCase {
     QString caption, title, deleteCaption;
     QStringList titles;
     bool refresh, searchAction;
-    QString status;  // rows: current after opening
+    QString status; // rows: current after opening
 };
 
 static QList<BrowserCase> BrowserCases() {
     auto& db = MasterFixture::tdb->db();
     return {
-        {"items", [&db](bool pick) { return std::unique_ptr<Tfrm_Torzs>(new Tfrm_TorzsTetel(nullptr, db, pick)); },
-         u"Tétel választás"_s, u"Tételek"_s, u"Sor törlése"_s, {u"WHO"_s, u"Tétel"_s, u"Ár"_s}, true, false, u"4: 1"_s},
-        {"snippets", [&db](bool pick) { return std::unique_ptr<Tfrm_Torzs>(new Tfrm_TorzsSzotar(nullptr, db, pick)); },
-         u"Szótár"_s, u"Szótár"_s, u"Töröl"_s, {u"Cím"_s}, false, true, u"4: 1"_s},
-        {"postal codes", [&db](bool pick) { return std::unique_ptr<Tfrm_Torzs>(new Tfrm_TorzsIrsz(nullptr, db, pick)); },
-         u"Irányítószámok"_s, u"Irányítószámok"_s, u"Töröl"_s, {u"Irányítószám"_s, u"Település"_s}, false, true, u"4: 1"_s},
+        {"items",
+         [&db](bool pick) { return std::unique_ptr<Tfrm_Torzs>(new Tfrm_TorzsTetel(nullptr, db, pick)); },
+         u"Tétel választás"_s,
+         u"Tételek"_s,
+         u"Sor törlése"_s,
+         {u"WHO"_s, u"Tétel"_s, u"Ár"_s},
+         true,
+         false,
+         u"4: 1"_s},
+        {"snippets",
+         [&db](bool pick) { return std::unique_ptr<Tfrm_Torzs>(new Tfrm_TorzsSzotar(nullptr, db, pick)); },
+         u"Szótár"_s,
+         u"Szótár"_s,
+         u"Töröl"_s,
+         {u"Cím"_s},
+         false,
+         true,
+         u"4: 1"_s},
+        {"postal codes",
+         [&db](bool pick) { return std::unique_ptr<Tfrm_Torzs>(new Tfrm_TorzsIrsz(nullptr, db, pick)); },
+         u"Irányítószámok"_s,
+         u"Irányítószámok"_s,
+         u"Töröl"_s,
+         {u"Irányítószám"_s, u"Település"_s},
+         false,
+         true,
+         u"4: 1"_s},
         {"patients",
          [&db](bool pick) {
-             return std::unique_ptr<Tfrm_Torzs>(new Tfrm_TorzsUgyfel(nullptr, db, pick, u"Ügyfél választás"_s, {}));
+             return std::unique_ptr<Tfrm_Torzs>(
+                 new Tfrm_TorzsUgyfel(nullptr, db, pick, u"Ügyfél választás"_s, {}));
          },
-         u"Ügyfél választás"_s, u"Páciensek"_s, u"Sor törlése"_s,
-         {u"Páciens neve"_s, u"Kód"_s, u"TAJ szám"_s, u"Telefon"_s, u"Cím"_s}, true, false, u"5: 1"_s},
+         u"Ügyfél választás"_s,
+         u"Páciensek"_s,
+         u"Sor törlése"_s,
+         {u"Páciens neve"_s, u"Kód"_s, u"TAJ szám"_s, u"Telefon"_s, u"Cím"_s},
+         true,
+         false,
+         u"5: 1"_s},
     };
 }
 
@@ -71,7 +98,8 @@ TEST_F(MasterTest, TheFourBrowsersShareOneWindow) {
 
             // Toolbar: new, edit, delete, separator, accept, close.
             QStringList tools;
-            for (QAction* a : f->toolBar()->actions()) tools << (a->isSeparator() ? u"|"_s : a->objectName());
+            for (QAction* a : f->toolBar()->actions())
+                tools << (a->isSeparator() ? u"|"_s : a->objectName());
             EXPECT_EQ(s(tools.join(u' ')), "aUj aSzerkeszt aTorol | aElfogad aBezar");
             QStringList menu;
             for (QAction* a : f->grid()->actions())
@@ -90,7 +118,8 @@ TEST_F(MasterTest, TheFourBrowsersShareOneWindow) {
             const int w = f->grid()->width();
             const QList<double>& shares = f->description().widthShares;
             for (int i = 0; i < shares.size(); ++i)
-                EXPECT_EQ(f->grid()->columnWidth(i), static_cast<int>((w - f->description().widthMargin) * shares[i]));
+                EXPECT_EQ(f->grid()->columnWidth(i),
+                          static_cast<int>((w - f->description().widthMargin) * shares[i]));
 
             // Enter accepts only in pick mode; Esc closes.
             f->grid()->setFocus();
@@ -117,16 +146,22 @@ TEST_F(MasterTest, PickModeReturnsTheAcceptedRow) {
         auto drive = [how](QWidget* w) {
             auto* f = qobject_cast<Tfrm_Torzs*>(w);
             ASSERT_NE(f, nullptr);
-            ASSERT_TRUE(QTest::qWaitForWindowActive(f));  // shortcuts act in the active window
+            ASSERT_TRUE(QTest::qWaitForWindowActive(f)); // shortcuts act in the active window
             QTableView* grid = f->grid();
             switch (how) {
-            case Enter: QTest::keyClick(grid, Qt::Key_Return); break;
+            case Enter:
+                QTest::keyClick(grid, Qt::Key_Return);
+                break;
             case DoubleClick: {
                 DoubleClickCurrentRow(grid);
                 break;
             }
-            case Button: f->aElfogad->trigger(); break;
-            case Close: QTest::keyClick(grid, Qt::Key_Escape); break;
+            case Button:
+                f->aElfogad->trigger();
+                break;
+            case Close:
+                QTest::keyClick(grid, Qt::Key_Escape);
+                break;
             }
             if (f->isVisible()) {
                 ADD_FAILURE() << "still open";
@@ -219,12 +254,13 @@ TEST_F(MasterTest, SearchFiltersAndPositions) {
     f.openList();
     ShowActive(&f);
     f.grid()->setFocus();
-    TypeText(f.grid(), u"K"_s);  // the first letter starts the search box, the second goes on in it
+    TypeText(f.grid(), u"K"_s); // the first letter starts the search box, the second goes on in it
     TypeText(f.searchBox(), u"o"_s);
     EXPECT_EQ(s(f.searchBox()->text()), "ko");
-    EXPECT_EQ(s(f.list().query().lines()[1]), "WHERE (tetel > 0) AND ((who LIKE '%ko%') OR (tetel_nev LIKE '%ko%'))");
+    EXPECT_EQ(s(f.list().query().lines()[1]),
+              "WHERE (tetel > 0) AND ((who LIKE '%ko%') OR (tetel_nev LIKE '%ko%'))");
     EXPECT_EQ(f.list().rowCount(), 2);
-    EXPECT_EQ(s(f.list().current(u"who"_s).text()), "KO1");  // the first who that begins with the text
+    EXPECT_EQ(s(f.list().current(u"who"_s).text()), "KO1"); // the first who that begins with the text
     EXPECT_EQ(s(f.statusText()->text()), "2: 2");
 
     // Quotes and backslashes stay inside the literal.
@@ -249,7 +285,7 @@ TEST_F(MasterTest, SearchFiltersAndPositions) {
     f.searchBox()->setText(u"o"_s);
     QTest::keyClick(f.searchBox(), Qt::Key_Down);
     EXPECT_TRUE(f.grid()->hasFocus());
-    f.aKeres->trigger();  // not in the items browser
+    f.aKeres->trigger(); // not in the items browser
     EXPECT_TRUE(f.grid()->hasFocus());
     f.searchBox()->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(s(f.searchBox()->selectedText()), "o");
@@ -260,7 +296,7 @@ TEST_F(MasterTest, SortByTitleThenSearchPositionsByTheSortField) {
     Tfrm_TorzsUgyfel f(nullptr, tdb->db(), false, u"Páciensek"_s, {});
     f.openList();
     ShowActive(&f);
-    f.grid()->horizontalHeader()->sectionClicked(1);  // "Kód"
+    f.grid()->horizontalHeader()->sectionClicked(1); // "Kód"
     EXPECT_EQ(s(f.sortField()), "ugyfel");
     EXPECT_EQ(s(f.list().query().lines()[2]), "ORDER BY ugyfel;");
     EXPECT_EQ(f.list().model()->highlightedColumn(), 1);
@@ -298,10 +334,11 @@ TEST_F(MasterTest, TypingAnAccentedCapitalSearchesInLowerCase) {
     EXPECT_EQ(s(f.searchBox()->text()), "á");
     EXPECT_EQ(f.searchBox()->cursorPosition(), 1);
     EXPECT_TRUE(f.searchBox()->hasFocus());
-    const int expected = SelectInt(tdb->db(),
-                                   u"SELECT COUNT(*) FROM vw_ugyfel WHERE (ugyfel > 0) AND ((ugyfel_nev LIKE '%á%') OR "
-                                   u"(taj LIKE '%á%') OR (irszvaroscim LIKE '%á%') OR (telefon LIKE '%á%'));"_s,
-                                   -1);
+    const int expected =
+        SelectInt(tdb->db(),
+                  u"SELECT COUNT(*) FROM vw_ugyfel WHERE (ugyfel > 0) AND ((ugyfel_nev LIKE '%á%') OR "
+                  u"(taj LIKE '%á%') OR (irszvaroscim LIKE '%á%') OR (telefon LIKE '%á%'));"_s,
+                  -1);
     EXPECT_GT(expected, 0);
     EXPECT_EQ(f.list().rowCount(), expected);
     EXPECT_EQ(s(f.list().current(u"ugyfel_nev"_s).text()), "Ábel Péter");
@@ -325,8 +362,8 @@ TEST_F(MasterTest, DeleteAsksAndRunsTheMembersStatement) {
          Value::fromText(u"Epe's"_s), u"SELECT COUNT(*) FROM szotar WHERE cim = 'Epe''s';"_s},
         {[&db] { return std::unique_ptr<Tfrm_Torzs>(new Tfrm_TorzsIrsz(nullptr, db, false)); }, u"id"_s,
          Value::fromInt(3), u"SELECT COUNT(*) FROM irsz WHERE id = 3;"_s},
-        {[&db] { return std::unique_ptr<Tfrm_Torzs>(new Tfrm_TorzsUgyfel(nullptr, db, false, {}, {})); }, u"ugyfel"_s,
-         Value::fromInt(2), u"SELECT COUNT(*) FROM ugyfel WHERE ugyfel = 2;"_s},
+        {[&db] { return std::unique_ptr<Tfrm_Torzs>(new Tfrm_TorzsUgyfel(nullptr, db, false, {}, {})); },
+         u"ugyfel"_s, Value::fromInt(2), u"SELECT COUNT(*) FROM ugyfel WHERE ugyfel = 2;"_s},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(s(c.field));
@@ -435,8 +472,10 @@ TEST_F(MasterTest, ItemEditorSavesCapitalizesAndCancels) {
     });
     const int key = EditItem(nullptr, tdb->db(), -1);
     ASSERT_GT(key, 4);
-    EXPECT_EQ(s(SelectText(tdb->db(), u"SELECT CONCAT(who, '|', tetel_nev, '|', ar) FROM tetel WHERE tetel = "_s +
-                                          QString::number(key), {})),
+    EXPECT_EQ(s(SelectText(tdb->db(),
+                           u"SELECT CONCAT(who, '|', tetel_nev, '|', ar) FROM tetel WHERE tetel = "_s +
+                               QString::number(key),
+                           {})),
               "X99|doppler|1500.5");
 
     // Cancel leaves the row as it was.
@@ -489,7 +528,7 @@ TEST_F(MasterTest, SnippetEditorCtrlEnterAndARefusedTitle) {
         QPlainTextEdit* text = e->memo(u"szoveg"_s);
         EXPECT_TRUE(text->hasFocus());
         TypeText(text, u"Első sor"_s);
-        QTest::keyClick(text, Qt::Key_Return);  // a new line in the text
+        QTest::keyClick(text, Qt::Key_Return); // a new line in the text
         TypeText(text, u"második 'sor'"_s);
         QTest::keyClick(text, Qt::Key_Return, Qt::ControlModifier);
     });
@@ -527,7 +566,8 @@ TEST_F(MasterTest, PostalCodeEditorStaysOpenWhenTheServerRefuses) {
         EXPECT_TRUE(e->isVisible());
         ASSERT_EQ(messages.entries.size(), 1);
         EXPECT_EQ(messages.entries[0].kind, MessageKind::Error);
-        EXPECT_TRUE(messages.last().startsWith(u"Hibás adat megadás: Duplicate entry '6720'"_s)) << s(messages.last());
+        EXPECT_TRUE(messages.last().startsWith(u"Hibás adat megadás: Duplicate entry '6720'"_s))
+            << s(messages.last());
         EXPECT_EQ(s(e->lineEdit(u"varos"_s)->text()), "Szeged");
         e->lineEdit(u"irsz"_s)->setText(u"6729"_s);
         e->okButton()->click();
@@ -536,7 +576,9 @@ TEST_F(MasterTest, PostalCodeEditorStaysOpenWhenTheServerRefuses) {
     ExecSql(tdb->db(), u"ALTER TABLE irsz DROP KEY ux_irsz_teszt;"_s);
     EXPECT_EQ(tries, 1);
     ASSERT_GT(key, 0);
-    EXPECT_EQ(s(SelectText(tdb->db(), u"SELECT CONCAT(irsz, ' ', varos) FROM irsz WHERE id = "_s + QString::number(key), {})),
-              "6729 Szeged");
+    EXPECT_EQ(
+        s(SelectText(tdb->db(),
+                     u"SELECT CONCAT(irsz, ' ', varos) FROM irsz WHERE id = "_s + QString::number(key), {})),
+        "6729 Szeged");
     EXPECT_EQ(SelectInt(tdb->db(), u"SELECT COUNT(*) FROM irsz WHERE irsz = '6720';"_s, -1), 1);
 }

@@ -17,7 +17,9 @@ protected:
     static void TearDownTestSuite() { CloseSuite(); }
 
     QString field(int key, const QString& column) {
-        return SelectText(tdb->db(), u"SELECT "_s + column + u" FROM ugyfel WHERE ugyfel = "_s + QString::number(key) + u';',
+        return SelectText(tdb->db(),
+                          u"SELECT "_s + column + u" FROM ugyfel WHERE ugyfel = "_s + QString::number(key) +
+                              u';',
                           u"(nincs sor)"_s);
     }
     static void Leave(QLineEdit* box, QWidget* next) {
@@ -55,9 +57,9 @@ TEST_F(PatientTest, ANewPatientOpensWithTheDefaultCityAndToday) {
             w = w->nextInFocusChain();
         order << w->objectName();
     }
-    EXPECT_EQ(s(order.join(u' ')),
-              "ugyfel_nev taj szuldatum szulhely anyjaneve telefon emil btnIrsz cim_irsz cim_varos cim_cim dat_utolso OK "
-              "Megsem megjegyzes");
+    EXPECT_EQ(s(order.join(u' ')), "ugyfel_nev taj szuldatum szulhely anyjaneve telefon emil btnIrsz "
+                                   "cim_irsz cim_varos cim_cim dat_utolso OK "
+                                   "Megsem megjegyzes");
 }
 
 // The city follows the postal code only while it is empty or the default one.
@@ -83,7 +85,7 @@ TEST_F(PatientTest, TheCityFollowsThePostalCode) {
         f.edit(u"cim_varos"_s)->setText(c.cityBefore);
         f.edit(u"cim_irsz"_s)->setFocus();
         TypeText(f.edit(u"cim_irsz"_s), c.code);
-        EXPECT_EQ(s(f.edit(u"cim_varos"_s)->text()), s(c.cityBefore));  // only leaving the box looks it up
+        EXPECT_EQ(s(f.edit(u"cim_varos"_s)->text()), s(c.cityBefore)); // only leaving the box looks it up
         QTest::keyClick(f.edit(u"cim_irsz"_s), Qt::Key_Return);
         EXPECT_TRUE(f.edit(u"cim_varos"_s)->hasFocus());
         EXPECT_EQ(s(f.edit(u"cim_varos"_s)->text()), s(c.cityAfter));
@@ -103,7 +105,7 @@ TEST_F(PatientTest, ThePickerSetsCodeAndCity) {
         auto* b = qobject_cast<Tfrm_Torzs*>(w);
         ASSERT_NE(b, nullptr);
         EXPECT_TRUE(b->pickMode());
-        EXPECT_EQ(s(b->list().current(u"irsz"_s).text()), "6771");  // the code of the box is preselected
+        EXPECT_EQ(s(b->list().current(u"irsz"_s).text()), "6771"); // the code of the box is preselected
         QTest::keyClick(b->grid(), Qt::Key_Escape);
     });
     f.postalCodeButton()->click();
@@ -148,7 +150,8 @@ TEST_F(PatientTest, OkSavesTheDateMegsemSavesNothing) {
     EXPECT_EQ(s(field(1, u"ugyfel_nev"_s)), "Kovács Anna");
 
     // No visit date yet: the picker shows today, and OK stores it; nothing else is touched.
-    const QString before = field(2, u"CONCAT_WS('|', ugyfel_nev, taj, telefon, cim_irsz, cim_varos, cim_cim)"_s);
+    const QString before =
+        field(2, u"CONCAT_WS('|', ugyfel_nev, taj, telefon, cim_irsz, cim_varos, cim_cim)"_s);
     WhenModalShown([](QWidget* w) {
         auto* f = qobject_cast<Tfrm_Szerkeszt*>(w);
         EXPECT_EQ(f->visitDate()->date(), QDate::currentDate());
@@ -157,7 +160,8 @@ TEST_F(PatientTest, OkSavesTheDateMegsemSavesNothing) {
     });
     EXPECT_EQ(OpenPatient(nullptr, tdb->db(), 2), 2);
     EXPECT_EQ(s(field(2, u"dat_utolso"_s)), s(QDate::currentDate().toString(u"yyyy-MM-dd"_s)));
-    EXPECT_EQ(s(field(2, u"CONCAT_WS('|', ugyfel_nev, taj, telefon, cim_irsz, cim_varos, cim_cim)"_s)), s(before));
+    EXPECT_EQ(s(field(2, u"CONCAT_WS('|', ugyfel_nev, taj, telefon, cim_irsz, cim_varos, cim_cim)"_s)),
+              s(before));
     EXPECT_TRUE(messages.entries.isEmpty()) << s(messages.texts().join(u" | "_s));
 }
 
@@ -171,11 +175,11 @@ TEST_F(PatientTest, ANewPatientIsTypedAndSaved) {
         EXPECT_TRUE(taj->hasFocus());
         EXPECT_EQ(taj->palette().color(QPalette::Base), FocusColour);
         EXPECT_NE(name->palette().color(QPalette::Base), FocusColour);
-        QTest::keyClicks(taj, u"12ab3456789"_s);  // the mask takes only digits
+        QTest::keyClicks(taj, u"12ab3456789"_s); // the mask takes only digits
         QTest::keyClick(taj, Qt::Key_Return);
-        QTest::keyClicks(f->edit(u"szuldatum"_s), u"1970"_s);  // left incomplete
+        QTest::keyClicks(f->edit(u"szuldatum"_s), u"1970"_s); // left incomplete
         QTest::keyClick(f->edit(u"szuldatum"_s), Qt::Key_Return);
-        TypeText(f->edit(u"szulhely"_s), u"újszász"_s);  // an accented first letter stays as typed
+        TypeText(f->edit(u"szulhely"_s), u"újszász"_s); // an accented first letter stays as typed
         f->edit(u"cim_cim"_s)->setFocus();
         TypeText(f->edit(u"cim_cim"_s), u"fő utca 1."_s);
         f->remark()->setFocus();
@@ -263,7 +267,8 @@ TEST_F(PatientTest, TheBrowserOpensThePatientRecord) {
 TEST(PatientPicture, ARandomNumberChoosesThePicture) {
     // 1 selects the second picture, 2 the third, anything else the first.
     const int expected[7] = {0, 1, 2, 0, 0, 0, 0};
-    for (int n = 0; n < 7; ++n) EXPECT_EQ(Tfrm_Szerkeszt::PictureForNumber(n), expected[n]) << n;
+    for (int n = 0; n < 7; ++n)
+        EXPECT_EQ(Tfrm_Szerkeszt::PictureForNumber(n), expected[n]) << n;
     TestApplication();
     QStringList paths;
     for (int i = 0; i < 3; ++i) {
@@ -278,7 +283,7 @@ TEST_F(PatientTest, Screenshots) {
     const QString dir = qEnvironmentVariable("SONORIA_SCREENSHOTS");
     if (dir.isEmpty()) GTEST_SKIP() << "SONORIA_SCREENSHOTS is not set";
     const QRect workArea = WorkArea();
-    SetWorkArea(QRect(0, 0, 1366, 738));  // the offscreen screen is smaller than a desktop
+    SetWorkArea(QRect(0, 0, 1366, 738)); // the offscreen screen is smaller than a desktop
     auto save = [&dir](QWidget* w, const QString& name) {
         ShowActive(w);
         QTest::qWait(50);
