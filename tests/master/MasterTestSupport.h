@@ -81,6 +81,13 @@ public:
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
     }
+    // Runs action on the next modal window once it is active (shortcuts and focus need that).
+    static void WhenActive(std::function<void(QWidget*)> action) {
+        WhenModalShown([action](QWidget* w) {
+            EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+            action(w);
+        });
+    }
     static void ShowActive(QWidget* w) {
         w->show();
         w->activateWindow();

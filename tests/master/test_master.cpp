@@ -170,22 +170,22 @@ TEST_F(MasterTest, PickModeReturnsTheAcceptedRow) {
         };
         const bool accepted = how != Close;
 
-        WhenModalShown(drive);
+        WhenActive(drive);
         const KeyAndName item = BrowseItems(nullptr, tdb->db(), 3, true);
         EXPECT_EQ(item.key, accepted ? 3 : -1);
         EXPECT_EQ(s(item.name), accepted ? "Kontroll" : "");
 
-        WhenModalShown(drive);
+        WhenActive(drive);
         const SnippetChoice snippet = BrowseSnippets(nullptr, tdb->db(), u"vese"_s, true);
         EXPECT_EQ(s(snippet.title), accepted ? "Vese" : "");
         EXPECT_EQ(s(snippet.text), accepted ? "Mindkét vese ép." : "");
 
-        WhenModalShown(drive);
+        WhenActive(drive);
         const PostalCodeChoice code = BrowsePostalCodes(nullptr, tdb->db(), u"6771"_s, true);
         EXPECT_EQ(s(code.code), accepted ? "6771" : "");
         EXPECT_EQ(s(code.city), accepted ? "Szőreg" : "");
 
-        WhenModalShown(drive);
+        WhenActive(drive);
         const KeyAndName patient = BrowsePatients(nullptr, tdb->db(), 4, true, u"Ügyfél választás"_s, {});
         EXPECT_EQ(patient.key, accepted ? 4 : -1);
         EXPECT_EQ(s(patient.name), accepted ? "Szabó Éva" : "");
@@ -207,7 +207,7 @@ TEST_F(MasterTest, BrowseModeReturnsNothingAndDoubleClickEdits) {
     EXPECT_EQ(edited, 2);
     EXPECT_TRUE(f.isVisible());
 
-    WhenModalShown([](QWidget* w) {
+    WhenActive([](QWidget* w) {
         ASSERT_TRUE(QTest::qWaitForWindowActive(w));
         QTest::keyClick(qobject_cast<Tfrm_Torzs*>(w)->grid(), Qt::Key_Return);
         EXPECT_TRUE(w->isVisible());
@@ -241,7 +241,7 @@ TEST_F(MasterTest, AnEmptyListEditsAndReturnsNothing) {
         EXPECT_EQ(f.acceptedRow(), -1);
         EXPECT_TRUE(f.acceptedValue(d.keyField).isNull());
     }
-    WhenModalShown([](QWidget* w) {
+    WhenActive([](QWidget* w) {
         auto* f = qobject_cast<Tfrm_Torzs*>(w);
         f->searchBox()->setText(u"zzz"_s);
         f->aElfogad->trigger();
@@ -405,7 +405,7 @@ TEST_F(MasterTest, NewAndEditedRowsBecomeCurrent) {
     Tfrm_TorzsIrsz f(nullptr, tdb->db(), false);
     f.openList();
     ShowActive(&f);
-    WhenModalShown([](QWidget* w) {
+    WhenActive([](QWidget* w) {
         auto* e = qobject_cast<Tfrm_TorzsSzerkeszt*>(w);
         ASSERT_NE(e, nullptr);
         e->lineEdit(u"irsz"_s)->setText(u"9999"_s);
@@ -419,7 +419,7 @@ TEST_F(MasterTest, NewAndEditedRowsBecomeCurrent) {
     EXPECT_EQ(s(f.statusText()->text()), "5: 5");
 
     f.list().locate(u"irsz"_s, Value::fromText(u"1011"_s));
-    WhenModalShown([](QWidget* w) {
+    WhenActive([](QWidget* w) {
         auto* e = qobject_cast<Tfrm_TorzsSzerkeszt*>(w);
         EXPECT_EQ(s(e->lineEdit(u"irsz"_s)->text()), "1011");
         e->lineEdit(u"irsz"_s)->setText(u"9998"_s);
@@ -450,7 +450,7 @@ TEST_F(MasterTest, SnippetBrowserShowsTheTextOfTheRow) {
 // ---- editors ----------------------------------------------------------------------------------------
 
 TEST_F(MasterTest, ItemEditorSavesCapitalizesAndCancels) {
-    WhenModalShown([](QWidget* w) {
+    WhenActive([](QWidget* w) {
         auto* e = qobject_cast<Tfrm_TorzsSzerkeszt*>(w);
         ASSERT_NE(e, nullptr);
         EXPECT_EQ(s(e->windowTitle()), "Tétel szerkesztés");
@@ -479,7 +479,7 @@ TEST_F(MasterTest, ItemEditorSavesCapitalizesAndCancels) {
               "X99|doppler|1500.5");
 
     // Cancel leaves the row as it was.
-    WhenModalShown([](QWidget* w) {
+    WhenActive([](QWidget* w) {
         auto* e = qobject_cast<Tfrm_TorzsSzerkeszt*>(w);
         EXPECT_EQ(s(e->lineEdit(u"ar"_s)->text()), "1500,5");
         e->lineEdit(u"tetel_nev"_s)->setText(u"más"_s);
@@ -502,7 +502,7 @@ TEST_F(MasterTest, EditorsRefuseWhatTheColumnCannotHold) {
     for (const Case& c : cases) {
         SCOPED_TRACE(s(c.column));
         messages.entries.clear();
-        WhenModalShown([&c, this](QWidget* w) {
+        WhenActive([&c, this](QWidget* w) {
             auto* e = qobject_cast<Tfrm_TorzsSzerkeszt*>(w);
             e->lineEdit(c.column)->setText(c.text);
             e->okButton()->click();
@@ -519,7 +519,7 @@ TEST_F(MasterTest, EditorsRefuseWhatTheColumnCannotHold) {
 }
 
 TEST_F(MasterTest, SnippetEditorCtrlEnterAndARefusedTitle) {
-    WhenModalShown([](QWidget* w) {
+    WhenActive([](QWidget* w) {
         auto* e = qobject_cast<Tfrm_TorzsSzerkeszt*>(w);
         EXPECT_EQ(s(e->windowTitle()), "Szótár");
         EXPECT_TRUE(e->lineEdit(u"cim"_s)->hasFocus());
@@ -537,7 +537,7 @@ TEST_F(MasterTest, SnippetEditorCtrlEnterAndARefusedTitle) {
               "Első sor\nmásodik 'sor'");
 
     // Renaming onto a title that exists: the dialog has closed, the server's text is told, nothing saved.
-    WhenModalShown([](QWidget* w) {
+    WhenActive([](QWidget* w) {
         auto* e = qobject_cast<Tfrm_TorzsSzerkeszt*>(w);
         EXPECT_EQ(s(e->memo(u"szoveg"_s)->toPlainText()), "Első sor\nmásodik 'sor'");
         e->lineEdit(u"cim"_s)->setText(u"Vese"_s);
@@ -553,7 +553,7 @@ TEST_F(MasterTest, SnippetEditorCtrlEnterAndARefusedTitle) {
 TEST_F(MasterTest, PostalCodeEditorStaysOpenWhenTheServerRefuses) {
     ExecSql(tdb->db(), u"ALTER TABLE irsz ADD UNIQUE KEY ux_irsz_teszt (irsz);"_s);
     int tries = 0;
-    WhenModalShown([&tries, this](QWidget* w) {
+    WhenActive([&tries, this](QWidget* w) {
         auto* e = qobject_cast<Tfrm_TorzsSzerkeszt*>(w);
         EXPECT_EQ(s(e->windowTitle()), "Irányítószám szerkesztés");
         EXPECT_TRUE(e->lineEdit(u"irsz"_s)->hasFocus());

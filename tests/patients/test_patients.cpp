@@ -101,7 +101,7 @@ TEST_F(PatientTest, ThePickerSetsCodeAndCity) {
     f.edit(u"cim_irsz"_s)->setText(u"6771"_s);
 
     // Closed without choosing: nothing changes.
-    WhenModalShown([](QWidget* w) {
+    WhenActive([](QWidget* w) {
         auto* b = qobject_cast<Tfrm_Torzs*>(w);
         ASSERT_NE(b, nullptr);
         EXPECT_TRUE(b->pickMode());
@@ -112,7 +112,7 @@ TEST_F(PatientTest, ThePickerSetsCodeAndCity) {
     EXPECT_EQ(s(f.edit(u"cim_irsz"_s)->text()), "6771");
     EXPECT_EQ(s(f.edit(u"cim_varos"_s)->text()), "Makó");
 
-    WhenModalShown([](QWidget* w) {
+    WhenActive([](QWidget* w) {
         auto* b = qobject_cast<Tfrm_Torzs*>(w);
         b->list().locate(u"irsz"_s, Value::fromText(u"7621"_s));
         ASSERT_TRUE(QTest::qWaitForWindowActive(b));
@@ -128,7 +128,7 @@ TEST_F(PatientTest, ThePickerSetsCodeAndCity) {
 TEST_F(PatientTest, OkSavesTheDateMegsemSavesNothing) {
     // Only the date changed.
     const QDate day(2025, 6, 30);
-    WhenModalShown([day](QWidget* w) {
+    WhenActive([day](QWidget* w) {
         auto* f = qobject_cast<Tfrm_Szerkeszt*>(w);
         ASSERT_NE(f, nullptr);
         EXPECT_EQ(f->visitDate()->date(), QDate(2024, 3, 5));
@@ -139,7 +139,7 @@ TEST_F(PatientTest, OkSavesTheDateMegsemSavesNothing) {
     EXPECT_EQ(s(field(1, u"dat_utolso"_s)), "2025-06-30");
     EXPECT_EQ(s(field(1, u"ugyfel_nev"_s)), "Kovács Anna");
 
-    WhenModalShown([](QWidget* w) {
+    WhenActive([](QWidget* w) {
         auto* f = qobject_cast<Tfrm_Szerkeszt*>(w);
         f->visitDate()->setDate(QDate(2020, 1, 1));
         f->edit(u"ugyfel_nev"_s)->setText(u"Más Név"_s);
@@ -152,7 +152,7 @@ TEST_F(PatientTest, OkSavesTheDateMegsemSavesNothing) {
     // No visit date yet: the picker shows today, and OK stores it; nothing else is touched.
     const QString before =
         field(2, u"CONCAT_WS('|', ugyfel_nev, taj, telefon, cim_irsz, cim_varos, cim_cim)"_s);
-    WhenModalShown([](QWidget* w) {
+    WhenActive([](QWidget* w) {
         auto* f = qobject_cast<Tfrm_Szerkeszt*>(w);
         EXPECT_EQ(f->visitDate()->date(), QDate::currentDate());
         EXPECT_EQ(s(f->edit(u"taj"_s)->text()), "222-333-444");
@@ -166,7 +166,7 @@ TEST_F(PatientTest, OkSavesTheDateMegsemSavesNothing) {
 }
 
 TEST_F(PatientTest, ANewPatientIsTypedAndSaved) {
-    WhenModalShown([](QWidget* w) {
+    WhenActive([](QWidget* w) {
         auto* f = qobject_cast<Tfrm_Szerkeszt*>(w);
         QLineEdit* name = f->edit(u"ugyfel_nev"_s);
         TypeText(name, u"kiss ödön"_s);
@@ -208,7 +208,7 @@ TEST_F(PatientTest, ANewPatientIsTypedAndSaved) {
 TEST_F(PatientTest, ARefusedRowKeepsTheWindowOpen) {
     ExecSql(tdb->db(), u"ALTER TABLE ugyfel ADD CONSTRAINT ck_teszt CHECK (telefon <> 'nincs');"_s);
     int steps = 0;
-    WhenModalShown([&steps, this](QWidget* w) {
+    WhenActive([&steps, this](QWidget* w) {
         auto* f = qobject_cast<Tfrm_Szerkeszt*>(w);
         f->edit(u"ugyfel_nev"_s)->setText(u"Kovács Anna €"_s);
         f->edit(u"telefon"_s)->setText(u"nincs"_s);
@@ -245,11 +245,11 @@ TEST_F(PatientTest, ARefusedRowKeepsTheWindowOpen) {
 }
 
 TEST_F(PatientTest, TheBrowserOpensThePatientRecord) {
-    WhenModalShown([](QWidget* w) {
+    WhenActive([](QWidget* w) {
         auto* b = qobject_cast<Tfrm_Torzs*>(w);
         ASSERT_NE(b, nullptr);
         EXPECT_EQ(s(b->windowTitle()), "Ügyfél választás");
-        WhenModalShown([](QWidget* record) {
+        WhenActive([](QWidget* record) {
             auto* f = qobject_cast<Tfrm_Szerkeszt*>(record);
             ASSERT_NE(f, nullptr);
             TypeText(f->edit(u"ugyfel_nev"_s), u"bodnár zsófia"_s);
