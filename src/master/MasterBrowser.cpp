@@ -36,7 +36,7 @@ QAction* makeAction(QWidget* owner, const QString& name, const QString& caption,
     return a;
 }
 
-// A key value as it stands in the list: a whole number, or a text in the connection's code page.
+// A text key as the list holds it (latin2 bytes); NULL for a text the database cannot hold.
 Value KeyValue(const QString& text) {
     return Codec::latin2().canEncode(text) ? Value::fromText(text) : Value();
 }
