@@ -1,5 +1,6 @@
 #include "Tfrm_Adatbazis.h"
 
+#include "admin/BackupRestore.h"
 #include "core/Config.h"
 #include "core/Errors.h"
 #include "core/TextRoutines.h"
@@ -9,7 +10,11 @@
 
 #include <QAction>
 #include <QCollator>
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
+#include <QProgressBar>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -131,10 +136,44 @@ Tfrm_Adatbazis::Tfrm_Adatbazis(QWidget* parent) : SonoriaDialog(u"frm_Adatbazis"
     connect(grid, &QTableWidget::cellDoubleClicked, this, [this] { RunGuarded([this] { aSzerkesztExecute(); }); });
     connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this, &Tfrm_Adatbazis::sortBy);
 
+    progress = new QProgressBar(this);
+    progress->setVisible(false);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(bar);
     layout->addWidget(pnlTeljes);
     layout->addWidget(grid, 1);
+    layout->addWidget(progress);
+
+    const QString sqlFilter = u"SQL file (*.sql);;Tömörített SQL file (*.zip)"_s;
+    connect(aBackup, &QAction::triggered, this, [this, sqlFilter] {
+        const int i = currentIndex();
+        if (i < 0) return;
+        QFileDialog dialog(this, u"Biztonsági mentés készítés"_s, ProposedBackupName(m_rows[i].adatbazis), sqlFilter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(u"sql"_s);
+        if (dialog.exec() == QDialog::Accepted) RunGuarded([&] { backupTo(dialog.selectedFiles().value(0)); });
+    });
+    connect(aRestore, &QAction::triggered, this, [this, sqlFilter] {
+        if (currentIndex() < 0) return;
+        QFileDialog dialog(this, u"Adatbázis visszaállítás"_s, {}, sqlFilter);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setDefaultSuffix(u"sql"_s);
+        if (dialog.exec() == QDialog::Accepted) RunGuarded([&] { restoreFrom(dialog.selectedFiles().value(0)); });
+    });
+    connect(browse, &QToolButton::clicked, this, [this] {
+        const QString path = QFileDialog::getOpenFileName(this, u"MySQLDump.exe program helye"_s, eMysqlDump->text(),
+                                                          u"mysqldump, mariadb-dump (mysqldump mariadb-dump mysqldump.exe)"_s);
+        if (!path.isEmpty()) eMysqlDump->setText(path);
+    });
+    connect(aTeljesMentes, &QAction::triggered, this, [this] {
+        const int i = currentIndex();
+        if (i < 0) return;
+        QFileDialog dialog(this, u"Teljes biztonsági mentés készítés"_s, ProposedBackupName(m_rows[i].adatbazis),
+                           u"SQL file (*.sql)"_s);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(u"sql"_s);
+        if (dialog.exec() == QDialog::Accepted) RunGuarded([&] { runServerDump(dialog.selectedFiles().value(0)); });
+    });
 
     setFontSize(9);
     load();
@@ -232,23 +271,85 @@ void Tfrm_Adatbazis::aTorolExecute() {
     refresh(i);
 }
 
+ConnectionParams Tfrm_Adatbazis::selectedParams() const {
+    const ProfileRow& r = m_rows[currentIndex()];
+    ConnectionParams p;
+    p.host = r.kiszolgalo;
+    p.port = static_cast<unsigned>(r.port);
+    p.user = r.felhasznalo;
+    p.password = r.jelszo;
+    p.database = r.adatbazis;
+    return p;
+}
+
+bool Tfrm_Adatbazis::openSelected(Connection& c) {
+    try {
+        c.open(selectedParams());
+        return true;
+    } catch (const SonoriaError& e) {
+        ErrorBox(u"Hiba: "_s + e.message(), this);
+        return false;
+    }
+}
+
+void Tfrm_Adatbazis::backupTo(const QString& file) {
+    Connection db;
+    if (currentIndex() < 0 || !openSelected(db)) return;
+    progress->setRange(0, 100);
+    progress->setValue(0);
+    progress->setVisible(true);
+    struct Hide {
+        QProgressBar* bar;
+        ~Hide() {
+            bar->setValue(0);
+            bar->setVisible(false);
+        }
+    } hide{progress};
+    BackupProgress events;
+    events.table = [this](const QString&, int percent) {
+        progress->setValue(percent);
+        QApplication::processEvents();
+    };
+    BackupDatabase(db, file, events);  // no message follows a backup that succeeded
+}
+
+void Tfrm_Adatbazis::restoreFrom(const QString& file) {
+    const int i = currentIndex();
+    if (i < 0 || !ConfirmBox(RestoreQuestion(m_rows[i].kiszolgalo, m_rows[i].adatbazis), u"Megerősítés"_s, this)) return;
+    Connection db;
+    if (!openSelected(db)) return;
+    progress->setValue(0);
+    progress->setVisible(true);
+    struct Hide {
+        QProgressBar* bar;
+        ~Hide() {
+            bar->setValue(0);
+            bar->setVisible(false);
+        }
+    } hide{progress};
+    BackupProgress events;
+    events.statement = [this](int statementNo, int maximum) {
+        progress->setMaximum(std::max(1, maximum));
+        progress->setValue(statementNo);
+        QApplication::processEvents();
+    };
+    RestoreDatabase(db, file, events);
+}
+
+void Tfrm_Adatbazis::runServerDump(const QString& file) {
+    if (currentIndex() < 0) return;
+    setEnabled(false);
+    const ServerDumpResult result = RunServerDump(eMysqlDump->text(), selectedParams(), file);
+    setEnabled(true);
+    if (result.ok) InfoBox(u"A teljes mentés elkészült: "_s + file, this);
+    else ErrorBox(u"A teljes mentés nem sikerült.\n"_s + result.errorText, this);
+}
+
 void Tfrm_Adatbazis::aTesztExecute() {
     const int i = currentIndex();
     if (i < 0) return;
-    const ProfileRow& r = m_rows[i];
     Connection test;
-    try {
-        ConnectionParams p;
-        p.host = r.kiszolgalo;
-        p.port = static_cast<unsigned>(r.port);
-        p.user = r.felhasznalo;
-        p.password = r.jelszo;
-        p.database = r.adatbazis;
-        test.open(p);
-    } catch (const SonoriaError& e) {
-        ErrorBox(u"Hiba: "_s + e.message(), this);
-        return;
-    }
+    if (!openSelected(test)) return;
     // A database without the version table reaches the general error report from here.
     const QString version = SelectText(test, u"SELECT MAX(verzio) FROM verzio;"_s, {});
     if (!version.isEmpty()) m_rows[i].verzio = version;

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "db/Connection.h"
 #include "ui/SonoriaDialog.h"
 
 #include <QList>
 
 class QAction;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QTableWidget;
 class QToolButton;
@@ -43,6 +45,11 @@ public:
     void aSzerkesztExecute();
     void aTorolExecute();
     void aTesztExecute();
+    // The selected profile's database, backed up to file / restored from file (.sql or .zip).
+    void backupTo(const QString& file);
+    void restoreFrom(const QString& file);
+    void runServerDump(const QString& file);
+    QProgressBar* progress = nullptr;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -51,6 +58,8 @@ protected:
 private:
     void load();
     void save();
+    ConnectionParams selectedParams() const;
+    bool openSelected(Connection& c);  // false (with "Hiba: " shown) when the profile does not connect
     QList<ProfileRow> m_rows;
 };
 

@@ -1,5 +1,6 @@
 #include "admin-ui/Tfrm_Adatbazis.h"
 #include "core/Config.h"
+#include "db/QueryHelpers.h"
 #include "support/TestDatabase.h"
 #include "support/UiTest.h"
 
@@ -89,4 +90,27 @@ TEST_F(ProfilesTest, NewProfileThroughTheDialogAndTheTest) {
         w.aBezar->trigger();
     }
     EXPECT_TRUE(stored(1).startsWith(u"mysql;127.0.0.1;1;"_s)) << s(stored(1));
+}
+
+TEST_F(ProfilesTest, BackupToZipAndRestoreThroughTheWindow) {
+    TestDatabase data(u"profilebackup"_s);
+    data.db().exec(u"INSERT INTO tetel (who, tetel_nev, ar) VALUES ('1', 'Árvíztűrő', 10), ('2', 'x''y', NULL);"_s);
+    const ConnectionParams p = data.params();
+    store(1, u"%1;%2;%3;%4;%5;Mentés"_s.arg(p.database, p.host).arg(p.port).arg(p.user, p.password));
+    Tfrm_Adatbazis w;
+    w.grid->selectRow(0);
+    const QString zip = dir.filePath(u"mentes.zip"_s);
+    w.backupTo(zip);
+    EXPECT_TRUE(QFile::exists(zip));
+    EXPECT_FALSE(QFile::exists(dir.filePath(u"mentes.sql"_s)));  // only the archive stays
+    data.db().exec(u"DELETE FROM tetel;"_s);
+    w.restoreFrom(zip);  // the recorder answers the question with yes
+    EXPECT_TRUE(messages.texts().join(u'|').contains(u"felülírását?"_s));
+    EXPECT_EQ(SelectInt(data.db(), u"SELECT COUNT(*) FROM tetel;"_s, 0), 2);
+    EXPECT_EQ(s(SelectText(data.db(), u"SELECT tetel_nev FROM tetel WHERE who = '1';"_s, {})), "Árvíztűrő");
+    // A profile that does not connect says so and writes nothing.
+    w.rows()[0].port = 1;
+    w.backupTo(dir.filePath(u"masik.sql"_s));
+    EXPECT_TRUE(messages.last().startsWith(u"Hiba: "_s));
+    EXPECT_FALSE(QFile::exists(dir.filePath(u"masik.sql"_s)));
 }
