@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -172,9 +173,12 @@ public:
           m_picture(LogoPixmap(256)) {
         setObjectName(u"Tfrm_Logo"_s);
         setAttribute(Qt::WA_DeleteOnClose);
-        setAttribute(Qt::WA_TranslucentBackground);
         setAttribute(Qt::WA_ShowWithoutActivating);
         setFixedSize(256, 256);
+        // The picture's rounded corners; a mask rather than a translucent window, which needs a compositor.
+        QPainterPath outline;
+        outline.addRoundedRect(QRectF(4, 4, 248, 248), 40, 40);
+        setMask(QRegion(outline.toFillPolygon().toPolygon()));
         if (QScreen* s = QGuiApplication::primaryScreen()) move(s->geometry().center() - rect().center());
         m_fade.setInterval(11);
         connect(&m_fade, &QTimer::timeout, this, [this] {
