@@ -196,6 +196,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
+        p.fillRect(rect(), QColor(0x14, 0x3a, 0x5c));  // where the window cannot be shaped
         p.drawPixmap(0, 0, m_picture);
     }
 

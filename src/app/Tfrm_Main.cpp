@@ -566,7 +566,6 @@ void Tfrm_Main::TabControl1Change() {
         QryU->open();
     else
         QryMLap->open();
-    StatusPanels[0]->setText(QryU->positionText());
 }
 
 void Tfrm_Main::TabControl2Change() {
