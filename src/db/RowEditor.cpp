@@ -32,7 +32,7 @@ bool RowEditor::load(const Value& key) {
     readColumns();
     const int k = indexOf(m_keyColumn);
     const ResultSet rs = m_db.query(QStringLiteral("SELECT * FROM ") + m_table + QStringLiteral(" WHERE ") +
-                                    m_keyColumn + QStringLiteral(" = ") + literal(k, key) + u';');
+                                    m_keyColumn + QStringLiteral(" = ") + SqlLiteral(m_columns[k], key) + u';');
     m_changed.clear();
     m_new = false;
     if (rs.rowCount() == 0) {
@@ -87,9 +87,9 @@ void RowEditor::setNumberText(const QString& column, const QString& text) {
     setDouble(column, d);
 }
 
-QString RowEditor::literal(int column, const Value& v) const {
+QString SqlLiteral(const Column& column, const Value& v) {
     if (v.isNull()) return QStringLiteral("NULL");
-    switch (m_columns[column].type) {
+    switch (column.type) {
     case ColumnType::Integer:
     case ColumnType::BigInt:
     case ColumnType::Double:
@@ -107,7 +107,7 @@ Value RowEditor::post() {
         QStringList names, values;
         for (int i : m_changed) {
             names << m_columns[i].name;
-            values << literal(i, m_values[i]);
+            values << SqlLiteral(m_columns[i], m_values[i]);
         }
         const QString sql = names.isEmpty()
                                 ? QStringLiteral("INSERT INTO ") + m_table + QStringLiteral(" () VALUES ();")
@@ -121,9 +121,9 @@ Value RowEditor::post() {
         m_new = false;
     } else if (!m_changed.isEmpty()) {
         QStringList sets;
-        for (int i : m_changed) sets << m_columns[i].name + QStringLiteral(" = ") + literal(i, m_values[i]);
+        for (int i : m_changed) sets << m_columns[i].name + QStringLiteral(" = ") + SqlLiteral(m_columns[i], m_values[i]);
         m_db.exec(QStringLiteral("UPDATE ") + m_table + QStringLiteral(" SET ") + sets.join(QStringLiteral(", ")) +
-                  QStringLiteral(" WHERE ") + m_keyColumn + QStringLiteral(" = ") + literal(k, m_key) + u';');
+                  QStringLiteral(" WHERE ") + m_keyColumn + QStringLiteral(" = ") + SqlLiteral(m_columns[k], m_key) + u';');
         m_key = m_values[k];
     }
     m_original = m_values;

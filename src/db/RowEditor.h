@@ -5,6 +5,10 @@
 #include <QDate>
 #include <QHash>
 
+// A value as it stands in SQL for a column of its type: NULL, a bare number, X'..' for binary data, or
+// a quoted text.
+QString SqlLiteral(const Column& column, const Value& v);
+
 // One row of one table, held for editing in insert or edit mode. post() writes an INSERT, or an
 // UPDATE of the columns that changed, and hands back the key. Every editing dialog works through it.
 class RowEditor {
@@ -40,7 +44,6 @@ public:
 
 private:
     int indexOf(const QString& column) const;
-    QString literal(int column, const Value& v) const;
     void readColumns();
     Connection& m_db;
     QString m_table, m_keyColumn;

@@ -45,8 +45,11 @@ void ApplyWidthShares(QTableView* grid, const QList<double>& shares, int margin,
     }
 }
 
-BrowseList::BrowseList(Connection& db, QTableView* grid, const QStringList& sqlLines, QObject* parent)
-    : QObject(parent ? parent : grid), m_db(db), m_grid(grid), m_model(new ResultSetModel(this)), m_query(sqlLines) {
+BrowseList::BrowseList(Connection& db, QTableView* grid, const QStringList& sqlLines, QObject* parent,
+                       ResultSetModel* model)
+    : QObject(parent ? parent : grid), m_db(db), m_grid(grid), m_model(model ? model : new ResultSetModel),
+      m_query(sqlLines) {
+    m_model->setParent(this);
     m_grid->setModel(m_model);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { emit currentRowChanged(); });
 }

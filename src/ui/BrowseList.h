@@ -31,7 +31,9 @@ void ApplyWidthShares(QTableView* grid, const QList<double>& shares, int margin,
 class BrowseList : public QObject {
     Q_OBJECT
 public:
-    BrowseList(Connection& db, QTableView* grid, const QStringList& sqlLines, QObject* parent = nullptr);
+    // model: the grid's model when it is not a plain ResultSetModel (the list takes it over).
+    BrowseList(Connection& db, QTableView* grid, const QStringList& sqlLines, QObject* parent = nullptr,
+               ResultSetModel* model = nullptr);
 
     ResultSetModel* model() const { return m_model; }
     QTableView* grid() const { return m_grid; }

@@ -175,3 +175,12 @@ void ApplyFontSize(QWidget* window) {
     f.setPointSize(Beall.betumeret);
     window->setFont(f);
 }
+
+QColor ExamTypeColour(int mlaptipus) {
+    switch (mlaptipus) {
+    case 2: return QColor(0xE6, 0xF2, 0xFF);
+    case 3: return QColor(0xD9, 0xFF, 0xEC);
+    case 4: return QColor(0xFF, 0xE1, 0xFF);
+    default: return {};
+    }
+}

@@ -9,6 +9,10 @@ class QTableView;
 inline const QColor HighlightColour{0xFF, 0xFF, 0xB9};  // the column a grid is sorted by
 inline const QColor FocusColour{0xA6, 0xCA, 0xF0};      // an edit control that has the focus
 
+// The background of an examination's rows by its type: thyroid, neck vessels, lower-limb vessels;
+// general (and any other type) keeps the grid's own (an invalid colour).
+QColor ExamTypeColour(int mlaptipus);
+
 // The focused control turns FocusColour, and back to the window colour when it loses the focus.
 void EnterColouring(std::initializer_list<QWidget*> controls);
 void EnterColouring(QWidget* control);

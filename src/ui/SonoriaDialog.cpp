@@ -15,7 +15,13 @@ SonoriaDialog::SonoriaDialog(const QString& section, Placement placement, QWidge
 void SonoriaDialog::showEvent(QShowEvent* event) {
     if (!m_placed) {
         m_placed = true;
-        ApplyFontSize(this);
+        if (m_fontSize > 0) {
+            QFont f = font();
+            f.setPointSize(m_fontSize);
+            setFont(f);
+        } else {
+            ApplyFontSize(this);
+        }
         switch (m_placement) {
         case Placement::Position: move(LoadFormPosition(m_section)); break;
         case Placement::Bounds: setGeometry(LoadFormBounds(m_section, width(), height())); break;

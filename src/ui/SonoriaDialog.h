@@ -10,6 +10,8 @@ public:
     enum class Placement { None, Position, Bounds, Centred };
     SonoriaDialog(const QString& section, Placement placement, QWidget* parent = nullptr);
     const QString& section() const { return m_section; }
+    // A window with a font size of its own instead of the settings' one.
+    void setFontSize(int points) { m_fontSize = points; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -20,6 +22,7 @@ protected:
 private:
     QString m_section;
     Placement m_placement;
+    int m_fontSize = 0;
     bool m_placed = false;
     bool m_stored = false;
 };

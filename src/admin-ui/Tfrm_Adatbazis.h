@@ -1,0 +1,60 @@
+#pragma once
+
+#include "ui/SonoriaDialog.h"
+
+#include <QList>
+
+class QAction;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+class QToolButton;
+class QWidget;
+
+// One connection profile as the profiles window keeps it.
+struct ProfileRow {
+    QString adatbazisnev;  // display name
+    QString adatbazis;     // database
+    QString kiszolgalo;    // host
+    int port = 3306;
+    QString felhasznalo;
+    QString jelszo;
+    QString verzio;        // read by the test, stored nowhere
+    QString profileText() const;  // database;host;port;user;password;name; (each field followed by ";")
+};
+
+// "Tárhelyek": the connection profiles of the configuration file, written back when it closes.
+class Tfrm_Adatbazis : public SonoriaDialog {
+public:
+    explicit Tfrm_Adatbazis(QWidget* parent = nullptr);
+
+    QTableWidget* grid = nullptr;
+    QLineEdit* eMysqlDump = nullptr;
+    QWidget* pnlTeljes = nullptr;  // the full-backup panel, hidden at first
+    QAction *aUj, *aSzerkeszt, *aTorol, *aTeszt, *aBezar;
+    QAction *aBackup, *aRestore, *aMySQLDump, *aTeljesMentes;
+
+    QList<ProfileRow>& rows() { return m_rows; }
+    int currentIndex() const;  // the selected row of the list, -1 when none
+    void sortBy(int column);
+    void refresh(int select = 0);
+
+    void aUjExecute();
+    void aSzerkesztExecute();
+    void aTorolExecute();
+    void aTesztExecute();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void storePlacement() override;  // also writes the profiles and the dump tool's path
+
+private:
+    void load();
+    void save();
+    QList<ProfileRow> m_rows;
+};
+
+// The edit dialog of one profile ("Tárhely"); true when closed with OK (the row is then changed).
+bool EditProfile(QWidget* parent, ProfileRow& row);
+
+void ShowConnectionProfiles(QWidget* parent);

@@ -1,0 +1,426 @@
+#include "Tfrm_Munkalap.h"
+
+#include "core/Config.h"
+#include "core/Errors.h"
+#include "core/TextRoutines.h"
+#include "db/QueryHelpers.h"
+#include "ui/Conventions.h"
+#include "ui/Messages.h"
+
+#include <QAction>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QStringList LineQuery{u"SELECT * FROM vw_munkalap_tetel"_s, u"WHERE munkalap = 0"_s, u"ORDER BY munkalap_tetel;"_s};
+const QStringList LegArteries{u"AFC"_s, u"AFS"_s, u"AP"_s, u"A.peronea"_s, u"ATP"_s, u"ATA"_s, u"ADP"_s};
+
+QString column(int n) { return u"m%1"_s.arg(n, 2, 10, QLatin1Char('0')); }
+}  // namespace
+
+Tfrm_Munkalap::Tfrm_Munkalap(QWidget* parent, Connection& db, const ExamScreens& screens)
+    : SonoriaDialog(u"frm_Munkalap"_s, Placement::Position, parent), m_db(db), m_screens(screens),
+      m_row(db, u"munkalap"_s, u"munkalap"_s) {
+    setWindowTitle(u"Vizsgálat rögzítése"_s);
+    tabs = new QTabWidget(this);
+    tabs->addTab(buildExamTab(), u"Vizsgálat"_s);
+    tabs->addTab(buildTextTab(), u"Szöveg, vélemény"_s);
+    m_measurementTabs << buildMeasurementTab({{u"Lebenyméretek (a * b * c)"_s,
+                                               {{u"Bal oldalon"_s, column(1)}, {u"Jobb oldalon"_s, column(2)},
+                                                {u"Isthmus"_s, column(3)}}}});
+    m_measurementTabs << buildMeasurementTab(
+        {{u"Sebesség értékek bal oldalon"_s, {{u"ACI"_s, column(1)}, {u"ACE"_s, column(2)}, {u"ACC"_s, column(3)}}},
+         {u"Sebesség értékek jobb oldalon"_s, {{u"ACI"_s, column(4)}, {u"ACE"_s, column(5)}, {u"ACC"_s, column(6)}}},
+         {u"Egyéb"_s, {{u"AV"_s, column(7)}}}});
+    QList<std::pair<QString, QString>> left, right;
+    for (int i = 0; i < 7; ++i) {
+        left << std::pair{LegArteries[i], column(i + 1)};
+        right << std::pair{LegArteries[i], column(i + 8)};
+    }
+    m_measurementTabs << buildMeasurementTab(
+        {{u"Sebesség értékek bal oldalon"_s, left}, {u"Sebesség értékek jobb oldalon"_s, right}});
+    const QStringList measurementTitles{u"Pajzsmirigy UH"_s, u"Nyaki erek"_s, u"Alsó végtagi erek"_s};
+    for (int i = 0; i < 3; ++i) tabs->addTab(m_measurementTabs[i], measurementTitles[i]);
+
+    auto* totalBox = new QGroupBox(u"Összesen"_s, this);
+    eOsszesen = readOnlyBox();
+    eOsszesen->setAlignment(Qt::AlignRight);
+    QFont bold = eOsszesen->font();
+    bold.setBold(true);
+    eOsszesen->setFont(bold);
+    (new QHBoxLayout(totalBox))->addWidget(eOsszesen);
+
+    btnOK = new QPushButton(u"OK"_s, this);
+    btnMegsem = new QPushButton(u"Mégsem"_s, this);
+    btnNyomtat = new QPushButton(u"Nyomtat"_s, this);
+    btnElokep = new QPushButton(u"Előkép"_s, this);
+    for (QPushButton* b : {btnOK, btnMegsem, btnNyomtat, btnElokep}) b->setAutoDefault(false);
+    connect(btnOK, &QPushButton::clicked, this, &Tfrm_Munkalap::accept);
+    connect(btnMegsem, &QPushButton::clicked, this, &Tfrm_Munkalap::reject);
+    connect(btnNyomtat, &QPushButton::clicked, this, [this] { print(true); });
+    connect(btnElokep, &QPushButton::clicked, this, [this] { print(false); });
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(totalBox, 1);
+    auto* buttons = new QGridLayout;
+    buttons->addWidget(btnNyomtat, 0, 0);
+    buttons->addWidget(btnElokep, 0, 1);
+    buttons->addWidget(btnOK, 1, 0);
+    buttons->addWidget(btnMegsem, 1, 1);
+    bottom->addLayout(buttons);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs, 1);
+    layout->addLayout(bottom);
+
+    EnterAsTab(this);
+    resize(760, 600);
+    setFixedSize(size());
+}
+
+QLineEdit* Tfrm_Munkalap::readOnlyBox() {
+    auto* e = new QLineEdit(this);
+    e->setReadOnly(true);
+    e->setFocusPolicy(Qt::NoFocus);  // skipped by Tab
+    QPalette p = e->palette();
+    p.setColor(QPalette::Base, p.color(QPalette::Window));
+    e->setPalette(p);
+    return e;
+}
+
+QLineEdit* Tfrm_Munkalap::boundBox(const QString& field) {
+    auto* e = new QLineEdit(this);
+    m_bound.insert(field, e);
+    EnterColouring(e);
+    return e;
+}
+
+QWidget* Tfrm_Munkalap::buildExamTab() {
+    auto* page = new QWidget(this);
+    auto* exam = new QGroupBox(u"Vizsgálat"_s, page);
+    eMunkalap = readOnlyBox();
+    eDatum = readOnlyBox();
+    eBeteg = readOnlyBox();
+    eTaj = readOnlyBox();
+    eMegjelent = readOnlyBox();
+    ePanasz = boundBox(u"panaszok"_s);
+    eTipus = boundBox(u"cim"_s);
+    auto* grid = new QGridLayout(exam);
+    grid->addWidget(new QLabel(u"Vizsgálat"_s), 0, 0);
+    grid->addWidget(eMunkalap, 0, 1);
+    grid->addWidget(new QLabel(u"Dátum"_s), 0, 2);
+    grid->addWidget(eDatum, 0, 3);
+    grid->addWidget(new QLabel(u"Megjelent"_s), 0, 4);
+    grid->addWidget(eMegjelent, 0, 5);
+    grid->addWidget(new QLabel(u"Beteg neve"_s), 1, 0);
+    grid->addWidget(eBeteg, 1, 1, 1, 3);
+    grid->addWidget(new QLabel(u"TAJ"_s), 1, 4);
+    grid->addWidget(eTaj, 1, 5);
+    grid->addWidget(new QLabel(u"Panasz"_s), 2, 0);
+    grid->addWidget(ePanasz, 2, 1, 1, 5);
+    grid->addWidget(new QLabel(u"Típus"_s), 3, 0);
+    grid->addWidget(eTipus, 3, 1, 1, 5);
+
+    auto* items = new QGroupBox(u"Végzett vizsgálatok"_s, page);
+    auto* bar = new QToolBar(items);
+    aUj = new QAction(u"Új tétel"_s, this);
+    aSzerkeszt = new QAction(u"Szerkeszt"_s, this);
+    aTorol = new QAction(u"Töröl"_s, this);
+    aUj->setShortcut(Qt::Key_Insert);
+    aSzerkeszt->setShortcut(Qt::Key_F2);
+    aTorol->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    for (QAction* a : {aUj, aSzerkeszt, aTorol}) {
+        a->setToolTip(a->text());
+        a->setShortcutContext(Qt::WindowShortcut);  // anywhere in the window, the text editors too
+        addAction(a);
+        bar->addAction(a);
+    }
+    connect(aUj, &QAction::triggered, this, [this] { RunGuarded([this] { aUjExecute(); }); });
+    connect(aSzerkeszt, &QAction::triggered, this, [this] { RunGuarded([this] { aSzerkesztExecute(); }); });
+    connect(aTorol, &QAction::triggered, this, [this] { RunGuarded([this] { aTorolExecute(); }); });
+    gridTetel = new QTableView(items);
+    SetUpBrowseGrid(gridTetel);
+    m_lines = new BrowseList(m_db, gridTetel, LineQuery, this);
+    m_lines->model()->setColumns({{u"tetel_nev"_s, u"Tétel"_s, {}, {}},
+                                  {u"ar"_s, u"Ár"_s, Beall.formatFt, {}},
+                                  {u"who"_s, u"WHO"_s, {}, {}}});
+    m_lines->model()->setHighlightedColumn(-1);
+    gridTetel->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    connect(gridTetel, &QTableView::doubleClicked, this, [this] { RunGuarded([this] { aSzerkesztExecute(); }); });
+    auto* itemsLayout = new QVBoxLayout(items);
+    itemsLayout->addWidget(bar);
+    itemsLayout->addWidget(gridTetel);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(exam);
+    layout->addWidget(items, 1);
+    return page;
+}
+
+void Tfrm_Munkalap::editAction(EditOperation op) {
+    // Cut, copy, paste, undo and select all act on whichever box has the focus.
+    QWidget* f = focusWidget();
+    if (auto* e = qobject_cast<QLineEdit*>(f)) {
+        switch (op) {
+        case EditOperation::Cut: e->cut(); break;
+        case EditOperation::Copy: e->copy(); break;
+        case EditOperation::Paste: e->paste(); break;
+        case EditOperation::Undo: e->undo(); break;
+        case EditOperation::SelectAll: e->selectAll(); break;
+        }
+    } else if (auto* m = qobject_cast<QPlainTextEdit*>(f)) {
+        switch (op) {
+        case EditOperation::Cut: m->cut(); break;
+        case EditOperation::Copy: m->copy(); break;
+        case EditOperation::Paste: m->paste(); break;
+        case EditOperation::Undo: m->undo(); break;
+        case EditOperation::SelectAll: m->selectAll(); break;
+        }
+    }
+}
+
+QWidget* Tfrm_Munkalap::buildTextTab() {
+    auto* page = new QWidget(this);
+    auto* bar = new QToolBar(page);
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    struct Edit {
+        QString caption;
+        QKeySequence key;
+        EditOperation op;
+        bool separatorAfter;
+    };
+    const Edit edits[] = {
+        {u"Kivág"_s, QKeySequence(Qt::CTRL | Qt::Key_X), EditOperation::Cut, false},
+        {u"Másol"_s, QKeySequence(Qt::CTRL | Qt::Key_C), EditOperation::Copy, false},
+        {u"Beilleszt"_s, QKeySequence(Qt::CTRL | Qt::Key_V), EditOperation::Paste, true},
+        {u"Visszavon"_s, QKeySequence(Qt::CTRL | Qt::Key_Z), EditOperation::Undo, true},
+    };
+    for (const Edit& e : edits) {
+        auto* a = new QAction(e.caption, this);
+        a->setShortcut(e.key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        connect(a, &QAction::triggered, this, [this, op = e.op] { editAction(op); });
+        addAction(a);
+        bar->addAction(a);
+        if (e.separatorAfter) bar->addSeparator();
+    }
+    aBeszur = new QAction(u"Beszúr"_s, this);
+    aBeszur->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Space));
+    aBeszur->setShortcutContext(Qt::WindowShortcut);
+    connect(aBeszur, &QAction::triggered, this, [this] { RunGuarded([this] { aBeszurExecute(); }); });
+    addAction(aBeszur);
+    bar->addAction(aBeszur);
+    auto* selectAll = new QAction(u"Mindet kijelöl"_s, this);
+    selectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    selectAll->setShortcutContext(Qt::WindowShortcut);
+    connect(selectAll, &QAction::triggered, this, [this] { editAction(EditOperation::SelectAll); });
+    addAction(selectAll);
+
+    mSzoveg = new QPlainTextEdit(page);
+    mVelemeny = new QPlainTextEdit(page);
+    for (QPlainTextEdit* m : {mSzoveg, mVelemeny}) {
+        m->setTabChangesFocus(true);
+        m->installEventFilter(this);
+        EnterColouring(m);
+    }
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(bar);
+    layout->addWidget(new QLabel(u"Szöveg"_s, page));
+    layout->addWidget(mSzoveg, 1);
+    layout->addWidget(new QLabel(u"Vélemény"_s, page));
+    layout->addWidget(mVelemeny, 1);
+    m_snippetTarget = mSzoveg;
+    return page;
+}
+
+QWidget* Tfrm_Munkalap::buildMeasurementTab(const QList<std::pair<QString, QList<std::pair<QString, QString>>>>& groups) {
+    auto* page = new QWidget(this);
+    auto* layout = new QHBoxLayout(page);
+    for (const auto& [title, boxes] : groups) {
+        auto* group = new QGroupBox(title, page);
+        auto* form = new QFormLayout(group);
+        for (const auto& [label, field] : boxes) {
+            QLineEdit* e = boundBox(field);
+            e->setMaxLength(50);
+            measurements.insert(field, e);
+            form->addRow(label, e);
+        }
+        layout->addWidget(group, 0, Qt::AlignTop);
+    }
+    layout->addStretch();
+    return page;
+}
+
+bool Tfrm_Munkalap::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn && (watched == mSzoveg || watched == mVelemeny))
+        m_snippetTarget = static_cast<QPlainTextEdit*>(watched);
+    return SonoriaDialog::eventFilter(watched, event);
+}
+
+void Tfrm_Munkalap::load(int key, int type, bool newExamination) {
+    m_key = key;
+    m_new = newExamination;
+    if (!m_row.load(key))
+        throw SonoriaError(u"A(z) %1. vizsgálat nem található; talán egy másik munkaállomás törölte."_s.arg(key));
+    m_lines->setWhere(u"munkalap = "_s + IdText(key));
+
+    // Saving stays possible only below status 3 (no status counts as 0).
+    btnOK->setEnabled(VarToInt(m_row.value(u"statusz"_s), 0) < 3);
+
+    const int patient = VarToInt(m_row.value(u"ugyfel"_s), 0);
+    eMunkalap->setText(m_row.text(u"munkalap"_s));
+    eDatum->setText(QLocale().toString(m_row.value(u"datum"_s).toDate(), QLocale::ShortFormat));
+    eBeteg->setText(LookupName(m_db, patient, u"ugyfel"_s, {}));
+    eTaj->setText(SelectText(m_db, u"SELECT taj FROM ugyfel WHERE ugyfel = %1;"_s.arg(patient), {}));
+    eMegjelent->setText(SelectText(m_db, u"SELECT mlapdb FROM vw_mlapcount WHERE ugyfel = %1;"_s.arg(patient), {}));
+    for (auto it = m_bound.cbegin(); it != m_bound.cend(); ++it) {
+        const int length = m_row.maxLength(it.key());
+        if (length > 0) it.value()->setMaxLength(length);
+        it.value()->setText(m_row.text(it.key()));
+    }
+    showTotal();
+
+    for (int i = 0; i < m_measurementTabs.size(); ++i) tabs->setTabVisible(2 + i, type == i + 2);
+    tabs->setCurrentIndex(0);
+    mSzoveg->setPlainText(m_row.text(u"szoveg"_s));
+    mVelemeny->setPlainText(m_row.text(u"velemeny"_s));
+    m_snippetTarget = mSzoveg;
+}
+
+void Tfrm_Munkalap::showTotal() { eOsszesen->setText(FormatFt(VarToFloat(m_row.value(u"ar_ossz"_s), 0))); }
+
+bool Tfrm_Munkalap::storeBoundFields() {
+    try {
+        for (auto it = m_bound.cbegin(); it != m_bound.cend(); ++it)
+            if (it.value()->text() != m_row.text(it.key())) m_row.setText(it.key(), it.value()->text());
+        return true;
+    } catch (const SonoriaError& e) {
+        ErrorBox(e.message(), this);
+        return false;
+    }
+}
+
+void Tfrm_Munkalap::RecomputeTotal() {
+    m_row.setDouble(u"ar_ossz"_s,
+                    SelectFloat(m_db, u"SELECT SUM(ar) FROM munkalap_tetel WHERE munkalap = %1;"_s.arg(m_key), 0));
+    showTotal();
+}
+
+void Tfrm_Munkalap::aUjExecute() {
+    const int item = m_screens.pickItem ? m_screens.pickItem(this, -1) : -1;
+    if (item < 0) return;
+    const int line = OpenLineItem(this, m_db, -1, m_key, item);
+    if (line < 0) return;
+    m_lines->reread();
+    m_lines->locate(u"munkalap_tetel"_s, Value::fromInt(line));
+    RecomputeTotal();
+}
+
+void Tfrm_Munkalap::aSzerkesztExecute() {
+    if (m_lines->currentRow() < 0) return;  // an empty grid has no line to edit
+    const int line = m_lines->current(u"munkalap_tetel"_s).toInt();
+    const int item = m_screens.pickItem ? m_screens.pickItem(this, m_lines->current(u"tetel"_s).toInt()) : -1;
+    if (item < 0) return;
+    if (OpenLineItem(this, m_db, line, m_key, item) < 0) return;
+    m_lines->reread();
+    m_lines->locate(u"munkalap_tetel"_s, Value::fromInt(line));
+    RecomputeTotal();
+}
+
+void Tfrm_Munkalap::aTorolExecute() {
+    if (m_lines->currentRow() < 0) return;
+    if (!ConfirmBox(u"Valóban töröljem a sort?"_s, u"Megerősítés"_s, this)) return;
+    ExecSql(m_db, u"DELETE FROM munkalap_tetel WHERE munkalap_tetel = "_s + IdText(m_lines->current(u"munkalap_tetel"_s)) + u';');
+    m_lines->reread();
+    RecomputeTotal();
+}
+
+void Tfrm_Munkalap::aBeszurExecute() {
+    QPlainTextEdit* target = m_snippetTarget;
+    const QString selected = target->textCursor().selectedText();
+    if (!m_screens.pickSnippet) return;
+    const std::optional<QString> text = m_screens.pickSnippet(this, selected);
+    if (!text) return;
+    target->textCursor().insertText(*text);  // replaces the selection, or goes in at the caret
+    target->setFocus();
+}
+
+void Tfrm_Munkalap::print(bool toPrinter) {
+    if (!storeBoundFields()) return;
+    try {
+        m_row.post();  // the texts are written by OK only
+    } catch (const SonoriaError& e) {
+        ErrorBox(e.message(), this);
+        return;
+    }
+    if (m_screens.printFindings) m_screens.printFindings(this, m_key, toPrinter);
+}
+
+void Tfrm_Munkalap::accept() {
+    if (!btnOK->isEnabled() || !storeBoundFields()) return;
+    try {
+        if (mSzoveg->toPlainText() != m_row.text(u"szoveg"_s)) m_row.setText(u"szoveg"_s, mSzoveg->toPlainText());
+        if (mVelemeny->toPlainText() != m_row.text(u"velemeny"_s))
+            m_row.setText(u"velemeny"_s, mVelemeny->toPlainText());
+        m_row.post();
+        ExecSql(m_db, u"CALL sp_munkalapkesz(%1);"_s.arg(m_key));
+    } catch (const SonoriaError& e) {
+        // The window stays open with everything typed.
+        ErrorBox(e.message(), this);
+        return;
+    }
+    m_new = false;
+    SonoriaDialog::accept();
+}
+
+void Tfrm_Munkalap::reject() {
+    m_row.cancel();
+    if (m_new) {
+        // An abandoned new examination leaves nothing behind: its lines go first, then the row.
+        RunGuarded([this] {
+            ExecSql(m_db, u"DELETE FROM munkalap_tetel WHERE munkalap = %1;"_s.arg(m_key));
+            ExecSql(m_db, u"DELETE FROM munkalap WHERE munkalap = %1;"_s.arg(m_key));
+        });
+        m_new = false;
+    }
+    SonoriaDialog::reject();
+}
+
+void Tfrm_Munkalap::storePlacement() { SaveFormBounds(section(), geometry()); }
+
+int OpenExamination(QWidget* parent, Connection& db, const ExamScreens& screens, int examination, int patient,
+                    int type) {
+    const bool isNew = examination < 0;
+    if (isNew && patient < 0) {
+        patient = screens.pickPatient ? screens.pickPatient(parent) : -1;
+        if (patient < 0) return -1;
+    }
+    Tfrm_Munkalap window(parent, db, screens);
+    int key = examination;
+    if (isNew) {
+        ExecSql(db, u"CALL sp_ujmunkalap(%1, %2);"_s.arg(patient).arg(type));
+        // The procedure's INSERT set this session's last insert id: another workstation's new
+        // examination cannot be taken for ours.
+        key = SelectInt(db, u"SELECT LAST_INSERT_ID();"_s, 0);
+    }
+    try {
+        window.load(key, type, isNew);
+    } catch (...) {
+        if (isNew) RunGuarded([&] { ExecSql(db, u"DELETE FROM munkalap WHERE munkalap = %1;"_s.arg(key)); });
+        throw;
+    }
+    return window.exec() == QDialog::Accepted ? key : -1;
+}

@@ -1,0 +1,92 @@
+#include "admin-ui/Tfrm_Adatbazis.h"
+#include "core/Config.h"
+#include "support/TestDatabase.h"
+#include "support/UiTest.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+static std::string s(const QString& q) { return q.toStdString(); }
+
+class ProfilesTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    MessageRecorder messages;
+    void SetUp() override {
+        TestApplication();
+        QFile f(dir.filePath(u"Sonoria.ini"_s));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.close();
+        SetConfigLocation(dir.path());
+    }
+    void store(int n, const QString& profile) {
+        Config().writeBytes(u"Adatbazis"_s, u"ConStr%1"_s.arg(n), EncodeProfile(profile));
+    }
+    QString stored(int n) { return DecodeProfile(Config().readBytes(u"Adatbazis"_s, u"ConStr%1"_s.arg(n))); }
+};
+
+TEST_F(ProfilesTest, GapsSortingDeletionAndTheFileWrittenOnClose) {
+    store(1, u"db1;zeta.host;3306;u1;titok;Zsófia rendelő"_s);
+    store(4, u"db4;alfa.host;nincs;u4;p4;Ágnes"_s);
+    store(7, u"db7;beta.host;3307;u7;p7;Béla;"_s);
+    Config().writeText(u"frm_Adatbazis"_s, u"MysqlDump"_s, u"/usr/bin/mariadb-dump"_s);
+    {
+        Tfrm_Adatbazis w;
+        ASSERT_EQ(w.rows().size(), 3);
+        EXPECT_EQ(s(w.grid->item(0, 0)->text()), "Ágnes");  // Hungarian order: Á before B
+        EXPECT_EQ(s(w.grid->item(1, 0)->text()), "Béla");
+        EXPECT_EQ(s(w.grid->item(0, 3)->text()), "0");    // a port that is no number reads as 0
+        EXPECT_EQ(s(w.eMysqlDump->text()), "/usr/bin/mariadb-dump");
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < w.grid->columnCount(); ++c)
+                EXPECT_FALSE(w.grid->item(r, c)->text().contains(u"titok"_s));  // the password never shows
+        // Cancelling a new profile leaves the list as it was.
+        WhenModalShown([](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
+        w.aUjExecute();
+        EXPECT_EQ(w.rows().size(), 3);
+        w.sortBy(2);  // by host
+        w.grid->selectRow(1);  // beta.host
+        w.aTorolExecute();
+        w.show();
+        w.aBezar->trigger();
+    }
+    EXPECT_EQ(s(stored(1)), "db4;alfa.host;0;u4;p4;Ágnes;");
+    EXPECT_EQ(s(stored(2)), "db1;zeta.host;3306;u1;titok;Zsófia rendelő;");
+    EXPECT_EQ(s(stored(3)), "");
+    EXPECT_FALSE(Config().hasKey(u"Adatbazis"_s, u"ConStr4"_s));
+    EXPECT_FALSE(Config().hasKey(u"Adatbazis"_s, u"ConStr7"_s));
+}
+
+TEST_F(ProfilesTest, NewProfileThroughTheDialogAndTheTest) {
+    {
+        Tfrm_Adatbazis w;
+        EXPECT_EQ(w.rows().size(), 0);
+        const ConnectionParams p = TestServerParams(u"mysql"_s);
+        WhenModalShown([&](QWidget* d) {
+            QList<QLineEdit*> edits = d->findChildren<QLineEdit*>();
+            ASSERT_EQ(edits.size(), 6);
+            EXPECT_EQ(edits[5]->echoMode(), QLineEdit::Password);
+            const QStringList values{u"Teszt"_s, p.database, p.host, QString::number(p.port), p.user, p.password};
+            for (int i = 0; i < 6; ++i) edits[i]->setText(values[i]);
+            d->findChild<QPushButton*>(u"ok"_s)->click();
+        });
+        w.aUjExecute();
+        ASSERT_EQ(w.rows().size(), 1);
+        // The server has no version table in this database: the error reaches the general report.
+        EXPECT_FALSE(RunGuarded([&] { w.aTesztExecute(); }));
+        EXPECT_TRUE(messages.last().contains(u"verzio"_s)) << s(messages.last());
+        w.rows()[0].kiszolgalo = u"127.0.0.1"_s;
+        w.rows()[0].port = 1;
+        w.aTesztExecute();
+        EXPECT_TRUE(messages.last().startsWith(u"Hiba: "_s)) << s(messages.last());
+        w.show();
+        w.aBezar->trigger();
+    }
+    EXPECT_TRUE(stored(1).startsWith(u"mysql;127.0.0.1;1;"_s)) << s(stored(1));
+}

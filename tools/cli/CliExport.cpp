@@ -1,0 +1,121 @@
+// sonoria-cli export: a query's result as delimited text, a worksheet or an HTML page, written by
+// the same engines as the export windows.
+#include "CliCommon.h"
+
+#include "core/Errors.h"
+#include "export/DataToXLS.h"
+#include "export/DelimitedExport.h"
+#include "export/HtmlExport.h"
+
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QString Usage =
+    u"export [--separator ';'|tab|','|'|'] [--qualifier none|'\"'|\"'\"] [--no-header] "
+    u"[--field-names] --query SQL FILE   FILE: .csv/.txt (határolt szöveg), .xls (munkalap), "
+    u".htm/.html (HTML oldal); pl. export --separator tab --query \"SELECT * FROM vw_ugyfel\" "
+    u"ugyfelek.csv"_s;
+
+QChar separatorOf(const QString& s) {
+    if (s == u";"_s) return u';';
+    if (s.compare(u"tab"_s, Qt::CaseInsensitive) == 0 || s == u"\t"_s) return u'\t';
+    if (s == u","_s) return u',';
+    if (s == u"|"_s) return u'|';
+    throw FormatError(u"Ismeretlen határoló: %1 (lehet: ; tab , |)"_s.arg(s));
+}
+
+QChar qualifierOf(const QString& s) {
+    if (s.compare(u"none"_s, Qt::CaseInsensitive) == 0) return {};
+    if (s == u"\""_s) return u'"';
+    if (s == u"'"_s) return u'\'';
+    throw FormatError(u"Ismeretlen szövegjelölő: %1 (lehet: none \" ')"_s.arg(s));
+}
+
+class Progress {
+public:
+    Progress(CliContext& c) : m_c(c) {}
+    bool operator()(qsizetype done, qsizetype total) {
+        if (m_c.progress && (done % 1000 == 0 || done == total))
+            m_c.err << "\r" << done << " / " << total << " sor" << Qt::flush;
+        return true;
+    }
+    void finish() {
+        if (m_c.progress) m_c.err << "\r" << Qt::flush;
+    }
+
+private:
+    CliContext& m_c;
+};
+
+int RunExport(CliContext& c) {
+    DelimitedOptions options;
+    QString query, file;
+    const QStringList& a = c.args;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        auto next = [&]() -> QString {
+            if (i + 1 >= a.size()) throw FormatError(u"A(z) %1 kapcsolóhoz érték kell."_s.arg(a[i]));
+            return a[++i];
+        };
+        if (a[i] == u"--separator"_s)
+            options.separator = separatorOf(next());
+        else if (a[i] == u"--qualifier"_s)
+            options.qualifier = qualifierOf(next());
+        else if (a[i] == u"--no-header"_s)
+            options.header = false;
+        else if (a[i] == u"--field-names"_s)
+            options.originalNames = true;
+        else if (a[i] == u"--query"_s)
+            query = next();
+        else if (a[i].startsWith(u"--"_s))
+            throw FormatError(u"Ismeretlen kapcsoló: %1\n%2"_s.arg(a[i], Usage));
+        else if (file.isEmpty())
+            file = a[i];
+        else
+            throw FormatError(u"Csak egy fájl adható meg.\n%1"_s.arg(Usage));
+    }
+    if (query.isEmpty() || file.isEmpty())
+        throw FormatError(u"Meg kell adni a lekérdezést és a fájlt.\n%1"_s.arg(Usage));
+
+    const QString suffix = QFileInfo(file).suffix().toLower();
+    if (suffix == u"xml"_s) throw FormatError(NotSupportedMessage());
+    const bool delimited = suffix == u"csv"_s || suffix == u"txt"_s;
+    const bool worksheet = suffix == u"xls"_s;
+    const bool page = suffix == u"htm"_s || suffix == u"html"_s;
+    if (!delimited && !worksheet && !page)
+        throw FormatError(u"A fájl kiterjesztése .csv, .txt, .xls, .htm vagy .html legyen: %1"_s.arg(file));
+
+    const ResultSet rows = c.db->query(query);
+    Progress progress(c);
+    if (delimited) {
+        const DelimitedResult r = ExportDelimited(rows, file, options, std::ref(progress));
+        progress.finish();
+        c.err << file << " file kész (" << r.rows << " sor)." << Qt::endl;
+    } else if (worksheet) {
+        TDataToXLS xls;
+        xls.SetDataSet(&rows);
+        xls.AfterWriteRecord = [&](TDataExport& e) { progress(e.WrittenRows(), rows.rowCount()); };
+        xls.SaveToFile(file);
+        progress.finish();
+        c.err << file << " file kész (" << xls.WrittenRows() << " sor)." << Qt::endl;
+    } else {
+        HtmlPageRequest request;
+        request.grid.data = &rows;
+        for (int i = 0; i < rows.columnCount(); ++i) {
+            GridColumn column;
+            column.title = column.fieldName = rows.column(i).name;
+            column.width = 100;
+            request.grid.columns << column;
+        }
+        request.grid.width = 100 * rows.columnCount();
+        request.title = QFileInfo(file).completeBaseName();
+        WriteHtmlPage(request, file, std::ref(progress));
+        progress.finish();
+        c.err << file << " file kész (" << rows.rowCount() << " sor)." << Qt::endl;
+    }
+    return 0;
+}
+
+CliRegistration registration({u"export"_s, Usage, true, &RunExport});
+} // namespace
