@@ -82,6 +82,9 @@ Tfrm_Main::~Tfrm_Main() = default;
 void Tfrm_Main::AbandonStartup() {
     m_abandoned = true;
     m_closeTimer.start();
+    // The window is about to close; nothing in it works on a database any more.
+    for (QAction* a : actions())
+        if (a != aBezar) a->setEnabled(false);
 }
 
 bool Tfrm_Main::chooseProfile() {
@@ -291,7 +294,7 @@ void Tfrm_Main::buildActions() {
     aFrissit = act(u"Frissít"_s, u"Frissít"_s, K(Qt::Key_F5), u"refresh"_s, nullptr);
     connect(aFrissit, &QAction::triggered, this, [this] {
         RunGuarded([this] {
-            if (mySQLDatabase1.isOpen() || !m_abandoned) visibleList()->reread();
+            if (!m_abandoned) visibleList()->reread();
         });
     });
     aFelhasznalo = act(u"Felhasználók"_s, u"Felhasználók"_s, {}, u"users"_s, &Tfrm_Main::aFelhasznaloExecute);
@@ -482,14 +485,8 @@ void Tfrm_Main::buildWindow() {
     });
     QryU->model()->setBackgroundHook([due](int row, int) { return due(row) ? QColor(0xFF, 0xEC, 0xEC) : QColor(); });
     // Examinations tinted by type.
-    QryMLap->model()->setBackgroundHook([this](int row, int) {
-        switch (QryMLap->model()->value(row, u"mlaptipus"_s).toInt()) {
-        case 2: return QColor(0xE6, 0xF2, 0xFF);
-        case 3: return QColor(0xD9, 0xFF, 0xEC);
-        case 4: return QColor(0xFF, 0xE1, 0xFF);
-        default: return QColor();
-        }
-    });
+    QryMLap->model()->setBackgroundHook(
+        [this](int row, int) { return ExamTypeColour(QryMLap->model()->value(row, u"mlaptipus"_s).toInt()); });
 
     connect(QryU, &BrowseList::currentRowChanged, this, [this] { StatusPanels[0]->setText(QryU->positionText()); });
     connect(Edit1, &QLineEdit::textChanged, this, [this] { RunGuarded([this] { Edit1Change(); }); });
