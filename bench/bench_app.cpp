@@ -128,7 +128,7 @@ QString makeDatabase() {
             u"SELECT CONCAT('Páciens Árvíztűrő ', seq), LPAD(seq, 9, '0'), CONCAT('+36 1 ', seq), "
             u"CONCAT('p', seq, '@example.org'), '6720', 'Szeged', CONCAT('Fő utca ', seq MOD 200), "
             u"DATE_ADD('2020-01-01', INTERVAL seq MOD 2500 DAY), "
-            u"IF(seq MOD 7 = 0, DATE_ADD(CURDATE(), INTERVAL seq MOD 30 - 15 DAY), NULL), '1970.01.01' "
+            u"IF(seq MOD 7 = 0, DATE_ADD(CURDATE(), INTERVAL CAST(seq MOD 30 AS SIGNED) - 15 DAY), NULL), '1970.01.01' "
             u"FROM seq_1_to_100000;"_s);
     db.exec(u"INSERT INTO munkalap (ev, sorszam, mlaptipus, cim, ugyfel, datum, statusz, panaszok, ar_ossz, storno) "
             u"SELECT 2020 + seq MOD 7, seq, 1 + seq MOD 4, 'Ultrahang vizsgálat', 1 + seq MOD 100000, "

@@ -405,6 +405,18 @@ TEST_F(AppTest, SearchSortAndYearTabs) {
     EXPECT_FALSE(m->model()->background(0, 2).isValid());
     EXPECT_EQ(m->model()->background(1, 0), HighlightColour);
     EXPECT_TRUE(messages.entries.isEmpty()) << s(messages.last());
+
+    // Up and Down in the search box go to the grid of the tab shown.
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    w->Edit1->setFocus();
+    QTest::keyClick(w->Edit1, Qt::Key_Down);
+    EXPECT_TRUE(w->DBGrid2->hasFocus());
+    w->TabControl1->setCurrentIndex(0);
+    w->Edit1->setFocus();
+    QTest::keyClick(w->Edit1, Qt::Key_PageDown);
+    EXPECT_TRUE(w->DBGrid1->hasFocus());
+    w->close();
 }
 
 TEST_F(AppTest, ReminderToggleColoursAndVisitDate) {
