@@ -50,12 +50,23 @@ struct Measure {
 
 // The server's client running one SELECT: wall time and peak resident memory.
 Measure peer(const ConnectionParams& p, const QString& select) {
-    QStringList argv{u"mariadb"_s, u"--no-defaults"_s, u"--batch"_s, u"--compress"_s, u"--default-character-set=latin2"_s,
-                     u"-h"_s + p.host, u"-P"_s + QString::number(p.port), u"-u"_s + p.user, p.database, u"-e"_s, select};
+    QStringList argv{u"mariadb"_s,
+                     u"--no-defaults"_s,
+                     u"--batch"_s,
+                     u"--compress"_s,
+                     u"--default-character-set=latin2"_s,
+                     u"-h"_s + p.host,
+                     u"-P"_s + QString::number(p.port),
+                     u"-u"_s + p.user,
+                     p.database,
+                     u"-e"_s,
+                     select};
     std::vector<QByteArray> bytes;
-    for (const QString& a : argv) bytes.push_back(a.toLocal8Bit());
+    for (const QString& a : argv)
+        bytes.push_back(a.toLocal8Bit());
     std::vector<char*> args;
-    for (QByteArray& b : bytes) args.push_back(b.data());
+    for (QByteArray& b : bytes)
+        args.push_back(b.data());
     args.push_back(nullptr);
     const QByteArray password = p.password.toLocal8Bit();
     const auto start = Clock::now();
@@ -101,8 +112,9 @@ void paint(QWidget* w) {
 
 void sql(const ConnectionParams& p, const QByteArray& text) {
     QProcess client;
-    client.start(u"mariadb"_s, {u"--no-defaults"_s, u"--default-character-set=latin2"_s, u"-h"_s + p.host,
-                                u"-P"_s + QString::number(p.port), u"-u"_s + p.user, u"-p"_s + p.password, p.database});
+    client.start(u"mariadb"_s,
+                 {u"--no-defaults"_s, u"--default-character-set=latin2"_s, u"-h"_s + p.host,
+                  u"-P"_s + QString::number(p.port), u"-u"_s + p.user, u"-p"_s + p.password, p.database});
     client.waitForStarted();
     client.write(text);
     client.closeWriteChannel();
@@ -128,15 +140,17 @@ QString makeDatabase() {
             u"SELECT CONCAT('Páciens Árvíztűrő ', seq), LPAD(seq, 9, '0'), CONCAT('+36 1 ', seq), "
             u"CONCAT('p', seq, '@example.org'), '6720', 'Szeged', CONCAT('Fő utca ', seq MOD 200), "
             u"DATE_ADD('2020-01-01', INTERVAL seq MOD 2500 DAY), "
-            u"IF(seq MOD 7 = 0, DATE_ADD(CURDATE(), INTERVAL CAST(seq MOD 30 AS SIGNED) - 15 DAY), NULL), '1970.01.01' "
+            u"IF(seq MOD 7 = 0, DATE_ADD(CURDATE(), INTERVAL CAST(seq MOD 30 AS SIGNED) - 15 DAY), NULL), "
+            u"'1970.01.01' "
             u"FROM seq_1_to_100000;"_s);
-    db.exec(u"INSERT INTO munkalap (ev, sorszam, mlaptipus, cim, ugyfel, datum, statusz, panaszok, ar_ossz, storno) "
+    db.exec(u"INSERT INTO munkalap (ev, sorszam, mlaptipus, cim, ugyfel, datum, statusz, panaszok, ar_ossz, "
+            u"storno) "
             u"SELECT 2020 + seq MOD 7, seq, 1 + seq MOD 4, 'Ultrahang vizsgálat', 1 + seq MOD 100000, "
             u"DATE_ADD(CONCAT(2020 + seq MOD 7, '-01-01'), INTERVAL seq MOD 360 DAY), 1, "
             u"CONCAT('Panasz ', seq), 18000, 'N' FROM seq_1_to_300000;"_s);
     return name;
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -144,7 +158,9 @@ int main(int argc, char* argv[]) {
     InstallHungarian(app);
     QApplication::setQuitOnLastWindowClosed(false);
     if (qEnvironmentVariable("SONORIA_TEST_PORT").isEmpty()) {
-        fprintf(stderr, "SONORIA_TEST_PORT is not set: run through bench/run or with a server's SONORIA_TEST_* values\n");
+        fprintf(
+            stderr,
+            "SONORIA_TEST_PORT is not set: run through bench/run or with a server's SONORIA_TEST_* values\n");
         return 2;
     }
     QString database = qEnvironmentVariable("SONORIA_TEST_DATABASE");
@@ -157,9 +173,11 @@ int main(int argc, char* argv[]) {
     ini.open(QIODevice::WriteOnly);
     ini.close();
     SetConfigLocation(dir.path());
-    Config().writeBytes(u"Adatbazis"_s, u"ConStr1"_s,
-                        EncodeProfile(QStringList{p.database, p.host, QString::number(p.port), p.user, p.password,
-                                                  u"Bench"_s}.join(u';')));
+    Config().writeBytes(
+        u"Adatbazis"_s, u"ConStr1"_s,
+        EncodeProfile(
+            QStringList{p.database, p.host, QString::number(p.port), p.user, p.password, u"Bench"_s}.join(
+                u';')));
 
     const QString first = u"Árvíztűrő 1"_s, search = u"Árvíztűrő 12"_s;
     std::vector<double> start, keystroke, tab;
@@ -203,10 +221,10 @@ int main(int argc, char* argv[]) {
         peerTab.push_back(peer(p, examSql).ms);
     }
     printf("main_start_to_patient_list_100k\t%.1f\t%.1f\tms\n", median(start), median(peerStart));
-    printf("main_search_keystroke_%lld_rows\t%.1f\t%.1f\tms\n", static_cast<long long>(searchRows), median(keystroke),
-           median(peerSearch));
-    printf("main_tab_to_examinations_%lld_rows\t%.1f\t%.1f\tms\n", static_cast<long long>(examRows), median(tab),
-           median(peerTab));
+    printf("main_search_keystroke_%lld_rows\t%.1f\t%.1f\tms\n", static_cast<long long>(searchRows),
+           median(keystroke), median(peerSearch));
+    printf("main_tab_to_examinations_%lld_rows\t%.1f\t%.1f\tms\n", static_cast<long long>(examRows),
+           median(tab), median(peerTab));
     printf("main_resident_memory_patient_list\t%.1f\t%.1f\tMiB\n", memory, median(peerMemory));
     fflush(stdout);
     if (scratch) {

@@ -26,7 +26,8 @@ struct MainRoutines {
     std::function<void(QWidget*, QTableView* grid, const QString& title)> exportGridToHtml;
     using PeriodReport = std::function<void(Connection&, QWidget*, QDate from, QDate to)>;
     PeriodReport printRevenueList, printPerformedList, printExaminationTotals, showWhoSummary;
-    std::function<void(Connection&, QWidget*)> browseItems, browseSnippets, showConnectionProfiles, showSqlConsole;
+    std::function<void(Connection&, QWidget*)> browseItems, browseSnippets, showConnectionProfiles,
+        showSqlConsole;
 };
 
 MainRoutines& Routines();

@@ -26,7 +26,8 @@ namespace {
 class Tfrm_Beallit : public SonoriaDialog {
 public:
     Tfrm_Beallit(Connection& db, QWidget* parent)
-        : SonoriaDialog(u"frm_Beallit"_s, Placement::Position, parent), m_row(db, u"beallit"_s, u"beallit"_s) {
+        : SonoriaDialog(u"frm_Beallit"_s, Placement::Position, parent),
+          m_row(db, u"beallit"_s, u"beallit"_s) {
         setObjectName(u"Tfrm_Beallit"_s);
         setWindowTitle(u"Beállítások"_s);
         fullScreen = new QCheckBox(u"Megnyitáskor teljes képernyő"_s, this);
@@ -146,7 +147,7 @@ public:
         setFixedSize(sizeHint().expandedTo(QSize(300, 0)));
     }
 };
-}  // namespace
+} // namespace
 
 bool RunSettingsDialog(Connection& db, QWidget* parent) {
     Tfrm_Beallit dialog(db, parent);

@@ -44,7 +44,8 @@ bool testWithMessage(const std::function<ConnectionParams()>& params) {
 
 class Tfrm_AdatbazisNyit : public SonoriaDialog {
 public:
-    Tfrm_AdatbazisNyit(const QStringList& entries, const QStringList& profiles, const QString& title, QWidget* parent)
+    Tfrm_AdatbazisNyit(const QStringList& entries, const QStringList& profiles, const QString& title,
+                       QWidget* parent)
         : SonoriaDialog(u"frm_AdatbazisNyit"_s, Placement::Centred, parent), m_profiles(profiles) {
         setObjectName(u"Tfrm_AdatbazisNyit"_s);
         setWindowTitle(title);
@@ -104,7 +105,8 @@ public:
         ok->setEnabled(false);
         auto* cancel = new QPushButton(u"Mégsem"_s, this);
         cancel->setObjectName(u"cancel"_s);
-        for (QPushButton* b : {test, ok, cancel}) b->setAutoDefault(false);
+        for (QPushButton* b : {test, ok, cancel})
+            b->setAutoDefault(false);
         connect(test, &QPushButton::clicked, this, [this] {
             if (testWithMessage([this] { return params(); })) {
                 ok->setEnabled(true);
@@ -136,7 +138,8 @@ public:
     }
 
     QString profile() const {
-        return QStringList{database->text(), host->text(), port->text(), user->text(), password->text(), displayName->text()}
+        return QStringList{database->text(), host->text(),     port->text(),
+                           user->text(),     password->text(), displayName->text()}
             .join(u';');
     }
 
@@ -144,7 +147,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == host && event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
-            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && (key->modifiers() & Qt::ControlModifier)) {
+            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+                (key->modifiers() & Qt::ControlModifier)) {
                 accept();
                 return true;
             }
@@ -196,7 +200,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
-        p.fillRect(rect(), QColor(0x14, 0x3a, 0x5c));  // where the window cannot be shaped
+        p.fillRect(rect(), QColor(0x14, 0x3a, 0x5c)); // where the window cannot be shaped
         p.drawPixmap(0, 0, m_picture);
     }
 
@@ -205,13 +209,14 @@ private:
     QTimer m_fade;
     int m_opacity = 255;
 };
-}  // namespace
+} // namespace
 
 bool TestProfileConnection(const QString& profile) {
     return testWithMessage([&] { return ConnectionParams::fromProfile(ConnectionProfile::parse(profile)); });
 }
 
-int ChooseDatabase(const QStringList& entries, const QStringList& profiles, const QString& title, QWidget* parent) {
+int ChooseDatabase(const QStringList& entries, const QStringList& profiles, const QString& title,
+                   QWidget* parent) {
     if (entries.size() == 1 && TestProfileConnection(profiles.first())) return 0;
     Tfrm_AdatbazisNyit dialog(entries, profiles, title, parent);
     if (dialog.exec() != QDialog::Accepted) return -1;

@@ -47,10 +47,9 @@ const QString HelpAddress = u"https://www.sonoria.hu/sugo"_s;
 const QString WebAddress = u"https://www.sonoria.hu"_s;
 const QString MailAddress = u"mailto:support@sonoria.hu?subject=Sonoria%20program"_s;
 
-const QString PatientSearchColumns =
-    u"ugyfel_nev;emil;telefon;szuldatum;CONVERT(irszvaroscim USING latin2);"
-    u"CONVERT(DATE_FORMAT(dat_utolso,'%Y.%m.%d') USING latin2);"
-    u"CONVERT(DATE_FORMAT(dat_figyelmeztet,'%Y.%m.%d') USING latin2)"_s;
+const QString PatientSearchColumns = u"ugyfel_nev;emil;telefon;szuldatum;CONVERT(irszvaroscim USING latin2);"
+                                     u"CONVERT(DATE_FORMAT(dat_utolso,'%Y.%m.%d') USING latin2);"
+                                     u"CONVERT(DATE_FORMAT(dat_figyelmeztet,'%Y.%m.%d') USING latin2)"_s;
 const QString ExamSearchColumns =
     u"CONVERT(munkalap USING latin2);mlaptipus_nev;CONVERT(DATE_FORMAT(datum,'%Y.%m.%d') USING latin2);"
     u"ugyfel_nev;telefon;szoveg;velemeny;panaszok"_s;
@@ -59,8 +58,10 @@ const QString ExaminationTypes = u"Általános,Pajzsmirigy,Nyaki erek,Alsó vég
 const QList<double> PatientShares{0.20, 0.05, 0.10, 0.10, 0.10, 0.20, 0.10, 0.10, 0.05};
 const QList<double> ExamShares{0.10, 0.20, 0.10, 0.20, 0.10, 0.20, 0.10};
 
-int keyOf(const Value& v, int nullValue) { return v.isNull() ? nullValue : v.toInt(); }
-}  // namespace
+int keyOf(const Value& v, int nullValue) {
+    return v.isNull() ? nullValue : v.toInt();
+}
+} // namespace
 
 Tfrm_Main::Tfrm_Main(QWidget* parent) : QMainWindow(parent) {
     setObjectName(u"Tfrm_Main"_s);
@@ -122,7 +123,8 @@ void Tfrm_Main::connectDatabase() {
 
 void Tfrm_Main::ReadSharedSettings() {
     ProfileLabel->setText(u"Sonoria: "_s + Beall.profileName + u"  "_s);
-    const ResultSet row = mySQLDatabase1.query(u"SELECT vanbelep, figynap FROM beallit ORDER BY beallit LIMIT 1;"_s);
+    const ResultSet row =
+        mySQLDatabase1.query(u"SELECT vanbelep, figynap FROM beallit ORDER BY beallit LIMIT 1;"_s);
     Beall.loginRequired = row.rowCount() > 0 && row.value(0, 0).text() == u"I"_s;
     Beall.figynap = row.rowCount() > 0 ? row.value(0, 1).toInt() : 0;
 }
@@ -145,11 +147,11 @@ void Tfrm_Main::startUp() {
 
         const QString version = SelectText(mySQLDatabase1, u"SELECT MAX(verzio) FROM verzio;"_s, {});
         if (version != ProgramVersion())
-            WarningBox(u"Eltérő verziók, hiba lehetséges, frissítse programját, adatbázisát\nadatbázis : "_s + version +
-                           u"\nprogram: "_s + ProgramVersion(),
+            WarningBox(u"Eltérő verziók, hiba lehetséges, frissítse programját, adatbázisát\nadatbázis : "_s +
+                           version + u"\nprogram: "_s + ProgramVersion(),
                        this);
 
-        mySQLDatabase1.query(u"SELECT * FROM felhasznalo LIMIT 0;"_s);  // the users table must be there
+        mySQLDatabase1.query(u"SELECT * FROM felhasznalo LIMIT 0;"_s); // the users table must be there
         if (Beall.loginRequired) {
             try {
                 if (!RunLogin(mySQLDatabase1, this)) {
@@ -180,8 +182,10 @@ void Tfrm_Main::prepareLists() {
     FillListFromQuery(mySQLDatabase1, years, u"SELECT DISTINCT CONCAT(ev) FROM munkalap ORDER BY 1 DESC;"_s);
     years << u"Összes"_s;
     const QSignalBlocker block(TabControl2);
-    while (TabControl2->count() > 0) TabControl2->removeTab(0);
-    for (const QString& y : years) TabControl2->addTab(y);
+    while (TabControl2->count() > 0)
+        TabControl2->removeTab(0);
+    for (const QString& y : years)
+        TabControl2->addTab(y);
     TabControl2->setCurrentIndex(0);
     YearFilter = TabControl2->count() > 1 ? u"(ev = "_s + TabControl2->tabText(0) + u')' : u"(ev > 0)"_s;
     QryMLap->query().replaceWhere(YearFilter);
@@ -214,30 +218,38 @@ void Tfrm_Main::closeEvent(QCloseEvent* event) {
 // ---- the window ----
 
 void Tfrm_Main::buildActions() {
-    const auto act = [this](const QString& caption, const QString& hint, const QKeySequence& key, const QString& icon,
-                            void (Tfrm_Main::*handler)()) {
+    const auto act = [this](const QString& caption, const QString& hint, const QKeySequence& key,
+                            const QString& icon, void (Tfrm_Main::*handler)()) {
         auto* a = new QAction(caption, this);
         a->setToolTip(hint);
         a->setStatusTip(hint);
         if (!key.isEmpty()) a->setShortcut(key);
         if (!icon.isEmpty()) a->setIcon(SonoriaIcon(icon));
-        if (handler) connect(a, &QAction::triggered, this, [this, handler] { RunGuarded([&] { (this->*handler)(); }); });
+        if (handler)
+            connect(a, &QAction::triggered, this,
+                    [this, handler] { RunGuarded([&] { (this->*handler)(); }); });
         addAction(a);
         return a;
     };
     using K = QKeySequence;
     aUj = act(u"Új"_s, u"Új"_s, K(Qt::Key_Insert), u"new"_s, &Tfrm_Main::aUjExecute);
     aSzerkeszt = act(u"Szerkeszt"_s, u"Szerkeszt"_s, K(Qt::Key_F2), u"edit"_s, &Tfrm_Main::aSzerkesztExecute);
-    aTorol = act(u"Töröl"_s, u"Töröl"_s, K(Qt::CTRL | Qt::Key_Delete), u"delete"_s, &Tfrm_Main::aTorolExecute);
-    aMostJart = act(u"Most járt itt"_s, u"Most járt nálam..."_s, K(Qt::Key_F8), u"visit"_s, &Tfrm_Main::aMostJartExecute);
+    aTorol =
+        act(u"Töröl"_s, u"Töröl"_s, K(Qt::CTRL | Qt::Key_Delete), u"delete"_s, &Tfrm_Main::aTorolExecute);
+    aMostJart = act(u"Most járt itt"_s, u"Most járt nálam..."_s, K(Qt::Key_F8), u"visit"_s,
+                    &Tfrm_Main::aMostJartExecute);
     aFigyelmeztet = act(u"Figyelmeztetés"_s, u"Figyelmeztetés dátuma"_s, K(Qt::Key_F7), u"reminder"_s,
                         &Tfrm_Main::aFigyelmeztetExecute);
-    aMLapNeki = act(u"Új vizsgálat neki"_s, u"Új munkalap"_s, K(Qt::Key_F4), u"new-exam"_s, &Tfrm_Main::aMLapNekiExecute);
-    aUgyfelAdatlap = act(u"Ügyfél adatlap"_s, u"Ügyfél"_s, K(Qt::Key_F6), u"patient"_s, &Tfrm_Main::aUgyfelAdatlapExecute);
-    aMlapjai = act(u"Előzmények"_s, u"Munkalapjai"_s, K(Qt::Key_F9), u"history"_s, &Tfrm_Main::aMlapjaiExecute);
+    aMLapNeki = act(u"Új vizsgálat neki"_s, u"Új munkalap"_s, K(Qt::Key_F4), u"new-exam"_s,
+                    &Tfrm_Main::aMLapNekiExecute);
+    aUgyfelAdatlap =
+        act(u"Ügyfél adatlap"_s, u"Ügyfél"_s, K(Qt::Key_F6), u"patient"_s, &Tfrm_Main::aUgyfelAdatlapExecute);
+    aMlapjai =
+        act(u"Előzmények"_s, u"Munkalapjai"_s, K(Qt::Key_F9), u"history"_s, &Tfrm_Main::aMlapjaiExecute);
     aNyomtat = act(u"Nyomtat"_s, u"Nyomtat"_s, K(Qt::CTRL | Qt::Key_P), u"print"_s, nullptr);
     connect(aNyomtat, &QAction::triggered, this, [this] { RunGuarded([this] { printExecute(false); }); });
-    aNyomtatKep = act(u"Nyomtatási kép"_s, u"Nyomtatási kép"_s, K(Qt::CTRL | Qt::Key_K), u"preview"_s, nullptr);
+    aNyomtatKep =
+        act(u"Nyomtatási kép"_s, u"Nyomtatási kép"_s, K(Qt::CTRL | Qt::Key_K), u"preview"_s, nullptr);
     connect(aNyomtatKep, &QAction::triggered, this, [this] { RunGuarded([this] { printExecute(true); }); });
     aExcelbe = act(u"Excelbe... (CSV)"_s, u"Excelbe... (CSV)"_s, K(Qt::CTRL | Qt::Key_E), u"csv"_s, nullptr);
     connect(aExcelbe, &QAction::triggered, this, [this] {
@@ -249,10 +261,12 @@ void Tfrm_Main::buildActions() {
     aHtml = act(u"Html export"_s, u"Html export"_s, K(Qt::CTRL | Qt::Key_H), u"html"_s, nullptr);
     connect(aHtml, &QAction::triggered, this, [this] {
         RunGuarded([this] {
-            if (Routines().exportGridToHtml && QryU->isOpen()) Routines().exportGridToHtml(this, DBGrid1, u"Páciensek"_s);
+            if (Routines().exportGridToHtml && QryU->isOpen())
+                Routines().exportGridToHtml(this, DBGrid1, u"Páciensek"_s);
         });
     });
-    const auto patientRoutine = [this](QAction* a, std::function<void(Connection&, QWidget*, int)> MainRoutines::*r) {
+    const auto patientRoutine = [this](QAction* a,
+                                       std::function<void(Connection&, QWidget*, int)> MainRoutines::*r) {
         connect(a, &QAction::triggered, this, [this, r] {
             RunGuarded([this, r] {
                 // These address the patient list; with the examinations shown there is no patient row.
@@ -268,7 +282,8 @@ void Tfrm_Main::buildActions() {
     patientRoutine(aAjanlott, &MainRoutines::printRegisteredSlip);
     const auto report = [&](const QString& caption, MainRoutines::PeriodReport MainRoutines::*r) {
         QAction* a = act(caption, caption, {}, {}, nullptr);
-        connect(a, &QAction::triggered, this, [this, r] { RunGuarded([this, r] { periodReport(Routines().*r); }); });
+        connect(a, &QAction::triggered, this,
+                [this, r] { RunGuarded([this, r] { periodReport(Routines().*r); }); });
         return a;
     };
     aArbevetel = report(u"Árbevétel"_s, &MainRoutines::printRevenueList);
@@ -289,7 +304,8 @@ void Tfrm_Main::buildActions() {
     aSzotar = plain(u"Szótár"_s, u"dictionary"_s, &MainRoutines::browseSnippets);
     aNovel = act(u"Betűméret növelése"_s, u"Betűméret növelése"_s, K(Qt::Key_F11), u"font-larger"_s, nullptr);
     connect(aNovel, &QAction::triggered, this, [this] { changeFont(+1); });
-    aCsokkent = act(u"Betűméret csökkentése"_s, u"Betűméret csökkentése"_s, K(Qt::Key_F12), u"font-smaller"_s, nullptr);
+    aCsokkent = act(u"Betűméret csökkentése"_s, u"Betűméret csökkentése"_s, K(Qt::Key_F12), u"font-smaller"_s,
+                    nullptr);
     connect(aCsokkent, &QAction::triggered, this, [this] { changeFont(-1); });
     aFrissit = act(u"Frissít"_s, u"Frissít"_s, K(Qt::Key_F5), u"refresh"_s, nullptr);
     connect(aFrissit, &QAction::triggered, this, [this] {
@@ -302,7 +318,8 @@ void Tfrm_Main::buildActions() {
     aAdatbazis = act(u"Adatbázisok"_s, u"Adatbázisok"_s, {}, u"database"_s, &Tfrm_Main::aAdatbazisExecute);
     aBeallit = act(u"Beállítások"_s, u"Beállítások"_s, K(Qt::ALT | Qt::Key_Return), u"settings"_s,
                    &Tfrm_Main::aBeallitExecute);
-    const auto open = [&](const QString& caption, const QString& key, const QString& icon, const QString& address) {
+    const auto open = [&](const QString& caption, const QString& key, const QString& icon,
+                          const QString& address) {
         QAction* a = act(caption, caption, key.isEmpty() ? K() : K(key), icon, nullptr);
         connect(a, &QAction::triggered, this, [address] { QDesktopServices::openUrl(QUrl(address)); });
         return a;
@@ -340,7 +357,7 @@ QTableView* makeGrid(QWidget* parent, const QString& name) {
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
     return grid;
 }
-}  // namespace
+} // namespace
 
 void Tfrm_Main::buildWindow() {
     // Menus.
@@ -374,8 +391,13 @@ void Tfrm_Main::buildWindow() {
     TopToolBar->setObjectName(u"TopToolBar"_s);
     TopToolBar->setMovable(false);
     TopToolBar->setIconSize(QSize(24, 24));
-    const QList<QList<QAction*>> topGroups{{aFrissit}, {aNovel, aCsokkent}, {aNyomtat, aNyomtatKep}, {aExcelbe, aHtml},
-                                           {aSugo}, {aHonlap, aLevel}, {aBezar}};
+    const QList<QList<QAction*>> topGroups{{aFrissit},
+                                           {aNovel, aCsokkent},
+                                           {aNyomtat, aNyomtatKep},
+                                           {aExcelbe, aHtml},
+                                           {aSugo},
+                                           {aHonlap, aLevel},
+                                           {aBezar}};
     for (int i = 0; i < topGroups.size(); ++i) {
         if (i > 0) TopToolBar->addSeparator();
         TopToolBar->addActions(topGroups[i]);
@@ -414,8 +436,9 @@ void Tfrm_Main::buildWindow() {
     auto* pl = new QVBoxLayout(patients);
     pl->setContentsMargins(2, 2, 2, 2);
     pl->setSpacing(2);
-    PatientToolBar = captionedToolBar(patients, {{aUj, aSzerkeszt, aTorol}, {aMostJart, aFigyelmeztet}, {aMLapNeki}, {aMlapjai}},
-                                      QSize(90, 36));
+    PatientToolBar = captionedToolBar(
+        patients, {{aUj, aSzerkeszt, aTorol}, {aMostJart, aFigyelmeztet}, {aMLapNeki}, {aMlapjai}},
+        QSize(90, 36));
     PatientToolBar->setObjectName(u"PatientToolBar"_s);
     DBGrid1 = makeGrid(patients, u"DBGrid1"_s);
     pl->addWidget(PatientToolBar);
@@ -426,8 +449,9 @@ void Tfrm_Main::buildWindow() {
     auto* el = new QVBoxLayout(exams);
     el->setContentsMargins(2, 2, 2, 2);
     el->setSpacing(2);
-    ExamToolBar = captionedToolBar(exams, {{aUj, aSzerkeszt, aTorol}, {aNyomtat, aNyomtatKep}, {aUgyfelAdatlap}, {aMlapjai}},
-                                   QSize(86, 36));
+    ExamToolBar = captionedToolBar(
+        exams, {{aUj, aSzerkeszt, aTorol}, {aNyomtat, aNyomtatKep}, {aUgyfelAdatlap}, {aMlapjai}},
+        QSize(86, 36));
     ExamToolBar->setObjectName(u"ExamToolBar"_s);
     TabControl2 = new QTabBar(exams);
     TabControl2->setObjectName(u"TabControl2"_s);
@@ -455,7 +479,9 @@ void Tfrm_Main::buildWindow() {
     StatusPanels[0]->setAlignment(Qt::AlignCenter);
 
     // The lists.
-    QryU = new BrowseList(mySQLDatabase1, DBGrid1, {u"SELECT * FROM vw_ugyfel"_s, u"WHERE ugyfel > 0"_s, u"ORDER BY ugyfel_nev;"_s}, this);
+    QryU = new BrowseList(mySQLDatabase1, DBGrid1,
+                          {u"SELECT * FROM vw_ugyfel"_s, u"WHERE ugyfel > 0"_s, u"ORDER BY ugyfel_nev;"_s},
+                          this);
     QryU->model()->setColumns({{u"ugyfel_nev"_s, u"Beteg neve"_s, {}, {}},
                                {u"ugyfel"_s, u"Kód"_s, u"00000"_s, {}},
                                {u"taj"_s, u"TAJ"_s, {}, {}},
@@ -465,7 +491,9 @@ void Tfrm_Main::buildWindow() {
                                {u"dat_utolso"_s, u"Utoljára"_s, {}, {}},
                                {u"dat_figyelmeztet"_s, u"Figyelmeztetés"_s, {}, {}},
                                {u"mlapdb"_s, u"Itt járt"_s, {}, {}}});
-    QryMLap = new BrowseList(mySQLDatabase1, DBGrid2, {u"SELECT * FROM vw_munkalap"_s, u"WHERE munkalap > 0"_s, u"ORDER BY 1;"_s}, this);
+    QryMLap =
+        new BrowseList(mySQLDatabase1, DBGrid2,
+                       {u"SELECT * FROM vw_munkalap"_s, u"WHERE munkalap > 0"_s, u"ORDER BY 1;"_s}, this);
     QryMLap->model()->setColumns({{u"munkalapstr"_s, u"Munkalap"_s, {}, {}},
                                   {u"cim"_s, u"Típus"_s, {}, {}},
                                   {u"datum"_s, u"Dátum"_s, {}, {}},
@@ -483,20 +511,26 @@ void Tfrm_Main::buildWindow() {
         if (!due(row)) return QColor();
         return selected ? QColor(0xFF, 0xFF, 0x00) : QColor(0x00, 0x00, 0xFF);
     });
-    QryU->model()->setBackgroundHook([due](int row, int) { return due(row) ? QColor(0xFF, 0xEC, 0xEC) : QColor(); });
+    QryU->model()->setBackgroundHook(
+        [due](int row, int) { return due(row) ? QColor(0xFF, 0xEC, 0xEC) : QColor(); });
     // Examinations tinted by type.
-    QryMLap->model()->setBackgroundHook(
-        [this](int row, int) { return ExamTypeColour(QryMLap->model()->value(row, u"mlaptipus"_s).toInt()); });
+    QryMLap->model()->setBackgroundHook([this](int row, int) {
+        return ExamTypeColour(QryMLap->model()->value(row, u"mlaptipus"_s).toInt());
+    });
 
-    connect(QryU, &BrowseList::currentRowChanged, this, [this] { StatusPanels[0]->setText(QryU->positionText()); });
+    connect(QryU, &BrowseList::currentRowChanged, this,
+            [this] { StatusPanels[0]->setText(QryU->positionText()); });
     connect(Edit1, &QLineEdit::textChanged, this, [this] { RunGuarded([this] { Edit1Change(); }); });
-    connect(TabControl1, &QTabWidget::currentChanged, this, [this] { RunGuarded([this] { TabControl1Change(); }); });
-    connect(TabControl2, &QTabBar::currentChanged, this, [this] { RunGuarded([this] { TabControl2Change(); }); });
+    connect(TabControl1, &QTabWidget::currentChanged, this,
+            [this] { RunGuarded([this] { TabControl1Change(); }); });
+    connect(TabControl2, &QTabBar::currentChanged, this,
+            [this] { RunGuarded([this] { TabControl2Change(); }); });
     for (BrowseList* list : {QryU, QryMLap}) {
         QTableView* grid = list->grid();
         connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
                 [this, list](int column) { RunGuarded([&] { TitleClick(list, column); }); });
-        connect(grid, &QTableView::doubleClicked, this, [this] { RunGuarded([this] { aSzerkesztExecute(); }); });
+        connect(grid, &QTableView::doubleClicked, this,
+                [this] { RunGuarded([this] { aSzerkesztExecute(); }); });
         TypeToSearch(grid, Edit1);
         grid->installEventFilter(this);
     }
@@ -540,8 +574,12 @@ void Tfrm_Main::applyFont() {
 
 // ---- lists ----
 
-bool Tfrm_Main::patientsShown() const { return TabControl1->currentIndex() == 0; }
-BrowseList* Tfrm_Main::visibleList() const { return patientsShown() ? QryU : QryMLap; }
+bool Tfrm_Main::patientsShown() const {
+    return TabControl1->currentIndex() == 0;
+}
+BrowseList* Tfrm_Main::visibleList() const {
+    return patientsShown() ? QryU : QryMLap;
+}
 
 void Tfrm_Main::Edit1Change() {
     if (m_abandoned) return;
@@ -584,7 +622,9 @@ void Tfrm_Main::TitleClick(BrowseList* list, int column) {
 
 // ---- actions ----
 
-int Tfrm_Main::currentPatient() const { return keyOf(visibleList()->current(u"ugyfel"_s), -1); }
+int Tfrm_Main::currentPatient() const {
+    return keyOf(visibleList()->current(u"ugyfel"_s), -1);
+}
 
 int Tfrm_Main::askExaminationType() {
     const int choice = AskChoice(0, ExaminationTypes, u"Vizsgálat típusa"_s, this);
@@ -613,12 +653,14 @@ void Tfrm_Main::aUjExecute() {
 void Tfrm_Main::aSzerkesztExecute() {
     if (patientsShown()) {
         if (Routines().openPatient && QryU->currentRow() >= 0)
-            afterPatientSaved(Routines().openPatient(mySQLDatabase1, this, keyOf(QryU->current(u"ugyfel"_s), -1)));
+            afterPatientSaved(
+                Routines().openPatient(mySQLDatabase1, this, keyOf(QryU->current(u"ugyfel"_s), -1)));
         return;
     }
     if (!Routines().openExamination || QryMLap->currentRow() < 0) return;
-    const int key = Routines().openExamination(mySQLDatabase1, this, keyOf(QryMLap->current(u"munkalap"_s), 0), -1,
-                                               keyOf(QryMLap->current(u"mlaptipus"_s), 0));
+    const int key =
+        Routines().openExamination(mySQLDatabase1, this, keyOf(QryMLap->current(u"munkalap"_s), 0), -1,
+                                   keyOf(QryMLap->current(u"mlaptipus"_s), 0));
     if (key != -1) QryMLap->reread();
 }
 
@@ -627,10 +669,11 @@ void Tfrm_Main::aTorolExecute() {
     if (list->currentRow() < 0) return;
     if (!ConfirmBox(u"Valóban töröljem a sort?"_s, u"Megerősítés"_s, this)) return;
     if (list == QryU)
-        ExecSql(mySQLDatabase1, u"UPDATE ugyfel SET torolve = 'I' WHERE ugyfel = "_s + IdText(QryU->current(u"ugyfel"_s)) + u';');
+        ExecSql(mySQLDatabase1, u"UPDATE ugyfel SET torolve = 'I' WHERE ugyfel = "_s +
+                                    IdText(QryU->current(u"ugyfel"_s)) + u';');
     else
-        ExecSql(mySQLDatabase1,
-                u"UPDATE munkalap SET storno = 'I' WHERE munkalap = "_s + IdText(QryMLap->current(u"munkalap"_s)) + u';');
+        ExecSql(mySQLDatabase1, u"UPDATE munkalap SET storno = 'I' WHERE munkalap = "_s +
+                                    IdText(QryMLap->current(u"munkalap"_s)) + u';');
     list->reread();
 }
 
@@ -649,7 +692,8 @@ void Tfrm_Main::aFigyelmeztetExecute() {
     if (QryU->current(u"dat_figyelmeztet"_s).isNull()) {
         QDate date = QDate::currentDate().addDays(Beall.figynap);
         if (AskDate(date, {}, this))
-            ExecSql(mySQLDatabase1, u"UPDATE ugyfel SET dat_figyelmeztet = "_s + SqlDate(date) + u" WHERE ugyfel = "_s + key + u';');
+            ExecSql(mySQLDatabase1, u"UPDATE ugyfel SET dat_figyelmeztet = "_s + SqlDate(date) +
+                                        u" WHERE ugyfel = "_s + key + u';');
     } else {
         ExecSql(mySQLDatabase1, u"UPDATE ugyfel SET dat_figyelmeztet = NULL WHERE ugyfel = "_s + key + u';');
     }
@@ -679,9 +723,11 @@ void Tfrm_Main::aMlapjaiExecute() {
 
 void Tfrm_Main::printExecute(bool preview) {
     if (patientsShown()) {
-        if (Routines().printPatientList) Routines().printPatientList(mySQLDatabase1, this, QryU->sql(), preview);
+        if (Routines().printPatientList)
+            Routines().printPatientList(mySQLDatabase1, this, QryU->sql(), preview);
     } else if (Routines().printFindingsSheet && QryMLap->currentRow() >= 0) {
-        Routines().printFindingsSheet(mySQLDatabase1, this, keyOf(QryMLap->current(u"munkalap"_s), 0), preview);
+        Routines().printFindingsSheet(mySQLDatabase1, this, keyOf(QryMLap->current(u"munkalap"_s), 0),
+                                      preview);
     }
 }
 

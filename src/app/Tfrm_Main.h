@@ -32,11 +32,11 @@ public:
     // The lists: patients and examinations.
     BrowseList* QryU = nullptr;
     BrowseList* QryMLap = nullptr;
-    QTableView* DBGrid1 = nullptr;  // patients
-    QTableView* DBGrid2 = nullptr;  // examinations
-    QLineEdit* Edit1 = nullptr;     // the search box
+    QTableView* DBGrid1 = nullptr; // patients
+    QTableView* DBGrid2 = nullptr; // examinations
+    QLineEdit* Edit1 = nullptr;    // the search box
     QTabWidget* TabControl1 = nullptr;
-    QTabBar* TabControl2 = nullptr;  // years
+    QTabBar* TabControl2 = nullptr; // years
     QLabel* ProfileLabel = nullptr;
     QList<QLabel*> StatusPanels;
     QToolBar* TopToolBar = nullptr;
@@ -44,9 +44,9 @@ public:
     QToolBar* ExamToolBar = nullptr;
 
     QAction *aUj, *aSzerkeszt, *aTorol, *aMostJart, *aFigyelmeztet, *aMLapNeki, *aUgyfelAdatlap, *aMlapjai,
-        *aNyomtat, *aNyomtatKep, *aExcelbe, *aHtml, *aBoritek, *aAjanlott, *aArbevetel, *aFogyas, *aTeljesLista,
-        *aWhoOssz, *aTetel, *aSzotar, *aNovel, *aCsokkent, *aFrissit, *aFelhasznalo, *aSQL, *aAdatbazis, *aBeallit,
-        *aSugo, *aHonlap, *aLevel, *aNevjegy, *aBezar;
+        *aNyomtat, *aNyomtatKep, *aExcelbe, *aHtml, *aBoritek, *aAjanlott, *aArbevetel, *aFogyas,
+        *aTeljesLista, *aWhoOssz, *aTetel, *aSzotar, *aNovel, *aCsokkent, *aFrissit, *aFelhasznalo, *aSQL,
+        *aAdatbazis, *aBeallit, *aSugo, *aHonlap, *aLevel, *aNevjegy, *aBezar;
 
     QString PatientSortField = QStringLiteral("ugyfel_nev");
     QString ExamSortField = QStringLiteral("munkalap");
@@ -91,7 +91,7 @@ private:
     void aBeallitExecute();
     void afterPatientSaved(int key);
     int askExaminationType();
-    int currentPatient() const;  // ugyfel of the visible list's row, -1 if none
+    int currentPatient() const; // ugyfel of the visible list's row, -1 if none
 
     Connection mySQLDatabase1;
     bool m_abandoned = false;

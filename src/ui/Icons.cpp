@@ -27,14 +27,19 @@ QPixmap render(const QString& path, int size) {
     renderer.render(&painter);
     return pixmap;
 }
-}  // namespace
+} // namespace
 
-QPixmap SonoriaPixmap(const QString& name, int size) { return render(u":/icons/"_s + name + u".svg"_s, size); }
+QPixmap SonoriaPixmap(const QString& name, int size) {
+    return render(u":/icons/"_s + name + u".svg"_s, size);
+}
 
 QIcon SonoriaIcon(const QString& name) {
     QIcon icon;
-    for (int size : {16, 20, 24, 32, 48}) icon.addPixmap(SonoriaPixmap(name, size));
+    for (int size : {16, 20, 24, 32, 48})
+        icon.addPixmap(SonoriaPixmap(name, size));
     return icon;
 }
 
-QPixmap LogoPixmap(int size) { return render(u":/logo.svg"_s, size); }
+QPixmap LogoPixmap(int size) {
+    return render(u":/logo.svg"_s, size);
+}

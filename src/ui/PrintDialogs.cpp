@@ -54,7 +54,7 @@ Buttons okCancel(QDialog* d, bool okIsDefault) {
     QObject::connect(cancel, &QPushButton::clicked, d, &QDialog::reject);
     return {ok, cancel};
 }
-}  // namespace
+} // namespace
 
 bool AskPeriod(QDate& from, QDate& to, const QString& caption, QWidget* parent) {
     SonoriaDialog d(u"frm_Idoszak"_s, SonoriaDialog::Placement::Position, parent);
@@ -76,7 +76,10 @@ bool AskPeriod(QDate& from, QDate& to, const QString& caption, QWidget* parent) 
     const struct {
         QString caption;
         Period (*preset)(QDate);
-    } presets[] = {{u"Ez a hét"_s, ThisWeek}, {u"Ez a hónap"_s, ThisMonth}, {u"Múlt hónap"_s, LastMonth}, {u"Idén"_s, ThisYear}};
+    } presets[] = {{u"Ez a hét"_s, ThisWeek},
+                   {u"Ez a hónap"_s, ThisMonth},
+                   {u"Múlt hónap"_s, LastMonth},
+                   {u"Idén"_s, ThisYear}};
     int i = 0;
     for (const auto& p : presets) {
         auto* b = new QPushButton(p.caption, interval);

@@ -24,7 +24,8 @@ const QString LoginQuery = u"SELECT * FROM felhasznalo;"_s;
 class Tfrm_Login : public SonoriaDialog {
 public:
     Tfrm_Login(Connection& db, QWidget* parent)
-        : SonoriaDialog(u"frm_Login"_s, Placement::Centred, parent), m_db(db), TblLogin(db.query(LoginQuery)) {
+        : SonoriaDialog(u"frm_Login"_s, Placement::Centred, parent), m_db(db),
+          TblLogin(db.query(LoginQuery)) {
         setObjectName(u"Tfrm_Login"_s);
         setWindowTitle(u"Belépés azonosítás"_s);
         edtFelhasznalo = new QLineEdit(this);
@@ -38,7 +39,8 @@ public:
         btnUjJelszo->setObjectName(u"btnUjJelszo"_s);
         btnMegsem = new QPushButton(u"Mégsem"_s, this);
         btnMegsem->setObjectName(u"btnMegsem"_s);
-        for (QPushButton* b : {btnOK, btnUjJelszo, btnMegsem}) b->setAutoDefault(false);
+        for (QPushButton* b : {btnOK, btnUjJelszo, btnMegsem})
+            b->setAutoDefault(false);
 
         auto* key = new QLabel(this);
         key->setPixmap(SonoriaPixmap(u"key"_s, 64));
@@ -99,7 +101,7 @@ private:
     QPushButton* btnMegsem;
     bool m_success = false;
 };
-}  // namespace
+} // namespace
 
 bool CheckCredentials(const ResultSet& users, const QString& user, const QString& password) {
     const int login = users.columnIndex(u"felhasznalo"_s);
@@ -130,10 +132,11 @@ bool StoreNewPassword(Connection& db, const QString& user, const QString& passwo
     }
     const int room = row.maxLength(u"jelszo"_s);
     if (room > 0 && password.size() > room) {
-        ErrorBox(u"Az új jelszó túl hosszú: legfeljebb %1 karakter lehet. A jelszó nem változott."_s.arg(room));
+        ErrorBox(
+            u"Az új jelszó túl hosszú: legfeljebb %1 karakter lehet. A jelszó nem változott."_s.arg(room));
         return false;
     }
-    row.setText(u"jelszo"_s, password);  // a letter latin2 lacks is refused here, before anything is sent
+    row.setText(u"jelszo"_s, password); // a letter latin2 lacks is refused here, before anything is sent
     row.post();
     return true;
 }

@@ -33,7 +33,8 @@ namespace {
 class FlagDelegate : public GridDelegate {
 public:
     using GridDelegate::GridDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         QStyleOptionViewItem opt = option;
         initStyleOption(&opt, index);
         opt.text.clear();
@@ -158,8 +159,10 @@ public:
         grid = new QTableView(this);
         grid->setObjectName(u"grid"_s);
         SetUpBrowseGrid(grid);
-        Tbl = new BrowseList(db, grid, {u"SELECT * FROM felhasznalo"_s, u"WHERE felhasznalo IS NOT NULL"_s,
-                                        u"ORDER BY felhasznalo;"_s}, this);
+        Tbl = new BrowseList(
+            db, grid,
+            {u"SELECT * FROM felhasznalo"_s, u"WHERE felhasznalo IS NOT NULL"_s, u"ORDER BY felhasznalo;"_s},
+            this);
         Tbl->model()->setColumns({{u"felhasznalo"_s, u"Kód"_s, {}, {}},
                                   {u"felhasznalo_nev"_s, u"Felhasználó"_s, {}, {}},
                                   {u"rendszergazda"_s, u"Rendszergazda"_s, {}, {}},
@@ -172,7 +175,8 @@ public:
         toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         aUj = action(u"Új"_s, u"new"_s, QKeySequence(Qt::Key_Insert), [this] { EditUser(true); });
         aSzerkeszt = action(u"Szerkeszt"_s, u"edit"_s, QKeySequence(Qt::Key_F2), [this] { EditUser(false); });
-        aTorol = action(u"Töröl"_s, u"delete"_s, QKeySequence(Qt::CTRL | Qt::Key_Delete), [this] { deleteRow(); });
+        aTorol =
+            action(u"Töröl"_s, u"delete"_s, QKeySequence(Qt::CTRL | Qt::Key_Delete), [this] { deleteRow(); });
         aBezar = action(u"Bezár"_s, u"close"_s, QKeySequence(Qt::Key_Escape), [this] { reject(); });
         toolbar->addActions({aUj, aSzerkeszt, aTorol});
         toolbar->addSeparator();
@@ -208,7 +212,8 @@ public:
         layout->addWidget(caption);
         layout->addWidget(grid, 1);
         layout->addWidget(status);
-        connect(Tbl, &BrowseList::currentRowChanged, this, [this] { position->setText(Tbl->positionText()); });
+        connect(Tbl, &BrowseList::currentRowChanged, this,
+                [this] { position->setText(Tbl->positionText()); });
         Tbl->open();
         HighlightSortColumn(grid, 0);
     }
@@ -236,7 +241,8 @@ protected:
     }
 
 private:
-    QAction* action(const QString& caption, const QString& icon, const QKeySequence& key, std::function<void()> f) {
+    QAction* action(const QString& caption, const QString& icon, const QKeySequence& key,
+                    std::function<void()> f) {
         auto* a = new QAction(SonoriaIcon(icon), caption, this);
         a->setShortcut(key);
         a->setShortcutContext(Qt::WindowShortcut);
@@ -273,7 +279,7 @@ private:
     QStatusBar* status;
     QLabel* position;
 };
-}  // namespace
+} // namespace
 
 void ShowUserAdmin(Connection& db, QWidget* parent) {
     Tfrm_Felhasznalo window(db, parent);

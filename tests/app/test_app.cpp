@@ -19,9 +19,8 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLabel>
-#include <QTimer>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -31,15 +30,17 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
-static std::string s(const QString& q) { return q.toStdString(); }
+static std::string s(const QString& q) {
+    return q.toStdString();
+}
 
-template <class T>
-static T* child(QWidget* w, const QString& name) {
+template <class T> static T* child(QWidget* w, const QString& name) {
     T* c = w->findChild<T*>(name);
     EXPECT_NE(c, nullptr) << s(name);
     return c;
@@ -72,16 +73,20 @@ protected:
         TestApplication();
         QApplication::setQuitOnLastWindowClosed(false);
         tdb = new TestDatabase(u"app"_s, TestDatabase::Schema);
-        for (const QString& sql : {
-                 u"UPDATE tulajdonos SET tulajdonos = 'Teszt Rendelő';"_s,
-                 u"INSERT INTO ugyfel (ugyfel, ugyfel_nev, telefon) VALUES (1, 'Ábel Anna', '111'), "
-                 u"(2, 'Bíró Béla', '222'), (3, 'Cseh Csaba', '333'), (4, 'O''Brien Dóra', '444'), "
-                 u"(5, 'Per\\\\Cent 100% _x', '555');"_s,
-                 u"INSERT INTO munkalap (munkalap, ev, sorszam, mlaptipus, ugyfel, datum, panaszok, storno) VALUES "
-                 u"(1, 2024, 1, 1, 1, '2024-03-01', 'fejfájás', 'N'), (2, 2025, 1, 2, 2, '2025-05-02', 'göb', 'N'), "
-                 u"(3, 2025, 2, 3, 3, '2025-06-03', 'szédülés', 'N'), (4, 2025, 3, 4, 1, '2025-07-04', 'visszér', 'N');"_s,
-                 u"INSERT INTO felhasznalo (felhasznalo, felhasznalo_nev, jelszo, rendszergazda, torzsszerkeszt) VALUES "
-                 u"('Admin', 'Rendszer Gazda', 'titok', 'I', 'N'), ('ures', 'Üres Jelszó', '', 'N', 'I');"_s})
+        for (
+            const QString& sql :
+            {u"UPDATE tulajdonos SET tulajdonos = 'Teszt Rendelő';"_s,
+             u"INSERT INTO ugyfel (ugyfel, ugyfel_nev, telefon) VALUES (1, 'Ábel Anna', '111'), "
+             u"(2, 'Bíró Béla', '222'), (3, 'Cseh Csaba', '333'), (4, 'O''Brien Dóra', '444'), "
+             u"(5, 'Per\\\\Cent 100% _x', '555');"_s,
+             u"INSERT INTO munkalap (munkalap, ev, sorszam, mlaptipus, ugyfel, datum, panaszok, storno) "
+             u"VALUES "
+             u"(1, 2024, 1, 1, 1, '2024-03-01', 'fejfájás', 'N'), (2, 2025, 1, 2, 2, '2025-05-02', 'göb', "
+             u"'N'), "
+             u"(3, 2025, 2, 3, 3, '2025-06-03', 'szédülés', 'N'), (4, 2025, 3, 4, 1, '2025-07-04', 'visszér', 'N');"_s,
+             u"INSERT INTO felhasznalo (felhasznalo, felhasznalo_nev, jelszo, rendszergazda, torzsszerkeszt) "
+             u"VALUES "
+             u"('Admin', 'Rendszer Gazda', 'titok', 'I', 'N'), ('ures', 'Üres Jelszó', '', 'N', 'I');"_s})
             tdb->db().exec(sql);
     }
     static void TearDownTestSuite() { delete tdb; }
@@ -98,13 +103,14 @@ protected:
 
     static QString profile(const QString& name, const QString& port = {}) {
         const ConnectionParams p = tdb->params();
-        return QStringList{p.database, p.host, port.isEmpty() ? QString::number(p.port) : port, p.user, p.password, name}
+        return QStringList{p.database, p.host,     port.isEmpty() ? QString::number(p.port) : port,
+                           p.user,     p.password, name}
             .join(u';');
     }
     static void storeProfile(int n, const QString& text) {
         Config().writeBytes(u"Adatbazis"_s, u"ConStr%1"_s.arg(n), EncodeProfile(text));
     }
-    static int deadPort() { return 1; }  // nothing listens there on the loopback
+    static int deadPort() { return 1; } // nothing listens there on the loopback
     QByteArray iniBytes() const {
         QFile f(ConfigPath());
         f.open(QIODevice::ReadOnly);
@@ -137,7 +143,8 @@ TEST_F(AppTest, OneAnsweringProfileConnectsWithoutTheChooser) {
     EXPECT_EQ(w->QryU->rowCount(), 5);
     EXPECT_EQ(s(w->StatusPanels[0]->text()), "5: 1");
     QStringList years;
-    for (int i = 0; i < w->TabControl2->count(); ++i) years << w->TabControl2->tabText(i);
+    for (int i = 0; i < w->TabControl2->count(); ++i)
+        years << w->TabControl2->tabText(i);
     EXPECT_EQ(s(years.join(u',')), "2025,2024,Összes");
     EXPECT_EQ(s(w->QryMLap->sql()), "SELECT * FROM vw_munkalap\nWHERE (ev = 2025)\nORDER BY 1;");
 
@@ -167,7 +174,8 @@ TEST_F(AppTest, ProfileThatDoesNotAnswerShowsTheErrorThenTheChooser) {
     w.show();
     QElapsedTimer t;
     t.start();
-    while (w.isVisible() && t.elapsed() < 3000) QTest::qWait(50);
+    while (w.isVisible() && t.elapsed() < 3000)
+        QTest::qWait(50);
     EXPECT_FALSE(w.isVisible());
     EXPECT_GE(t.elapsed(), 800);
     EXPECT_EQ(iniBytes(), before);
@@ -176,12 +184,13 @@ TEST_F(AppTest, ProfileThatDoesNotAnswerShowsTheErrorThenTheChooser) {
 TEST_F(AppTest, ChooserListsNamedProfilesAndConnectsWithTheChosenOne) {
     storeProfile(1, profile(u"Első"_s));
     storeProfile(3, profile(u"Harmadik"_s));
-    storeProfile(4, profile(QString()));  // no display name: never listed
+    storeProfile(4, profile(QString())); // no display name: never listed
     storeProfile(26, profile(u"Túl messze"_s));
     QStringList shown;
     WhenModalShown([&](QWidget* d) {
         auto* list = child<QListWidget>(d, u"list"_s);
-        for (int i = 0; i < list->count(); ++i) shown << list->item(i)->text();
+        for (int i = 0; i < list->count(); ++i)
+            shown << list->item(i)->text();
         list->setCurrentRow(1);
         child<QPushButton>(d, u"ok"_s)->click();
     });
@@ -197,7 +206,8 @@ TEST_F(AppTest, PortThatIsNoNumberIsAConnectionFailure) {
     WhenModalShown([](QWidget* d) { child<QPushButton>(d, u"cancel"_s)->click(); });
     Tfrm_Main w;
     EXPECT_TRUE(w.abandoned());
-    EXPECT_TRUE(messages.entries.value(0).text.startsWith(u"Hiba: A kapcsolat portja („33o6”)"_s)) << s(messages.last());
+    EXPECT_TRUE(messages.entries.value(0).text.startsWith(u"Hiba: A kapcsolat portja („33o6”)"_s))
+        << s(messages.last());
 }
 
 TEST_F(AppTest, NoProfileRunsTheFirstRunDialog) {
@@ -266,8 +276,9 @@ TEST_F(AppTest, LoginChecksNameAndPasswordExactly) {
     const struct {
         QString user, password;
         bool ok;
-    } cases[] = {{u"Admin"_s, u"titok"_s, true}, {u"admin"_s, u"titok"_s, false}, {u"Admin"_s, u"Titok"_s, false},
-                 {u"Adm"_s, u"titok"_s, false}, {u"ures"_s, {}, true}, {u"nincs"_s, {}, false}};
+    } cases[] = {{u"Admin"_s, u"titok"_s, true},  {u"admin"_s, u"titok"_s, false},
+                 {u"Admin"_s, u"Titok"_s, false}, {u"Adm"_s, u"titok"_s, false},
+                 {u"ures"_s, {}, true},           {u"nincs"_s, {}, false}};
     for (const auto& c : cases) {
         messages.entries.clear();
         EXPECT_EQ(CheckCredentials(users, c.user, c.password), c.ok) << s(c.user) << " " << s(c.password);
@@ -295,7 +306,9 @@ TEST_F(AppTest, LoginChecksNameAndPasswordExactly) {
 
 TEST_F(AppTest, PasswordChange) {
     ExecSql(tdb->db(), u"INSERT INTO felhasznalo (felhasznalo, jelszo) VALUES ('Jani', 'regi');"_s);
-    const auto stored = [] { return s(SelectText(tdb->db(), u"SELECT jelszo FROM felhasznalo WHERE felhasznalo = 'Jani';"_s, {})); };
+    const auto stored = [] {
+        return s(SelectText(tdb->db(), u"SELECT jelszo FROM felhasznalo WHERE felhasznalo = 'Jani';"_s, {}));
+    };
     QStringList afterChange;
     WhenModalShown([&](QWidget* d) {
         auto* user = child<QLineEdit>(d, u"edtFelhasznalo"_s);
@@ -335,7 +348,8 @@ TEST_F(AppTest, PasswordChange) {
     ASSERT_EQ(afterChange.size(), 5);
     EXPECT_EQ(s(afterChange[0]), "Érvénytelen felhasználó, vagy jelszó");
     EXPECT_EQ(s(afterChange[1]), "A megadott jelszavak nem egyezőek=regi");
-    EXPECT_EQ(s(afterChange[2]), "Az új jelszó túl hosszú: legfeljebb 10 karakter lehet. A jelszó nem változott.=regi");
+    EXPECT_EQ(s(afterChange[2]),
+              "Az új jelszó túl hosszú: legfeljebb 10 karakter lehet. A jelszó nem változott.=regi");
     EXPECT_EQ(s(afterChange[3]), "Jelszó változtatás kész.=Új jelszó");
     EXPECT_EQ(s(afterChange[4]), "Érvénytelen felhasználó, vagy jelszó");
     ExecSql(tdb->db(), u"DELETE FROM felhasznalo WHERE felhasznalo = 'Jani';"_s);
@@ -360,8 +374,8 @@ TEST_F(AppTest, SearchSortAndYearTabs) {
     const struct {
         QString text;
         int rows;
-    } searches[] = {{u"b"_s, 4}, {u"O'B"_s, 1}, {u"100%"_s, 1}, {u"\\"_s, 0}, {u"\\\\"_s, 1}, {u"_x"_s, 1}, {u"%"_s, 5},
-                    {u"\"'"_s, 0}, {u"2"_s, 1}, {u""_s, 5}};
+    } searches[] = {{u"b"_s, 4},  {u"O'B"_s, 1}, {u"100%"_s, 1}, {u"\\"_s, 0}, {u"\\\\"_s, 1},
+                    {u"_x"_s, 1}, {u"%"_s, 5},   {u"\"'"_s, 0},  {u"2"_s, 1},  {u""_s, 5}};
     for (const auto& c : searches) {
         w->Edit1->setText(c.text);
         EXPECT_TRUE(messages.entries.isEmpty()) << s(c.text) << ": " << s(messages.last());
@@ -447,7 +461,8 @@ TEST_F(AppTest, ReminderToggleColoursAndVisitDate) {
     w->aFigyelmeztet->trigger();
     EXPECT_TRUE(u->current(u"dat_figyelmeztet"_s).isNull());
     // A reminder tomorrow: normal colours.
-    ExecSql(tdb->db(), u"UPDATE ugyfel SET dat_figyelmeztet = CURDATE() + INTERVAL 1 DAY WHERE ugyfel = 2;"_s);
+    ExecSql(tdb->db(),
+            u"UPDATE ugyfel SET dat_figyelmeztet = CURDATE() + INTERVAL 1 DAY WHERE ugyfel = 2;"_s);
     w->aFrissit->trigger();
     EXPECT_FALSE(u->model()->foreground(row, 2, false).isValid());
     EXPECT_FALSE(u->model()->background(row, 2).isValid());
@@ -468,11 +483,13 @@ TEST_F(AppTest, ReminderToggleColoursAndVisitDate) {
 }
 
 TEST_F(AppTest, SoftDeleteKeepsTheCursorInPlace) {
-    ExecSql(tdb->db(), u"INSERT INTO ugyfel (ugyfel, ugyfel_nev) VALUES (90, 'Zz Egy'), (91, 'Zz Kettő'), (92, 'Zz Három');"_s);
+    ExecSql(
+        tdb->db(),
+        u"INSERT INTO ugyfel (ugyfel, ugyfel_nev) VALUES (90, 'Zz Egy'), (91, 'Zz Kettő'), (92, 'Zz Három');"_s);
     auto w = startedWindow();
     BrowseList* u = w->QryU;
     w->Edit1->setText(u"Zz"_s);
-    ASSERT_EQ(u->rowCount(), 3);  // Egy, Három, Kettő
+    ASSERT_EQ(u->rowCount(), 3); // Egy, Három, Kettő
     u->setCurrentRow(1);
     messages.answers = {false};
     w->aTorol->trigger();
@@ -487,7 +504,7 @@ TEST_F(AppTest, SoftDeleteKeepsTheCursorInPlace) {
     w->aTorol->trigger();
     EXPECT_EQ(u->rowCount(), 0);
     EXPECT_EQ(s(w->StatusPanels[0]->text()), "0: 0");
-    w->aTorol->trigger();  // nothing left to delete: no question
+    w->aTorol->trigger(); // nothing left to delete: no question
     EXPECT_EQ(messages.entries.size(), 4);
 
     // An examination is cancelled the same way.
@@ -506,7 +523,8 @@ TEST_F(AppTest, RightsFontSizeAndALostConnection) {
     Beall.rendszergazda = false;
     w->aFelhasznalo->trigger();
     w->aAdatbazis->trigger();
-    EXPECT_EQ(s(messages.texts().join(u'|')), "Nincs jogosultság a művelethez.|Nincs jogosultság a művelethez.");
+    EXPECT_EQ(s(messages.texts().join(u'|')),
+              "Nincs jogosultság a művelethez.|Nincs jogosultság a művelethez.");
     messages.entries.clear();
 
     Beall.betumeret = 10;
@@ -533,7 +551,8 @@ TEST_F(AppTest, RightsFontSizeAndALostConnection) {
     EXPECT_EQ(w->QryU->rowCount(), 5);
     EXPECT_EQ(w->QryU->currentRow(), 2);
     EXPECT_NE(w->db().threadId(), thread);
-    EXPECT_EQ(s(SelectText(w->db(), u"SELECT CONCAT(@@character_set_connection, ' ', @@collation_connection);"_s, {})),
+    EXPECT_EQ(s(SelectText(w->db(),
+                           u"SELECT CONCAT(@@character_set_connection, ' ', @@collation_connection);"_s, {})),
               "latin2 latin2_hungarian_ci");
     // A failing re-read is shown by the general error report, and the window goes on.
     ExecSql(tdb->db(), u"RENAME TABLE ugyfel TO ugyfel_el;"_s);
@@ -549,9 +568,12 @@ TEST_F(AppTest, RightsFontSizeAndALostConnection) {
 
 TEST_F(AppTest, UsersWindowRules) {
     const auto row = [](const QString& user) {
-        return s(SelectText(tdb->db(),
-                            u"SELECT CONCAT_WS('/', felhasznalo_nev, jelszo, rendszergazda, torzsszerkeszt, canins) "
-                            u"FROM felhasznalo WHERE felhasznalo = "_s + u'\'' + user + u"';"_s, u"nincs"_s));
+        return s(SelectText(
+            tdb->db(),
+            u"SELECT CONCAT_WS('/', felhasznalo_nev, jelszo, rendszergazda, torzsszerkeszt, canins) "
+            u"FROM felhasznalo WHERE felhasznalo = "_s +
+                u'\'' + user + u"';"_s,
+            u"nincs"_s));
     };
     QStringList seen;
     WhenModalShown([&](QWidget* window) {
@@ -581,7 +603,8 @@ TEST_F(AppTest, UsersWindowRules) {
             child<QPushButton>(d, u"ok"_s)->click();
         });
         aUj->trigger();
-        seen << QString::number(model->rowCount()) << model->value(grid->currentIndex().row(), u"felhasznalo"_s).text();
+        seen << QString::number(model->rowCount())
+             << model->value(grid->currentIndex().row(), u"felhasznalo"_s).text();
         // Editing without touching the password stores the row.
         WhenModalShown([&](QWidget* d) {
             child<QLineEdit>(d, u"felhasznalo_nev"_s)->setText(u"Új Ember"_s);
@@ -613,7 +636,10 @@ TEST_F(AppTest, UsersWindowRules) {
 
 TEST_F(AppTest, SettingsDialogOkAndCancel) {
     Beall.formatFt = u"### ##0"_s;
-    const auto shared = [] { return s(SelectText(tdb->db(), u"SELECT GROUP_CONCAT(CONCAT_WS('/', vanbelep, figynap)) FROM beallit;"_s, {})); };
+    const auto shared = [] {
+        return s(SelectText(tdb->db(),
+                            u"SELECT GROUP_CONCAT(CONCAT_WS('/', vanbelep, figynap)) FROM beallit;"_s, {}));
+    };
     ExecSql(tdb->db(), u"UPDATE beallit SET vanbelep = 'I', figynap = 3;"_s);
     WhenModalShown([](QWidget* d) {
         child<QCheckBox>(d, u"vanbelep"_s)->setChecked(false);
