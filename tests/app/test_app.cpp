@@ -254,7 +254,7 @@ TEST_F(AppTest, VersionWarningAndMissingTables) {
     }
     ExecSql(tdb->db(), u"DELETE FROM verzio WHERE verzio = '17.0.0.3';"_s);
 
-    for (const QString table : {u"felhasznalo"_s, u"verzio"_s}) {
+    for (const QString& table : {u"felhasznalo"_s, u"verzio"_s}) {
         messages.entries.clear();
         ExecSql(tdb->db(), u"RENAME TABLE %1 TO %1_el;"_s.arg(table));
         storeProfile(1, profile(u"Teszt"_s));
