@@ -1,3 +1,4 @@
+#include "app/MainRoutines.h"
 #include "app/Settings.h"
 #include "app/Startup.h"
 #include "app/Tfrm_Main.h"
@@ -717,4 +718,43 @@ TEST_F(AppTest, ChoiceAndPeriodDialogs) {
     });
     EXPECT_EQ(AskPrintChoice(printer), 1);
     EXPECT_EQ(s(printer), "Valami");
+}
+
+TEST_F(AppTest, NewRowsComeBackThroughTheRoutines) {
+    auto w = startedWindow();
+    QList<int> examinationCall;
+    Routines().openPatient = [](Connection& db, QWidget*, int key) {
+        EXPECT_EQ(key, -1);
+        db.exec(u"INSERT INTO ugyfel (ugyfel, ugyfel_nev) VALUES (70, 'Ábrahám Új');"_s);
+        return 70;
+    };
+    Routines().openExamination = [&](Connection& db, QWidget*, int examination, int patient, int type) {
+        examinationCall = {examination, patient, type};
+        db.exec(u"INSERT INTO munkalap (munkalap, ev, mlaptipus, ugyfel) VALUES (70, 2025, 3, 1);"_s);
+        return 70;
+    };
+    w->aUj->trigger();
+    EXPECT_EQ(w->QryU->rowCount(), 6);
+    EXPECT_EQ(s(w->QryU->current(u"ugyfel_nev"_s).text()), "Ábrahám Új");
+
+    // A new examination: the type is asked first and handed over as index + 1.
+    w->TabControl1->setCurrentIndex(1);
+    WhenModalShown([](QWidget* d) {
+        EXPECT_EQ(s(d->windowTitle()), "Vizsgálat típusa");
+        child<QRadioButton>(d, u"option2"_s)->setChecked(true);
+        child<QPushButton>(d, u"ok"_s)->click();
+    });
+    w->aUj->trigger();
+    EXPECT_EQ(examinationCall, QList<int>({-1, -1, 3}));
+    EXPECT_EQ(w->QryMLap->current(u"munkalap"_s).toInt(), 70);
+    // Cancelling the type choice ends the action.
+    examinationCall.clear();
+    WhenModalShown([](QWidget* d) { child<QPushButton>(d, u"cancel"_s)->click(); });
+    w->aUj->trigger();
+    EXPECT_TRUE(examinationCall.isEmpty());
+
+    Routines() = MainRoutines{};
+    ExecSql(tdb->db(), u"DELETE FROM munkalap WHERE munkalap = 70;"_s);
+    ExecSql(tdb->db(), u"DELETE FROM ugyfel WHERE ugyfel = 70;"_s);
+    EXPECT_TRUE(messages.entries.isEmpty()) << s(messages.last());
 }
