@@ -33,6 +33,13 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QProcess>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -757,4 +764,71 @@ TEST_F(AppTest, NewRowsComeBackThroughTheRoutines) {
     ExecSql(tdb->db(), u"DELETE FROM munkalap WHERE munkalap = 70;"_s);
     ExecSql(tdb->db(), u"DELETE FROM ugyfel WHERE ugyfel = 70;"_s);
     EXPECT_TRUE(messages.entries.isEmpty()) << s(messages.last());
+}
+
+// A server of its own that the test stops and starts again under the running main window.
+TEST_F(AppTest, ServerThatStopsAndComesBack) {
+    QTemporaryDir serverDir;
+    const int port = [] {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        socklen_t n = sizeof a;
+        getsockname(fd, reinterpret_cast<sockaddr*>(&a), &n);
+        ::close(fd);
+        return static_cast<int>(ntohs(a.sin_port));
+    }();
+    const QString script = SourcePath(u"scripts/dbserver"_s);
+    const auto server = [&](const QString& command) {
+        return QProcess::execute(script, {command, serverDir.path(), QString::number(port)});
+    };
+    ASSERT_EQ(server(u"start"_s), 0);
+    struct Stop {
+        std::function<int(const QString&)> server;
+        ~Stop() { server(u"stop"_s); }
+    } stop{server};
+
+    ConnectionParams p{u"127.0.0.1"_s, static_cast<unsigned>(port), u"sonoria"_s, u"sonoria"_s, {}};
+    {
+        Connection admin;
+        admin.open(p);
+        admin.exec(u"CREATE DATABASE own CHARACTER SET latin2 COLLATE latin2_hungarian_ci;"_s);
+    }
+    QProcess client;
+    client.setStandardInputFile(SourcePath(u"schema/sonoria.sql"_s));
+    client.start(u"mariadb"_s, {u"--no-defaults"_s, u"-h127.0.0.1"_s, u"-P%1"_s.arg(port), u"-usonoria"_s,
+                                u"-psonoria"_s, u"own"_s});
+    ASSERT_TRUE(client.waitForFinished(60000));
+    ASSERT_EQ(client.exitCode(), 0);
+    p.database = u"own"_s;
+    {
+        Connection db;
+        db.open(p);
+        db.exec(u"INSERT INTO ugyfel (ugyfel_nev) VALUES ('Őri Ödön');"_s);
+    }
+    storeProfile(
+        1, QStringList{u"own"_s, p.host, QString::number(port), p.user, p.password, u"Saját"_s}.join(u';'));
+    Tfrm_Main w;
+    ASSERT_FALSE(w.abandoned()) << s(messages.last());
+    ASSERT_EQ(w.QryU->rowCount(), 1);
+
+    // Stopped: the action shows the error and the window goes on with the rows it had.
+    ASSERT_EQ(server(u"stop"_s), 0);
+    w.aFrissit->trigger();
+    ASSERT_EQ(messages.entries.size(), 1);
+    EXPECT_EQ(messages.entries[0].kind, MessageKind::GeneralError);
+    EXPECT_FALSE(messages.last().isEmpty());
+    EXPECT_EQ(w.QryU->rowCount(), 1);
+    messages.entries.clear();
+
+    // Back again: the next re-read works, with latin2 on the new session.
+    ASSERT_EQ(server(u"start"_s), 0);
+    w.aFrissit->trigger();
+    EXPECT_TRUE(messages.entries.isEmpty()) << s(messages.last());
+    EXPECT_EQ(s(w.QryU->current(u"ugyfel_nev"_s).text()), "Őri Ödön");
+    EXPECT_EQ(s(SelectText(w.db(),
+                           u"SELECT CONCAT(@@character_set_connection, ' ', @@collation_connection);"_s, {})),
+              "latin2 latin2_hungarian_ci");
 }
