@@ -11,7 +11,7 @@ void TExportField::AssignFromField(const DataSet& data, int column, const Export
     Save = info ? info->visible : true;
 }
 
-void TExportField::AssignFromGridColumn(const GridColumn& column, const DataSet*) {
+void TExportField::AssignFromGridColumn(const ExportGridColumn& column, const DataSet*) {
     DataField = column.fieldName;
     Save = !column.hidden;
 }

@@ -18,7 +18,7 @@ public:
     // From a field of the data set: its name, Save = its visibility.
     virtual void AssignFromField(const DataSet& data, int column, const ExportFieldInfo* info);
     // From a grid column: its field's name, Save = the column's visibility.
-    virtual void AssignFromGridColumn(const GridColumn& column, const DataSet* data);
+    virtual void AssignFromGridColumn(const ExportGridColumn& column, const DataSet* data);
 };
 
 // The columns of an export, owned by the exporter.

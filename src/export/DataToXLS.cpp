@@ -31,7 +31,7 @@ void TxlColumn::AssignFromField(const DataSet& data, int column, const ExportFie
     DataType = FieldTypeToCellType(c);
 }
 
-void TxlColumn::AssignFromGridColumn(const GridColumn& column, const DataSet* data) {
+void TxlColumn::AssignFromGridColumn(const ExportGridColumn& column, const DataSet* data) {
     TExportField::AssignFromGridColumn(column, data);
     Title = column.title;
     const int index = data && !column.fieldName.isEmpty() ? data->columnIndex(column.fieldName) : -1;

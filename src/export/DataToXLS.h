@@ -17,7 +17,7 @@ public:
     int ColWidth = 0; // 1/256 of a character width; 0: not written
     TCellType DataType = ctLabel;
     void AssignFromField(const DataSet& data, int column, const ExportFieldInfo* info) override;
-    void AssignFromGridColumn(const GridColumn& column, const DataSet* data) override;
+    void AssignFromGridColumn(const ExportGridColumn& column, const DataSet* data) override;
 };
 
 class TxlColumns : public TExportFields {

@@ -9,7 +9,7 @@
 #include <optional>
 
 // One column of an on-screen grid, as the screen describes it to an export.
-struct GridColumn {
+struct ExportGridColumn {
     QString title;     // the header text shown on screen
     int width = 0;     // on-screen width in pixels at the moment of export
     QString fieldName; // the field it shows; empty: bound to no field
@@ -22,7 +22,7 @@ struct GridColumn {
 
 // An on-screen grid: its columns in screen order, its width in pixels and the rows behind it (not owned).
 struct GridDescription {
-    QList<GridColumn> columns;
+    QList<ExportGridColumn> columns;
     int width = 0;
     const DataSet* data = nullptr;
 };

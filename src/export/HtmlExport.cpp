@@ -49,7 +49,7 @@ int WidthPercent(int columnWidth, int gridWidth) {
 
 namespace {
 struct PageColumn {
-    const GridColumn* grid;
+    const ExportGridColumn* grid;
     int field;
     ColumnType type;
     int percent;
@@ -87,7 +87,7 @@ QStringList HtmlPageLines(const HtmlPageRequest& r, const ExportProgress& progre
     QList<double> sums(totalNames.size(), 0.0);
 
     QList<PageColumn> columns;
-    for (const GridColumn& g : r.grid.columns) {
+    for (const ExportGridColumn& g : r.grid.columns) {
         if (g.fieldName.isEmpty()) continue;
         const int field = data.columnIndex(g.fieldName);
         if (field < 0)

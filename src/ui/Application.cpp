@@ -3,6 +3,7 @@
 #include "Messages.h"
 #include "core/Config.h"
 #include "core/Errors.h"
+#include "reports/model/ReportFonts.h"
 
 #include <QFont>
 #include <QKeyEvent>
@@ -35,11 +36,7 @@ void InstallHungarian(QApplication& app) {
     QLocale::setDefault(QLocale(QLocale::Hungarian, QLocale::Hungary));
     auto* qt = new QTranslator(&app);
     if (qt->load(u"qtbase_hu"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) app.installTranslator(qt);
-    // Families with Hungarian letters and close metrics for the ones the program names.
-    QFont::insertSubstitutions(u"Arial"_s, {u"Liberation Sans"_s, u"DejaVu Sans"_s});
-    QFont::insertSubstitutions(u"Arial Rounded MT Bold"_s, {u"Liberation Sans"_s, u"DejaVu Sans"_s});
-    QFont::insertSubstitutions(u"Tahoma"_s, {u"DejaVu Sans"_s, u"Liberation Sans"_s});
-    QFont::insertSubstitutions(u"Courier New"_s, {u"Liberation Mono"_s, u"DejaVu Sans Mono"_s});
+    InstallReportFonts();  // the families the program names, mapped to installed ones
     if (QScreen* screen = QGuiApplication::primaryScreen()) SetWorkArea(screen->availableGeometry());
 }
 

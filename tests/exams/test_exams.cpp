@@ -177,7 +177,8 @@ TEST_F(ExamTest, SnippetGoesIntoTheEditorEnteredLast) {
         return u"normál méretű"_s;
     };
     runExamination(key, -1, 2, screens, [&](Tfrm_Munkalap* w) {
-        w->show();
+        w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
         w->tabs->setCurrentIndex(1);
         EXPECT_EQ(w->snippetTarget(), w->mSzoveg);
         w->mVelemeny->setPlainText(u"A pajzsmirigy kicsi."_s);

@@ -103,7 +103,7 @@ int RunExport(CliContext& c) {
         HtmlPageRequest request;
         request.grid.data = &rows;
         for (int i = 0; i < rows.columnCount(); ++i) {
-            GridColumn column;
+            ExportGridColumn column;
             column.title = column.fieldName = rows.column(i).name;
             column.width = 100;
             request.grid.columns << column;

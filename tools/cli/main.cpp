@@ -3,7 +3,7 @@
 #include "core/Config.h"
 #include "core/Errors.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
 #include <termios.h>
@@ -40,7 +40,9 @@ static void printHelp(QTextStream& out) {
 }
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    // Fonts need a QGuiApplication; a command-line tool needs no display.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(ApplicationTitle());
     SetConfigLocation(QCoreApplication::applicationDirPath());
     QTextStream out(stdout), err(stderr);

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "ReportLayout.h"
+#include "ReportPage.h"
+
+#include "db/DataSet.h"
+
+#include <QDateTime>
+
+#include <functional>
+#include <vector>
+
+class TextMeasure;
+
+// Receives each page as soon as it is complete; false stops the run (no further rows are laid out).
+using PageSink = std::function<bool(ReportPage&& page)>;
+
+// Lays a layout over its data: Qry drives the detail band, Tbl gives its first row. The builder holds
+// one page at a time; the data sets stay the caller's.
+class PageBuilder {
+public:
+    PageBuilder(const ReportLayout& layout, const DataSet* qry, const DataSet* tbl = nullptr);
+    ~PageBuilder();
+
+    // The date and time the system texts print (now by default).
+    void setPrintedAt(const QDateTime& t) { m_printedAt = t; }
+
+    // Builds every page into the sink; returns the number of pages handed over. Throws FormatError
+    // for an expression or a column reference that the data does not have.
+    int build(const PageSink& sink);
+    std::vector<ReportPage> buildAll();
+    bool cancelled() const { return m_cancelled; }
+
+private:
+    struct State;
+    const ReportLayout& m_layout;
+    const DataSet* m_qry;
+    const DataSet* m_tbl;
+    QDateTime m_printedAt;
+    bool m_cancelled = false;
+};
+
+// A text cut into lines no wider than the width: a carriage return starts a line, line feeds are
+// dropped, a line breaks after a space or a hyphen, a word wider than the width breaks at the
+// character where it stops fitting. Trailing spaces are not part of a line.
+QStringList BreakLines(const QString& text, const TextMeasure& measure, double width);
+// Only the carriage returns break (auto-sized texts).
+QStringList HardLines(const QString& text);

@@ -1,0 +1,105 @@
+// sonoria-cli pdf ...: the printed documents of the program as PDF files.
+
+#include "CliCommon.h"
+
+#include "reports/layouts/ReportRuns.h"
+
+#include "core/Config.h"
+#include "core/Errors.h"
+
+#include <QDate>
+#include <QRect>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Usage =
+    u"pdf findings KEY FILE | revenue FROM TO FILE | performed FROM TO FILE | totals FROM TO FILE | "
+    "patient-exams KEY FILE | envelope KEY FILE | slip KEY FILE | patients FILE [--query SQL]"_s;
+
+qint64 keyArgument(const QString& text) {
+    bool ok = false;
+    const qint64 key = text.toLongLong(&ok);
+    if (!ok) throw FormatError(u"A kulcs nem egész szám: %1"_s.arg(text));
+    return key;
+}
+
+QDate dateArgument(const QString& text) {
+    const QDate d = QDate::fromString(text, u"yyyy-MM-dd"_s);
+    if (!d.isValid())
+        throw FormatError(u"Hibás dátum: %1 (a helyes alak: éééé-hh-nn, például 2024-01-31)"_s.arg(text));
+    return d;
+}
+
+void expectCount(const QStringList& args, qsizetype n) {
+    if (args.size() != n) throw FormatError(u"Hibás argumentumok. Használat: sonoria-cli "_s + Usage);
+}
+
+int runPdf(CliContext& c) {
+    QStringList args = c.args;
+    if (args.isEmpty()) throw FormatError(u"Hiányzik a nyomtatvány neve. Használat: sonoria-cli "_s + Usage);
+    // The money format and the other display settings of this workstation.
+    QRect bounds;
+    LoadSettings(Config(), Beall, bounds);
+
+    const QString kind = args.takeFirst();
+    Connection& db = *c.db;
+    std::optional<PreparedReport> report;
+    QString file;
+    if (kind == u"findings"_s) {
+        expectCount(args, 2);
+        report = PrepareFindingsSheet(db, keyArgument(args[0]), ExeDirectory());
+        if (!report)
+            throw FormatError(
+                u"A(z) %1 vizsgálat típusához nincs leletnyomtatvány; a PDF nem készült."_s.arg(args[0]));
+        file = args[1];
+    } else if (kind == u"revenue"_s || kind == u"performed"_s || kind == u"totals"_s) {
+        expectCount(args, 3);
+        const QDate from = dateArgument(args[0]), to = dateArgument(args[1]);
+        report = kind == u"revenue"_s     ? PrepareRevenueList(db, from, to)
+                 : kind == u"performed"_s ? PreparePerformedList(db, from, to)
+                                          : PrepareExaminationTotals(db, from, to);
+        file = args[2];
+    } else if (kind == u"patient-exams"_s || kind == u"envelope"_s || kind == u"slip"_s) {
+        expectCount(args, 2);
+        const qint64 key = keyArgument(args[0]);
+        report = kind == u"patient-exams"_s ? PreparePatientExamList(db, key)
+                 : kind == u"envelope"_s    ? PrepareEnvelope(db, key, ExeDirectory())
+                                            : PrepareRegisteredSlip(db, key);
+        file = args[1];
+    } else if (kind == u"patients"_s) {
+        QString query = DefaultPatientListQuery();
+        const qsizetype q = args.indexOf(u"--query"_s);
+        if (q >= 0) {
+            if (q + 1 >= args.size()) throw FormatError(u"A --query kapcsolóhoz lekérdezés kell."_s);
+            query = args[q + 1];
+            args.remove(q, 2);
+        }
+        expectCount(args, 1);
+        report = PreparePatientList(db, query);
+        file = args[0];
+    } else {
+        throw FormatError(u"Ismeretlen nyomtatvány: %1. Használat: sonoria-cli "_s.arg(kind) + Usage);
+    }
+    const int pages = report->writePdf(file);
+    c.err << u"A(z) %1 fájl elkészült (%2 oldal)."_s.arg(file).arg(pages) << Qt::endl;
+    return 0;
+}
+
+CliRegistration
+    registration({u"pdf"_s,
+                  u"pdf NYOMTATVÁNY ... FILE        a program nyomtatványa PDF fájlba (dátum: éééé-hh-nn, "
+                  u"mindkét vég benne van):\n"
+                  "    pdf findings KEY FILE           a KEY vizsgálat lelete, a típusának nyomtatványán\n"
+                  "    pdf revenue FROM TO FILE        árbevétel\n"
+                  "    pdf performed FROM TO FILE      végzett vizsgálatok tételenként\n"
+                  "    pdf totals FROM TO FILE         tételek vizsgálatonként\n"
+                  "    pdf patient-exams KEY FILE      a KEY páciens vizsgálatainak listája\n"
+                  "    pdf envelope KEY FILE           boríték a KEY páciensnek\n"
+                  "    pdf slip KEY FILE               ajánlott postai szelvény a KEY páciensnek\n"
+                  "    pdf patients FILE [--query SQL] páciensek listája (alapból a főablak lekérdezése)\n"
+                  "    példa: sonoria-cli pdf revenue --profile 1 2024-01-01 2024-01-31 arbevetel.pdf"_s,
+                  true, &runPdf});
+
+} // namespace

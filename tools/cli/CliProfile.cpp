@@ -1,0 +1,61 @@
+// sonoria-cli profile: stores a connection profile, encoded as the program stores it, without connecting.
+#include "CliCommon.h"
+
+#include "core/Config.h"
+#include "core/Errors.h"
+#include "core/TextRoutines.h"
+
+#include <QTextStream>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+int RunProfile(CliContext& c) {
+    QString iniPath;
+    QStringList positional;
+    for (qsizetype i = 0; i < c.args.size(); ++i) {
+        if (c.args[i] == u"--ini"_s) {
+            if (i + 1 >= c.args.size()) throw FormatError(u"A(z) --ini kapcsolóhoz érték kell."_s);
+            iniPath = c.args[++i];
+        } else {
+            positional << c.args[i];
+        }
+    }
+    if (positional.size() != 2)
+        throw FormatError(u"Használat: sonoria-cli profile N \"adatbázis;kiszolgáló;port;felhasználó;jelszó;megnevezés\" "
+                          u"[--ini FÁJL]"_s);
+    bool ok = false;
+    const int n = positional[0].toInt(&ok);
+    if (!ok || n < 1 || n > 100) throw FormatError(u"A kapcsolat sorszáma 1 és 100 közötti egész szám: %1"_s.arg(positional[0]));
+    QString text = positional[1];
+    if (text == u"-"_s) {  // from standard input, so that the password need not be an argument
+        QTextStream in(stdin);
+        text = in.readLine();
+    }
+    if (CountChar(u';', text) < 5)
+        throw FormatError(u"A kapcsolat hat, pontosvesszővel elválasztott mezőből áll: "
+                          u"adatbázis;kiszolgáló;port;felhasználó;jelszó;megnevezés"_s);
+    const ConnectionProfile profile = ConnectionProfile::parse(text);
+    bool portOk = false;
+    profile.port.toUInt(&portOk);
+    if (!portOk) throw FormatError(u"A port nem egész szám: %1"_s.arg(profile.port));
+    if (profile.displayName.isEmpty()) throw FormatError(u"A kapcsolat megnevezése üres, így induláskor nem választható."_s);
+
+    IniFile own(iniPath);
+    IniFile& ini = iniPath.isEmpty() ? Config() : own;
+    ini.writeBytes(u"Adatbazis"_s, u"ConStr%1"_s.arg(n), EncodeProfile(profile.text()));
+    QTextStream out(stdout);
+    out << "ConStr" << n << " („" << profile.displayName << "”) beírva: " << ini.path() << Qt::endl;
+    if (n > 25) c.err << "Figyelem: induláskor a program csak az 1-25. kapcsolatot kínálja fel." << Qt::endl;
+    return 0;
+}
+
+CliRegistration reg({u"profile"_s,
+                     u"profile N \"adatbázis;kiszolgáló;port;felhasználó;jelszó;megnevezés\" [--ini FÁJL]\n"
+                     u"                                  a kapcsolatot kódolva ConStrN néven a konfigurációs fájlba írja "
+                     u"(kapcsolódás nélkül; \"-\": a szabványos bemenetről olvassa)\n"
+                     u"                                  pl. sonoria-cli profile 1 \"sonoria;127.0.0.1;3306;sonoria;jelszo;Rendelő\""_s,
+                     false, &RunProfile});
+
+}  // namespace
