@@ -4,6 +4,7 @@
 #include "app/Tfrm_Main.h"
 #include "core/Config.h"
 #include "exams/ExamRoutines.h"
+#include "export-ui/ExportDialogs.h"
 #include "ui/Application.h"
 
 // The screens of the other libraries, handed to the main window.
@@ -13,6 +14,12 @@ static void WireScreens() {
         return OpenExamination(parent, db, ExamScreens{}, examination, patient, type);
     };
     r.showConnectionProfiles = [](Connection&, QWidget* parent) { ShowConnectionProfiles(parent); };
+    r.exportDataSet = [](QWidget* parent, const DataSet& rows, const QString& fileName) {
+        ExportDataSet(parent, rows, fileName);
+    };
+    r.exportGridToHtml = [](QWidget* parent, QTableView* grid, const QString& title) {
+        ExportGridToHtml(parent, grid, title);
+    };
     r.showSqlConsole = [](Connection& db, QWidget* parent) { ShowSqlConsole(parent, db, {}); };
 }
 
