@@ -415,7 +415,6 @@ void Tfrm_Main::buildWindow() {
     Edit1->setFixedWidth(133);
     Edit1->setPlaceholderText(u"Keresés"_s);
     Edit1->setClearButtonEnabled(true);
-    Edit1->installEventFilter(this);
     ProfileLabel = new QLabel(central);
     ProfileLabel->setObjectName(u"ProfileLabel"_s);
     QFont pf(u"Arial"_s);
