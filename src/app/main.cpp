@@ -1,32 +1,35 @@
+#include "admin-ui/Tfrm_Adatbazis.h"
+#include "admin-ui/Tfrm_SQL.h"
+#include "app/MainRoutines.h"
+#include "app/Tfrm_Main.h"
 #include "core/Config.h"
-#include "db/QueryHelpers.h"
+#include "exams/ExamRoutines.h"
+#include "export-ui/ExportDialogs.h"
+#include "ui/Application.h"
 
-#include <QCoreApplication>
-#include <QTextStream>
+// The screens of the other libraries, handed to the main window.
+static void WireScreens() {
+    MainRoutines& r = Routines();
+    r.openExamination = [](Connection& db, QWidget* parent, int examination, int patient, int type) {
+        return OpenExamination(parent, db, ExamScreens{}, examination, patient, type);
+    };
+    r.showConnectionProfiles = [](Connection&, QWidget* parent) { ShowConnectionProfiles(parent); };
+    r.exportDataSet = [](QWidget* parent, const DataSet& rows, const QString& fileName) {
+        ExportDataSet(parent, rows, fileName);
+    };
+    r.exportGridToHtml = [](QWidget* parent, QTableView* grid, const QString& title) {
+        ExportGridToHtml(parent, grid, title);
+    };
+    r.showSqlConsole = [](Connection& db, QWidget* parent) { ShowSqlConsole(parent, db, {}); };
+}
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(ApplicationTitle());
+    SonoriaApplication app(argc, argv);
+    InstallHungarian(app);
     SetConfigLocation(QCoreApplication::applicationDirPath());
-    QTextStream out(stdout);
-    const QList<ProfileEntry> profiles = StartupProfiles(Config());
-    out << "Konfiguráció: " << ConfigPath() << Qt::endl;
-    if (profiles.isEmpty()) {
-        out << "Nincs tárolt kapcsolat." << Qt::endl;
-        return 1;
-    }
-    try {
-        Connection db;
-        db.open(ConnectionParams::fromProfile(ConnectionProfile::parse(profiles.first().profile)));
-        out << "Kapcsolódva: " << profiles.first().entry << ", kiszolgáló " << db.serverVersion() << Qt::endl;
-        out << "Adatbázis verzió: " << SelectText(db, QStringLiteral("SELECT MAX(verzio) FROM verzio;"), {})
-            << Qt::endl;
-        out << "Páciensek: " << SelectInt(db, QStringLiteral("SELECT COUNT(*) FROM vw_ugyfel;"), 0)
-            << ", vizsgálatok: " << SelectInt(db, QStringLiteral("SELECT COUNT(*) FROM vw_munkalap;"), 0)
-            << Qt::endl;
-    } catch (const SonoriaError& e) {
-        out << "Sikertelen kapcsolódás: " << e.message() << Qt::endl;
-        return 1;
-    }
-    return 0;
+    InstallWheelAsArrowKeys(app);
+    WireScreens();
+    Tfrm_Main window;
+    window.show();
+    return app.exec();
 }

@@ -120,7 +120,8 @@ public:
             m_search->deselect();
             return true;
         }
-        if (watched == m_search) {
+        // One search box may serve several grids (one per tab): the one shown takes the keys.
+        if (watched == m_search && m_grid->isVisible()) {
             switch (key->key()) {
             case Qt::Key_PageUp:
             case Qt::Key_PageDown:

@@ -22,7 +22,7 @@ void EnterAsTab(QWidget* dialog, QWidget* okButton = nullptr);
 // A letter a to z typed into an empty box becomes a capital.
 void CapitalizeFirstKey(std::initializer_list<QLineEdit*> boxes);
 // Typing a digit or letter in the grid starts the search box with it (lower case); Page Up, Page
-// Down, Up and Down in the search box go to the grid.
+// Down, Up and Down in the search box go to the grid (the one shown, when one box serves several grids).
 void TypeToSearch(QTableView* grid, QLineEdit* searchBox);
 // Every column the window colour, the given one HighlightColour (grids over a ResultSetModel).
 void HighlightSortColumn(QTableView* grid, int column);

@@ -1,0 +1,236 @@
+// Main window benchmark over 100 000 patients and 300 000 examinations (offscreen): start to a painted
+// patient list, one search keystroke that leaves about a thousand rows, switching to the examinations
+// tab, and the program's resident memory with the patient list open. Each beside the server's own
+// client running the same SELECT (mariadb --batch --compress, its output thrown away), in the same run.
+//
+// Connection: SONORIA_TEST_HOST, _PORT, _USER, _PASSWORD; the database SONORIA_TEST_DATABASE. Without
+// a database a scratch one is made with the schema and generated rows, dropped at the end.
+// Output: name<TAB>ours<TAB>peer<TAB>unit lines on standard output.
+#include "app/Tfrm_Main.h"
+#include "core/Config.h"
+#include "ui/Application.h"
+#include "ui/BrowseList.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <functional>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+ConnectionParams params(const QString& database) {
+    ConnectionParams p;
+    p.host = qEnvironmentVariable("SONORIA_TEST_HOST", u"127.0.0.1"_s);
+    p.port = qEnvironmentVariable("SONORIA_TEST_PORT", u"3306"_s).toUInt();
+    p.user = qEnvironmentVariable("SONORIA_TEST_USER", u"sonoria"_s);
+    p.password = qEnvironmentVariable("SONORIA_TEST_PASSWORD", u"sonoria"_s);
+    p.database = database;
+    return p;
+}
+
+struct Measure {
+    double ms = 0;
+    double peakMiB = 0;
+};
+
+// The server's client running one SELECT: wall time and peak resident memory.
+Measure peer(const ConnectionParams& p, const QString& select) {
+    QStringList argv{u"mariadb"_s,
+                     u"--no-defaults"_s,
+                     u"--batch"_s,
+                     u"--compress"_s,
+                     u"--default-character-set=latin2"_s,
+                     u"-h"_s + p.host,
+                     u"-P"_s + QString::number(p.port),
+                     u"-u"_s + p.user,
+                     p.database,
+                     u"-e"_s,
+                     select};
+    std::vector<QByteArray> bytes;
+    for (const QString& a : argv)
+        bytes.push_back(a.toLocal8Bit());
+    std::vector<char*> args;
+    for (QByteArray& b : bytes)
+        args.push_back(b.data());
+    args.push_back(nullptr);
+    const QByteArray password = p.password.toLocal8Bit();
+    const auto start = Clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int fd = open("/dev/null", O_WRONLY);
+        dup2(fd, STDOUT_FILENO);
+        close(fd);
+        setenv("MYSQL_PWD", password.constData(), 1);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    const auto end = Clock::now();
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        fprintf(stderr, "mariadb failed\n");
+        exit(1);
+    }
+    return {std::chrono::duration<double, std::milli>(end - start).count(), usage.ru_maxrss / 1024.0};
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double residentMiB() {
+    QFile f(u"/proc/self/status"_s);
+    f.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+// Lets the window lay itself out and paint what changed.
+void paint(QWidget* w) {
+    QCoreApplication::processEvents();
+    w->repaint();
+    QCoreApplication::processEvents();
+}
+
+void sql(const ConnectionParams& p, const QByteArray& text) {
+    QProcess client;
+    client.start(u"mariadb"_s,
+                 {u"--no-defaults"_s, u"--default-character-set=latin2"_s, u"-h"_s + p.host,
+                  u"-P"_s + QString::number(p.port), u"-u"_s + p.user, u"-p"_s + p.password, p.database});
+    client.waitForStarted();
+    client.write(text);
+    client.closeWriteChannel();
+    client.waitForFinished(-1);
+    if (client.exitCode() != 0) {
+        fprintf(stderr, "%s\n", client.readAllStandardError().constData());
+        exit(1);
+    }
+}
+
+QString makeDatabase() {
+    const QString name = u"bench_app_%1"_s.arg(QCoreApplication::applicationPid());
+    Connection admin;
+    admin.open(params({}));
+    admin.exec(u"CREATE DATABASE %1 CHARACTER SET latin2 COLLATE latin2_hungarian_ci;"_s.arg(name));
+    QFile schema(QStringLiteral(SONORIA_SOURCE_DIR "/schema/sonoria.sql"));
+    schema.open(QIODevice::ReadOnly);
+    sql(params(name), schema.readAll());
+    Connection db;
+    db.open(params(name));
+    db.exec(u"INSERT INTO ugyfel (ugyfel_nev, taj, telefon, emil, cim_irsz, cim_varos, cim_cim, dat_utolso, "
+            u"dat_figyelmeztet, szuldatum) "
+            u"SELECT CONCAT('Páciens Árvíztűrő ', seq), LPAD(seq, 9, '0'), CONCAT('+36 1 ', seq), "
+            u"CONCAT('p', seq, '@example.org'), '6720', 'Szeged', CONCAT('Fő utca ', seq MOD 200), "
+            u"DATE_ADD('2020-01-01', INTERVAL seq MOD 2500 DAY), "
+            u"IF(seq MOD 7 = 0, DATE_ADD(CURDATE(), INTERVAL CAST(seq MOD 30 AS SIGNED) - 15 DAY), NULL), "
+            u"'1970.01.01' "
+            u"FROM seq_1_to_100000;"_s);
+    db.exec(u"INSERT INTO munkalap (ev, sorszam, mlaptipus, cim, ugyfel, datum, statusz, panaszok, ar_ossz, "
+            u"storno) "
+            u"SELECT 2020 + seq MOD 7, seq, 1 + seq MOD 4, 'Ultrahang vizsgálat', 1 + seq MOD 100000, "
+            u"DATE_ADD(CONCAT(2020 + seq MOD 7, '-01-01'), INTERVAL seq MOD 360 DAY), 1, "
+            u"CONCAT('Panasz ', seq), 18000, 'N' FROM seq_1_to_300000;"_s);
+    return name;
+}
+} // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    SonoriaApplication app(argc, argv);
+    InstallHungarian(app);
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (qEnvironmentVariable("SONORIA_TEST_PORT").isEmpty()) {
+        fprintf(
+            stderr,
+            "SONORIA_TEST_PORT is not set: run through bench/run or with a server's SONORIA_TEST_* values\n");
+        return 2;
+    }
+    QString database = qEnvironmentVariable("SONORIA_TEST_DATABASE");
+    const bool scratch = database.isEmpty();
+    if (scratch) database = makeDatabase();
+    const ConnectionParams p = params(database);
+
+    QTemporaryDir dir;
+    QFile ini(dir.filePath(u"Sonoria.ini"_s));
+    ini.open(QIODevice::WriteOnly);
+    ini.close();
+    SetConfigLocation(dir.path());
+    Config().writeBytes(
+        u"Adatbazis"_s, u"ConStr1"_s,
+        EncodeProfile(
+            QStringList{p.database, p.host, QString::number(p.port), p.user, p.password, u"Bench"_s}.join(
+                u';')));
+
+    const QString first = u"Árvíztűrő 1"_s, search = u"Árvíztűrő 12"_s;
+    std::vector<double> start, keystroke, tab;
+    double memory = 0;
+    QString patientSql, searchSql, examSql;
+    qsizetype searchRows = 0, examRows = 0;
+    for (int run = 0; run < 3; ++run) {
+        auto t0 = Clock::now();
+        auto w = std::make_unique<Tfrm_Main>();
+        w->show();
+        paint(w.get());
+        start.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+        patientSql = w->QryU->sql();
+        memory = std::max(memory, residentMiB());
+
+        w->Edit1->setText(first);
+        paint(w.get());
+        t0 = Clock::now();
+        w->Edit1->setText(search);
+        paint(w.get());
+        keystroke.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+        searchSql = w->QryU->sql();
+        searchRows = w->QryU->rowCount();
+        w->Edit1->clear();
+        paint(w.get());
+
+        t0 = Clock::now();
+        w->TabControl1->setCurrentIndex(1);
+        paint(w.get());
+        tab.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+        examSql = w->QryMLap->sql();
+        examRows = w->QryMLap->rowCount();
+        w->close();
+    }
+    std::vector<double> peerStart, peerSearch, peerTab, peerMemory;
+    for (int run = 0; run < 3; ++run) {
+        const Measure m = peer(p, patientSql);
+        peerStart.push_back(m.ms);
+        peerMemory.push_back(m.peakMiB);
+        peerSearch.push_back(peer(p, searchSql).ms);
+        peerTab.push_back(peer(p, examSql).ms);
+    }
+    printf("main_start_to_patient_list_100k\t%.1f\t%.1f\tms\n", median(start), median(peerStart));
+    printf("main_search_keystroke_%lld_rows\t%.1f\t%.1f\tms\n", static_cast<long long>(searchRows),
+           median(keystroke), median(peerSearch));
+    printf("main_tab_to_examinations_%lld_rows\t%.1f\t%.1f\tms\n", static_cast<long long>(examRows),
+           median(tab), median(peerTab));
+    printf("main_resident_memory_patient_list\t%.1f\t%.1f\tMiB\n", memory, median(peerMemory));
+    fflush(stdout);
+    if (scratch) {
+        Connection admin;
+        admin.open(params({}));
+        admin.exec(u"DROP DATABASE %1;"_s.arg(database));
+    }
+    return 0;
+}
