@@ -111,7 +111,7 @@ Tfrm_MunkalapBongeszo::Tfrm_MunkalapBongeszo(QWidget* parent, Connection& db, in
 void Tfrm_MunkalapBongeszo::showEvent(QShowEvent* event) {
     SonoriaDialog::showEvent(event);
     const int right = static_cast<int>(std::lround(width() * 0.4));
-    splitter->setSizes({width() - right, right});
+    splitter->setSizes({std::max(0, splitter->width() - right), right});
     sizeColumns();
 }
 
