@@ -60,7 +60,7 @@ CREATE TABLE munkalap (
   ar_ossz DOUBLE DEFAULT 0,
   storno CHAR(1) DEFAULT 'N',
   PRIMARY KEY (munkalap),
-  KEY ix_munkalap_ugyfel (ugyfel),
+  KEY ix_munkalap_ugyfel (ugyfel, storno),  -- counts a patient's examinations from the index alone
   KEY ix_munkalap_ev (ev),
   KEY ix_munkalap_datum (datum)
 ) ENGINE=InnoDB DEFAULT CHARSET=latin2 COLLATE=latin2_hungarian_ci;
