@@ -60,19 +60,19 @@ QString ResolvedFamily(const QString& family) {
     return QFontInfo(f).family();
 }
 
-QFont ReportFont(const FontSpec& spec) {
+QFont ReportFont(const FontSpec& fontSpec) {
     InstallReportFonts();
-    QFont f(spec.family);
-    f.setPointSizeF(spec.pointSize);
-    f.setBold(spec.bold);
-    f.setItalic(spec.italic);
-    f.setUnderline(spec.underline);
+    QFont f(fontSpec.family);
+    f.setPointSizeF(fontSpec.pointSize);
+    f.setBold(fontSpec.bold);
+    f.setItalic(fontSpec.italic);
+    f.setUnderline(fontSpec.underline);
     f.setHintingPreference(QFont::PreferNoHinting);
     f.setKerning(false);
     return f;
 }
 
-TextMeasure::TextMeasure(const FontSpec& spec) : m_metrics(ReportFont(spec), &measureDevice()) {}
+TextMeasure::TextMeasure(const FontSpec& fontSpec) : m_metrics(ReportFont(fontSpec), &measureDevice()) {}
 
 double TextMeasure::width(QStringView text) const {
     return m_metrics.horizontalAdvance(text.toString()) * 25.4 / MeasureDpi;

@@ -14,13 +14,13 @@ void InstallReportFonts();
 // The family the given layout family is drawn with here.
 QString ResolvedFamily(const QString& family);
 
-// The QFont of a font spec, without hinting so that widths do not depend on the resolution.
-QFont ReportFont(const FontSpec& spec);
+// The QFont of a font description, without hinting so that widths do not depend on the resolution.
+QFont ReportFont(const FontSpec& fontSpec);
 
 // Text measured in millimetres, the same way whatever device the page is drawn on later.
 class TextMeasure {
 public:
-    explicit TextMeasure(const FontSpec& spec);
+    explicit TextMeasure(const FontSpec& fontSpec);
     double width(QStringView text) const;
     double ascent() const;
     double lineHeight() const; // distance of two base lines
