@@ -378,13 +378,7 @@ bool EditProfile(QWidget* parent, ProfileRow& row) {
         password->setEchoMode(password->echoMode() == QLineEdit::Password ? QLineEdit::Normal : QLineEdit::Password);
         password->setFocus();
     });
-    auto* ok = new QPushButton(u"OK"_s, &dialog);
-    auto* cancel = new QPushButton(u"Mégsem"_s, &dialog);
-    ok->setObjectName(u"ok"_s);
-    ok->setAutoDefault(false);
-    cancel->setAutoDefault(false);
-    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
-    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    const auto [ok, cancel] = MakeOkCancel(&dialog);
     auto* form = new QFormLayout;
     form->addRow(u"Megjelenített név"_s, name);
     form->addRow(u"Adatbázis / tárhely"_s, database);

@@ -54,14 +54,7 @@ public:
         login->setChecked(m_row.text(u"vanbelep"_s) == u"I"_s);
         days->setText(m_row.text(u"figynap"_s));
 
-        auto* ok = new QPushButton(u"OK"_s, this);
-        ok->setObjectName(u"ok"_s);
-        auto* cancel = new QPushButton(u"Mégsem"_s, this);
-        cancel->setObjectName(u"cancel"_s);
-        ok->setAutoDefault(false);
-        cancel->setAutoDefault(false);
-        connect(ok, &QPushButton::clicked, this, [this] { store(); });
-        connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+        const auto [ok, cancel] = MakeOkCancel(this, false, [this] { store(); });
 
         auto* form = new QFormLayout;
         form->addRow(fullScreen);

@@ -39,21 +39,6 @@ QLabel* picture(QWidget* parent, const QString& icon) {
     return l;
 }
 
-struct Buttons {
-    QPushButton* ok;
-    QPushButton* cancel;
-};
-Buttons okCancel(QDialog* d, bool okIsDefault) {
-    auto* ok = new QPushButton(u"OK"_s, d);
-    ok->setObjectName(u"ok"_s);
-    auto* cancel = new QPushButton(u"Mégsem"_s, d);
-    cancel->setObjectName(u"cancel"_s);
-    ok->setDefault(okIsDefault);
-    ok->setAutoDefault(okIsDefault);
-    QObject::connect(ok, &QPushButton::clicked, d, &QDialog::accept);
-    QObject::connect(cancel, &QPushButton::clicked, d, &QDialog::reject);
-    return {ok, cancel};
-}
 } // namespace
 
 bool AskPeriod(QDate& from, QDate& to, const QString& caption, QWidget* parent) {
@@ -92,7 +77,7 @@ bool AskPeriod(QDate& from, QDate& to, const QString& caption, QWidget* parent) 
         il->addWidget(b, i / 2, i % 2);
         ++i;
     }
-    const Buttons b = okCancel(&d, false);
+    const OkCancelButtons b = MakeOkCancel(&d, false);
     auto* right = new QVBoxLayout;
     right->addWidget(picture(&d, u"calendar"_s), 0, Qt::AlignHCenter);
     right->addStretch();
@@ -149,7 +134,7 @@ int AskPrintChoice(QString& printerName, QWidget* parent) {
     printerBox->setEnabled(false);
     printerLabel->setEnabled(false);
 
-    const Buttons b = okCancel(&d, true);
+    const OkCancelButtons b = MakeOkCancel(&d, true);
     auto* right = new QVBoxLayout;
     right->addWidget(b.ok);
     right->addWidget(b.cancel);
@@ -185,7 +170,7 @@ int AskChoice(int initialIndex, const QString& options, const QString& caption, 
         gl->addWidget(r);
     }
     if (QAbstractButton* initial = buttons->button(initialIndex)) initial->setChecked(true);
-    const Buttons b = okCancel(&d, true);
+    const OkCancelButtons b = MakeOkCancel(&d, true);
     auto* right = new QVBoxLayout;
     right->addWidget(b.ok);
     right->addWidget(b.cancel);
@@ -205,7 +190,7 @@ bool AskDate(QDate& date, const QString& caption, QWidget* parent) {
     d.setWindowTitle(caption.isEmpty() ? u"Dátum megadása"_s : caption);
     QDateEdit* picker = datePicker(&d, u"date"_s);
     picker->setDate(date);
-    const Buttons b = okCancel(&d, true);
+    const OkCancelButtons b = MakeOkCancel(&d, true);
     auto* right = new QVBoxLayout;
     right->addWidget(b.ok);
     right->addWidget(b.cancel);

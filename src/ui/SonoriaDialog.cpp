@@ -5,6 +5,7 @@
 #include "core/Config.h"
 
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
 
 SonoriaDialog::SonoriaDialog(const QString& section, Placement placement, QWidget* parent)
@@ -48,4 +49,18 @@ void SonoriaDialog::done(int result) {
         RunGuarded([this] { storePlacement(); });
     }
     QDialog::done(result);
+}
+
+OkCancelButtons MakeOkCancel(QDialog* dialog, bool okIsDefault, std::function<void()> onOk) {
+    auto* ok = new QPushButton(QStringLiteral("OK"), dialog);
+    ok->setObjectName(QStringLiteral("ok"));
+    auto* cancel = new QPushButton(QStringLiteral("Mégsem"), dialog);
+    cancel->setObjectName(QStringLiteral("cancel"));
+    ok->setDefault(okIsDefault);
+    ok->setAutoDefault(okIsDefault);
+    cancel->setAutoDefault(false);
+    if (onOk) QObject::connect(ok, &QPushButton::clicked, dialog, std::move(onOk));
+    else QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    return {ok, cancel};
 }

@@ -2,6 +2,10 @@
 
 #include <QDialog>
 
+#include <functional>
+
+class QPushButton;
+
 // The base of every secondary window: modal, lives for one call, takes the font size of the settings
 // when shown, and keeps its place in the configuration file under its section ("frm_" and its name):
 // the position only, or the position and size (fitted into the work area when read).
@@ -26,3 +30,11 @@ private:
     bool m_placed = false;
     bool m_stored = false;
 };
+
+// The "OK" and "Mégsem" buttons of a dialog (object names "ok" and "cancel"): Mégsem rejects, OK runs
+// onOk (accept when empty). okIsDefault: Enter presses OK.
+struct OkCancelButtons {
+    QPushButton* ok;
+    QPushButton* cancel;
+};
+OkCancelButtons MakeOkCancel(QDialog* dialog, bool okIsDefault = false, std::function<void()> onOk = {});

@@ -64,14 +64,7 @@ public:
         master = new QCheckBox(u"Törzsadat szerkesztés"_s, this);
         master->setObjectName(u"torzsszerkeszt"_s);
         master->setChecked(row.text(u"torzsszerkeszt"_s) == u"I"_s);
-        auto* ok = new QPushButton(u"OK"_s, this);
-        ok->setObjectName(u"ok"_s);
-        auto* cancel = new QPushButton(u"Mégsem"_s, this);
-        cancel->setObjectName(u"cancel"_s);
-        ok->setAutoDefault(false);
-        cancel->setAutoDefault(false);
-        connect(ok, &QPushButton::clicked, this, [this] { store(); });
-        connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+        const auto [ok, cancel] = MakeOkCancel(this, false, [this] { store(); });
 
         auto* form = new QFormLayout;
         form->addRow(u"Felhasználó"_s, login);
