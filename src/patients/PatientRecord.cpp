@@ -161,18 +161,14 @@ Tfrm_Szerkeszt::Tfrm_Szerkeszt(QWidget* parent, Connection& db)
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    m_ok = new QPushButton(u"OK"_s, this);
-    m_ok->setObjectName(u"OK"_s);
-    m_cancel = new QPushButton(u"Mégsem"_s, this);
-    m_cancel->setObjectName(u"Megsem"_s);
+    const OkCancelButtons okCancel = MakeOkCancel(this, false, [this] { okClicked(); });
+    m_ok = okCancel.ok;
+    m_cancel = okCancel.cancel;
     for (QPushButton* b : {m_ok, m_cancel}) {
-        b->setAutoDefault(false);
         b->setMinimumWidth(90);
         buttons->addWidget(b);
     }
     layout->addLayout(buttons);
-    connect(m_ok, &QPushButton::clicked, this, &Tfrm_Szerkeszt::okClicked);
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_postalButton, &QToolButton::clicked, this,
             [this] { RunGuarded([this] { pickPostalCode(); }); });
     postalCode->installEventFilter(this);

@@ -58,8 +58,8 @@ TEST_F(PatientTest, ANewPatientOpensWithTheDefaultCityAndToday) {
         order << w->objectName();
     }
     EXPECT_EQ(s(order.join(u' ')), "ugyfel_nev taj szuldatum szulhely anyjaneve telefon emil btnIrsz "
-                                   "cim_irsz cim_varos cim_cim dat_utolso OK "
-                                   "Megsem megjegyzes");
+                                   "cim_irsz cim_varos cim_cim dat_utolso ok "
+                                   "cancel megjegyzes");
 }
 
 // The city follows the postal code only while it is empty or the default one.
