@@ -7,23 +7,30 @@
 
 #include "db/Connection.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTextStream>
 
 #include <algorithm>
 #include <functional>
 #include <limits>
+#include <stdexcept>
 #include <vector>
 
-inline ConnectionParams BenchParams() {
+inline ConnectionParams BenchParams(const QString& database) {
     ConnectionParams p;
     p.host = qEnvironmentVariable("SONORIA_TEST_HOST", QStringLiteral("127.0.0.1"));
     p.port = qEnvironmentVariable("SONORIA_TEST_PORT", QStringLiteral("3306")).toUInt();
     p.user = qEnvironmentVariable("SONORIA_TEST_USER", QStringLiteral("sonoria"));
     p.password = qEnvironmentVariable("SONORIA_TEST_PASSWORD", QStringLiteral("sonoria"));
-    p.database = qEnvironmentVariable("SONORIA_TEST_DATABASE", QStringLiteral("sonoria"));
+    p.database = database;
     return p;
+}
+
+inline ConnectionParams BenchParams() {
+    return BenchParams(qEnvironmentVariable("SONORIA_TEST_DATABASE", QStringLiteral("sonoria")));
 }
 
 // The shortest of `runs` runs of each piece of work, in seconds. The pieces take turns (ours, the peer,
@@ -55,6 +62,33 @@ inline void RunClient(const ConnectionParams& p, const QStringList& args) {
                      args);
     if (!client.waitForFinished(-1) || client.exitStatus() != QProcess::NormalExit || client.exitCode() != 0)
         throw std::runtime_error("mariadb client failed: " + client.readAllStandardError().toStdString());
+}
+
+// Feeds an SQL text to the mariadb client on that database (the schema's DELIMITER blocks need it).
+inline void RunClientInput(const ConnectionParams& p, const QByteArray& sql) {
+    QProcess client;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("MYSQL_PWD"), p.password);
+    client.setProcessEnvironment(env);
+    client.start(QStringLiteral("mariadb"),
+                 {QStringLiteral("--no-defaults"), QStringLiteral("-h") + p.host, QStringLiteral("-P") + QString::number(p.port),
+                  QStringLiteral("-u") + p.user, p.database});
+    client.write(sql);
+    client.closeWriteChannel();
+    if (!client.waitForFinished(-1) || client.exitStatus() != QProcess::NormalExit || client.exitCode() != 0)
+        throw std::runtime_error("mariadb client failed: " + client.readAllStandardError().toStdString());
+}
+
+// A new database "<prefix>_<pid>" holding the schema, for a benchmark that makes its own rows.
+inline QString CreateScratchDatabase(const QString& prefix) {
+    const QString name = prefix + QStringLiteral("_%1").arg(QCoreApplication::applicationPid());
+    Connection admin;
+    admin.open(BenchParams(QString()));
+    admin.exec(QStringLiteral("CREATE DATABASE %1 CHARACTER SET latin2 COLLATE latin2_hungarian_ci;").arg(name));
+    QFile schema(QStringLiteral(SONORIA_SOURCE_DIR "/schema/sonoria.sql"));
+    if (!schema.open(QIODevice::ReadOnly)) throw std::runtime_error("schema/sonoria.sql cannot be read");
+    RunClientInput(BenchParams(name), schema.readAll());
+    return name;
 }
 
 inline void PrintFigure(const QString& name, double ours, double peer, const QString& unit) {

@@ -6,6 +6,7 @@
 // Connection: SONORIA_TEST_HOST, _PORT, _USER, _PASSWORD; the database SONORIA_TEST_DATABASE. Without
 // a database a scratch one is made with the schema and generated rows, dropped at the end.
 // Output: name<TAB>ours<TAB>peer<TAB>unit lines on standard output.
+#include "BenchCommon.h"
 #include "app/Tfrm_Main.h"
 #include "core/Config.h"
 #include "ui/Application.h"
@@ -32,16 +33,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 using Clock = std::chrono::steady_clock;
-
-ConnectionParams params(const QString& database) {
-    ConnectionParams p;
-    p.host = qEnvironmentVariable("SONORIA_TEST_HOST", u"127.0.0.1"_s);
-    p.port = qEnvironmentVariable("SONORIA_TEST_PORT", u"3306"_s).toUInt();
-    p.user = qEnvironmentVariable("SONORIA_TEST_USER", u"sonoria"_s);
-    p.password = qEnvironmentVariable("SONORIA_TEST_PASSWORD", u"sonoria"_s);
-    p.database = database;
-    return p;
-}
 
 struct Measure {
     double ms = 0;
@@ -110,31 +101,10 @@ void paint(QWidget* w) {
     QCoreApplication::processEvents();
 }
 
-void sql(const ConnectionParams& p, const QByteArray& text) {
-    QProcess client;
-    client.start(u"mariadb"_s,
-                 {u"--no-defaults"_s, u"--default-character-set=latin2"_s, u"-h"_s + p.host,
-                  u"-P"_s + QString::number(p.port), u"-u"_s + p.user, u"-p"_s + p.password, p.database});
-    client.waitForStarted();
-    client.write(text);
-    client.closeWriteChannel();
-    client.waitForFinished(-1);
-    if (client.exitCode() != 0) {
-        fprintf(stderr, "%s\n", client.readAllStandardError().constData());
-        exit(1);
-    }
-}
-
 QString makeDatabase() {
-    const QString name = u"bench_app_%1"_s.arg(QCoreApplication::applicationPid());
-    Connection admin;
-    admin.open(params({}));
-    admin.exec(u"CREATE DATABASE %1 CHARACTER SET latin2 COLLATE latin2_hungarian_ci;"_s.arg(name));
-    QFile schema(QStringLiteral(SONORIA_SOURCE_DIR "/schema/sonoria.sql"));
-    schema.open(QIODevice::ReadOnly);
-    sql(params(name), schema.readAll());
+    const QString name = CreateScratchDatabase(u"bench_app"_s);
     Connection db;
-    db.open(params(name));
+    db.open(BenchParams(name));
     db.exec(u"INSERT INTO ugyfel (ugyfel_nev, taj, telefon, emil, cim_irsz, cim_varos, cim_cim, dat_utolso, "
             u"dat_figyelmeztet, szuldatum) "
             u"SELECT CONCAT('Páciens Árvíztűrő ', seq), LPAD(seq, 9, '0'), CONCAT('+36 1 ', seq), "
@@ -166,7 +136,7 @@ int main(int argc, char* argv[]) {
     QString database = qEnvironmentVariable("SONORIA_TEST_DATABASE");
     const bool scratch = database.isEmpty();
     if (scratch) database = makeDatabase();
-    const ConnectionParams p = params(database);
+    const ConnectionParams p = BenchParams(database);
 
     QTemporaryDir dir;
     QFile ini(dir.filePath(u"Sonoria.ini"_s));
@@ -229,7 +199,7 @@ int main(int argc, char* argv[]) {
     fflush(stdout);
     if (scratch) {
         Connection admin;
-        admin.open(params({}));
+        admin.open(BenchParams({}));
         admin.exec(u"DROP DATABASE %1;"_s.arg(database));
     }
     return 0;

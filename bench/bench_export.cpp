@@ -6,6 +6,7 @@
 // Connection: SONORIA_TEST_HOST, _PORT, _USER, _PASSWORD; the database SONORIA_TEST_DATABASE. Without
 // a database a scratch one is made with the schema and 100 000 generated patients, dropped at the end.
 // Output: name<TAB>ours<TAB>peer<TAB>unit lines on standard output.
+#include "BenchCommon.h"
 #include "db/Connection.h"
 #include "export/DataToXLS.h"
 #include "export/DelimitedExport.h"
@@ -29,16 +30,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-ConnectionParams params(const QString& database) {
-    ConnectionParams p;
-    p.host = qEnvironmentVariable("SONORIA_TEST_HOST", u"127.0.0.1"_s);
-    p.port = qEnvironmentVariable("SONORIA_TEST_PORT", u"3306"_s).toUInt();
-    p.user = qEnvironmentVariable("SONORIA_TEST_USER", u"sonoria"_s);
-    p.password = qEnvironmentVariable("SONORIA_TEST_PASSWORD", u"sonoria"_s);
-    p.database = database;
-    return p;
-}
-
 QString query(int rows) {
     return u"SELECT * FROM vw_ugyfel LIMIT %1;"_s.arg(rows);
 }
@@ -47,7 +38,7 @@ QString query(int rows) {
 int runChild(const QString& kind, const QString& database, int rows, const QString& file) {
     try {
         Connection db;
-        db.open(params(database));
+        db.open(BenchParams(database));
         const ResultSet data = db.query(query(rows));
         if (kind == u"delimited"_s) {
             ExportDelimited(data, file, {});
@@ -112,32 +103,11 @@ Measure median(const std::function<Measure()>& once) {
     return {t[1], r[1]};
 }
 
-void sql(const ConnectionParams& p, const QByteArray& text) {
-    QProcess client;
-    client.start(u"mariadb"_s,
-                 {u"--no-defaults"_s, u"--default-character-set=latin2"_s, u"-h"_s + p.host,
-                  u"-P"_s + QString::number(p.port), u"-u"_s + p.user, u"-p"_s + p.password, p.database});
-    client.waitForStarted();
-    client.write(text);
-    client.closeWriteChannel();
-    client.waitForFinished(-1);
-    if (client.exitCode() != 0) {
-        fprintf(stderr, "%s\n", client.readAllStandardError().constData());
-        exit(1);
-    }
-}
-
 // A scratch database with the schema and generated patients.
 QString makeDatabase(int patients) {
-    const QString name = u"bench_export_%1"_s.arg(QCoreApplication::applicationPid());
-    Connection admin;
-    admin.open(params({}));
-    admin.exec(u"CREATE DATABASE %1 CHARACTER SET latin2 COLLATE latin2_hungarian_ci;"_s.arg(name));
-    QFile schema(QStringLiteral(SONORIA_SOURCE_DIR "/schema/sonoria.sql"));
-    schema.open(QIODevice::ReadOnly);
-    sql(params(name), schema.readAll());
+    const QString name = CreateScratchDatabase(u"bench_export"_s);
     Connection db;
-    db.open(params(name));
+    db.open(BenchParams(name));
     db.exec(u"INSERT INTO ugyfel (ugyfel_nev, taj, telefon, emil, cim_irsz, cim_varos, cim_cim, dat_utolso, "
             u"csoport, "
             u"megjegyzes, szuldatum, szulhely, anyjaneve) "
@@ -169,7 +139,7 @@ int main(int argc, char* argv[]) {
     if (scratch) database = makeDatabase(100000);
 
     QTemporaryDir dir;
-    const ConnectionParams p = params(database);
+    const ConnectionParams p = BenchParams(database);
     const QByteArray password = p.password.toLocal8Bit();
     struct Job {
         const char* name;
@@ -201,7 +171,7 @@ int main(int argc, char* argv[]) {
     }
     if (scratch) {
         Connection admin;
-        admin.open(params({}));
+        admin.open(BenchParams({}));
         admin.exec(u"DROP DATABASE %1;"_s.arg(database));
     }
     return 0;
