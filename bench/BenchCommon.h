@@ -14,6 +14,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <limits>
 #include <stdexcept>
@@ -89,6 +90,13 @@ inline QString CreateScratchDatabase(const QString& prefix) {
     if (!schema.open(QIODevice::ReadOnly)) throw std::runtime_error("schema/sonoria.sql cannot be read");
     RunClientInput(BenchParams(name), schema.readAll());
     return name;
+}
+
+// False, after saying how to run it, when no benchmark server was named.
+inline bool BenchServerGiven() {
+    if (!qEnvironmentVariable("SONORIA_TEST_PORT").isEmpty()) return true;
+    fprintf(stderr, "SONORIA_TEST_PORT is not set: run through bench/run or with a server's SONORIA_TEST_* values\n");
+    return false;
 }
 
 inline void PrintFigure(const QString& name, double ours, double peer, const QString& unit) {

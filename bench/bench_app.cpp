@@ -127,12 +127,7 @@ int main(int argc, char* argv[]) {
     SonoriaApplication app(argc, argv);
     InstallHungarian(app);
     QApplication::setQuitOnLastWindowClosed(false);
-    if (qEnvironmentVariable("SONORIA_TEST_PORT").isEmpty()) {
-        fprintf(
-            stderr,
-            "SONORIA_TEST_PORT is not set: run through bench/run or with a server's SONORIA_TEST_* values\n");
-        return 2;
-    }
+    if (!BenchServerGiven()) return 2;
     QString database = qEnvironmentVariable("SONORIA_TEST_DATABASE");
     const bool scratch = database.isEmpty();
     if (scratch) database = makeDatabase();

@@ -128,12 +128,7 @@ int main(int argc, char* argv[]) {
     const QStringList args = app.arguments();
     if (args.size() == 6 && args[1] == u"--child"_s)
         return runChild(args[2], args[3], args[4].toInt(), args[5]);
-    if (qEnvironmentVariable("SONORIA_TEST_PORT").isEmpty()) {
-        fprintf(
-            stderr,
-            "SONORIA_TEST_PORT is not set: run through bench/run or with a server's SONORIA_TEST_* values\n");
-        return 2;
-    }
+    if (!BenchServerGiven()) return 2;
     QString database = qEnvironmentVariable("SONORIA_TEST_DATABASE");
     const bool scratch = database.isEmpty();
     if (scratch) database = makeDatabase(100000);
