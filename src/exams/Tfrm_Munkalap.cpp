@@ -3,6 +3,7 @@
 #include "core/Config.h"
 #include "core/Errors.h"
 #include "core/TextRoutines.h"
+#include "data/Examinations.h"
 #include "db/QueryHelpers.h"
 #include "ui/Conventions.h"
 #include "ui/Messages.h"
@@ -411,10 +412,7 @@ int OpenExamination(QWidget* parent, Connection& db, const ExamScreens& screens,
     Tfrm_Munkalap window(parent, db, screens);
     int key = examination;
     if (isNew) {
-        ExecSql(db, u"CALL sp_ujmunkalap(%1, %2);"_s.arg(patient).arg(type));
-        // The procedure's INSERT set this session's last insert id: another workstation's new
-        // examination cannot be taken for ours.
-        key = SelectInt(db, u"SELECT LAST_INSERT_ID();"_s, 0);
+        key = CreateExamination(db, patient, type);
     }
     try {
         window.load(key, type, isNew);
