@@ -73,11 +73,15 @@ cluster_state() {
 
 cluster_running() { [ -S "$1/sock" ] && cluster_client "$1" -e 'SELECT 1' >/dev/null 2>&1; }
 
-# Starts one node in the background and waits (at most 3 minutes) until it is synced with the cluster.
-cluster_start_node() {
+cluster_launch() {
   local node=$1; shift
   "$(find_bin mariadbd mysqld)" --defaults-file="$node/my.cnf" "$@" >/dev/null 2>&1 &
   echo $! >"$node/mariadbd.pid.launch"
+}
+
+# Waits (at most 3 minutes) until the launched node is synced with the cluster.
+cluster_wait_synced() {
+  local node=$1
   for _ in $(seq 1 1800); do
     [ "$(cluster_state "$node")" = Synced ] && return 0
     if ! kill -0 "$(cat "$node/mariadbd.pid.launch")" 2>/dev/null; then
@@ -119,13 +123,17 @@ cluster_main() {
         # No node stopped cleanly last (all were killed): found from node 1 anyway.
         sed -i 's/^safe_to_bootstrap: 0/safe_to_bootstrap: 1/' "$cdir/node$founder/data/grastate.dat"
       fi
-      cluster_start_node "$cdir/node$founder" --wsrep-new-cluster || return 1
+      cluster_launch "$cdir/node$founder" --wsrep-new-cluster
+      cluster_wait_synced "$cdir/node$founder" || return 1
       [ $fresh -eq 1 ] && { create_login cluster_client "$cdir/node$founder" || return 1; }
     fi
-    # The others join one after the other: each receives its data from a synced node.
+    # The others join together; each receives its data from a synced node (a second joiner waits
+    # until a donor is free).
+    local joining=()
     for n in "${cluster_nodes[@]}"; do
-      cluster_running "$cdir/node$n" || cluster_start_node "$cdir/node$n" || return 1
+      cluster_running "$cdir/node$n" || { cluster_launch "$cdir/node$n"; joining+=("$n"); }
     done
+    for n in "${joining[@]}"; do cluster_wait_synced "$cdir/node$n" || return 1; done
     cat "$cdir/ports"
     ;;
   stop)
