@@ -2,13 +2,18 @@
 // (scripts/dbserver cluster start) in a folder of its own and stops it by the nodes' process ids.
 #include "data/Examinations.h"
 #include "db/QueryHelpers.h"
+#include "patients/PatientRecord.h"
 #include "support/TestDatabase.h"
+#include "support/UiTest.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +21,8 @@
 #include <memory>
 #include <thread>
 #include <vector>
+
+#include <signal.h>
 
 using namespace Qt::StringLiterals;
 
@@ -31,6 +38,21 @@ struct Cluster {
     qint64 pid(int node) const {
         QFile f(nodeDir(node) + u"/mariadbd.pid"_s);
         return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toLongLong() : 0;
+    }
+    // The node dies at once, as when its machine fails: no shutdown, its sockets close. Returns when
+    // the process is gone (or a zombie: its sockets are closed then too).
+    void kill(int node) const {
+        const qint64 id = pid(node);
+        ASSERT_GT(id, 0);
+        ASSERT_EQ(::kill(static_cast<pid_t>(id), SIGKILL), 0);
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 10000) {
+            QFile stat(u"/proc/%1/stat"_s.arg(id));
+            if (!stat.open(QIODevice::ReadOnly) || stat.readAll().contains(") Z ")) return;
+            QThread::msleep(10);
+        }
+        FAIL() << "node " << node + 1 << " does not die";
     }
 };
 
@@ -78,10 +100,24 @@ std::string s(const QString& q) { return q.toStdString(); }
 class ClusterTest : public ::testing::Test {
 protected:
     static inline TestDatabase* tdb = nullptr;
-    static void SetUpTestSuite() { tdb = new TestDatabase(u"cluster"_s); }
+    static void SetUpTestSuite() {
+        tdb = new TestDatabase(u"cluster"_s);
+        AwaitOnAllNodes(*tdb);
+    }
     static void TearDownTestSuite() {
         delete tdb;
         tdb = nullptr;
+    }
+
+    // The database is created through node 1; the other nodes apply its schema a moment later.
+    static void AwaitOnAllNodes(const TestDatabase& database) {
+        for (int node = 0; node < Nodes; ++node)
+            ASSERT_EQ(SelectInt(*connect(node, {}),
+                                u"SELECT COUNT(*) FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = '%1';"_s
+                                    .arg(database.name()),
+                                0),
+                      2)
+                << "node " << node + 1;
     }
 
     // A workstation's connection to one node. Its reads wait until the node has applied every
@@ -161,6 +197,7 @@ TEST_F(ClusterTest, BackupFromOneNodeRestoredThroughAnotherMatchesEverywhere) {
 
     const QString file = cluster->dir.path() + u"/mentes.sql"_s;
     TestDatabase copy(u"cluster_copy"_s);
+    AwaitOnAllNodes(copy);
     const auto cli = [&](int node, const QString& command, const QString& database) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -193,3 +230,4 @@ TEST_F(ClusterTest, BackupFromOneNodeRestoredThroughAnotherMatchesEverywhere) {
     }
     EXPECT_EQ(SelectInt(*connect(2, copy.name()), u"SELECT COUNT(*) FROM ugyfel;"_s, -1), 2);
 }
+
