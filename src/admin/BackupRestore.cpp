@@ -276,7 +276,13 @@ void RestoreDatabase(Connection& db, const QString& file, const BackupProgress& 
 }
 
 QStringList ServerDumpArguments(const ConnectionParams& params, const QString& resultFile) {
-    return {u"-c"_s,
+    QStringList tls;  // the profile's TLS, so that the tool is refused rather than talking in clear text
+    if (params.tls.enabled) {
+        tls << u"--ssl"_s;
+        if (!params.tls.caFile.isEmpty()) tls << u"--ssl-ca=%1"_s.arg(params.tls.caFile);
+        if (params.tls.verify) tls << u"--ssl-verify-server-cert"_s;
+    }
+    return tls + QStringList{u"-c"_s,
             u"-C"_s,
             u"--force"_s,
             u"--routines"_s,

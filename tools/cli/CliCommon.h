@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <optional>
+
 // What every command gets: its own arguments (the connection options already taken out), the open
 // connection (when the command needs one) and the error stream.
 struct CliContext {
@@ -12,6 +14,8 @@ struct CliContext {
     Connection* db = nullptr;
     QTextStream& err;
     bool progress = false;  // standard error is a terminal
+    std::optional<bool> compression;  // --compression, when given
+    QString tlsCa;                    // --tls-ca, when given
 };
 
 // One command of the tool: its name, one line of help (Hungarian, with an example), whether it needs

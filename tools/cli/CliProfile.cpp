@@ -45,6 +45,11 @@ int RunProfile(CliContext& c) {
     IniFile own(iniPath);
     IniFile& ini = iniPath.isEmpty() ? Config() : own;
     ini.writeBytes(u"Adatbazis"_s, u"ConStr%1"_s.arg(n), EncodeProfile(profile.text()));
+    // Its settings: those of the options, otherwise as the first-run dialog proposes them.
+    ProfileOptions options;
+    options.compression = c.compression.value_or(!IsLoopbackHost(profile.host));
+    if (!c.tlsCa.isEmpty()) options.tls = TlsSettings{true, c.tlsCa, true};
+    options.write(ini, n);
     QTextStream out(stdout);
     out << "ConStr" << n << " („" << profile.displayName << "”) beírva: " << ini.path() << Qt::endl;
     if (n > 25) c.err << "Figyelem: induláskor a program csak az 1-25. kapcsolatot kínálja fel." << Qt::endl;
@@ -52,9 +57,9 @@ int RunProfile(CliContext& c) {
 }
 
 CliRegistration reg({u"profile"_s,
-                     u"profile N \"adatbázis;kiszolgáló;port;felhasználó;jelszó;megnevezés\" [--ini FÁJL]\n"
+                     u"profile N \"adatbázis;kiszolgáló;port;felhasználó;jelszó;megnevezés\" [--ini FÁJL] [--compression on|off] [--tls-ca FÁJL]\n"
                      u"                                  a kapcsolatot kódolva ConStrN néven a konfigurációs fájlba írja "
-                     u"(kapcsolódás nélkül; \"-\": a szabványos bemenetről olvassa)\n"
+                     u"(kapcsolódás nélkül; \"-\": a szabványos bemenetről olvassa; tömörítés alapértéke: be, kivéve ha a kiszolgáló ez a gép)\n"
                      u"                                  pl. sonoria-cli profile 1 \"sonoria;127.0.0.1;3306;sonoria;jelszo;Rendelő\""_s,
                      false, &RunProfile});
 

@@ -5,7 +5,9 @@
 
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <termios.h>
 #include <unistd.h>
 
@@ -31,7 +33,14 @@ static void printHelp(QTextStream& out) {
     out << "sonoria-cli PARANCS [KAPCSOLAT] ARGUMENTUMOK\n\n"
            "KAPCSOLAT, az egyik:\n"
            "  --profile N                     a konfigurációs fájl ConStrN kapcsolata\n"
-           "  --host H [--port P] --user U --database D   (a port alapértéke 3306)\n"
+           "  --host H[:P][,H2[:P2]...] [--port P] --user U --database D\n"
+           "                                  (a port alapértéke 3306; a további kiszolgálókat akkor\n"
+           "                                  próbálja sorban, ha az előző nem válaszol)\n"
+           "A KAPCSOLAT beállításai:\n"
+           "  --compression on|off            tömörített átvitel (alapérték: a kapcsolaté; --host esetén\n"
+           "                                  be, kivéve ha a kiszolgáló ez a gép)\n"
+           "  --tls-ca FÁJL                   titkosított kapcsolat (TLS), a kiszolgáló tanúsítványát és\n"
+           "                                  nevét ezzel a hitelesítésszolgáltatói (CA) fájllal ellenőrzi\n"
            "A jelszót a SONORIA_PASSWORD környezeti változó adja, különben a program a terminálon kéri\n"
            "(visszhang nélkül); argumentumként soha nem adható meg.\n\n"
            "PARANCSOK:\n";
@@ -62,6 +71,8 @@ int main(int argc, char* argv[]) {
     try {
         ConnectionParams params;
         bool haveProfile = false, haveHost = false;
+        QString hosts, tlsCa;
+        std::optional<bool> compression;
         QStringList rest;
         for (qsizetype i = 0; i < args.size(); ++i) {
             const QString& a = args[i];
@@ -73,11 +84,19 @@ int main(int argc, char* argv[]) {
                 const QString n = next();
                 const QString profile = DecodeProfile(Config().readBytes(u"Adatbazis"_s, u"ConStr"_s + n));
                 if (profile.isEmpty()) throw FormatError(u"Nincs ConStr%1 kapcsolat a(z) %2 fájlban."_s.arg(n, ConfigPath()));
-                params = ConnectionParams::fromProfile(ConnectionProfile::parse(profile));
+                params = ConnectionParams::fromProfile(ConnectionProfile::parse(profile),
+                                                       ProfileOptions::read(Config(), n.toInt()));
                 haveProfile = true;
             } else if (a == u"--host"_s) {
-                params.host = next();
+                hosts = next();
                 haveHost = true;
+            } else if (a == u"--compression"_s) {
+                const QString v = next();
+                if (v != u"on"_s && v != u"off"_s)
+                    throw FormatError(u"A --compression értéke on vagy off lehet, nem „%1”."_s.arg(v));
+                compression = v == u"on"_s;
+            } else if (a == u"--tls-ca"_s) {
+                tlsCa = next();
             } else if (a == u"--port"_s) {
                 bool ok = false;
                 params.port = next().toUInt(&ok);
@@ -90,8 +109,19 @@ int main(int argc, char* argv[]) {
                 rest << a;
             }
         }
+        if (haveHost) {
+            const QList<ServerAddress> servers = ParseServerList(hosts, params.port);
+            if (servers.isEmpty()) throw FormatError(u"A --host értéke üres."_s);
+            params.host = servers.first().host;
+            params.port = servers.first().port;
+            params.fallbackServers = servers.mid(1);
+            params.compression = !std::all_of(servers.begin(), servers.end(),
+                                              [](const ServerAddress& s) { return IsLoopbackHost(s.host); });
+        }
+        if (compression) params.compression = *compression;
+        if (!tlsCa.isEmpty()) params.tls = TlsSettings{true, tlsCa, true};
         Connection db;
-        CliContext context{rest, nullptr, err, isatty(STDERR_FILENO) != 0};
+        CliContext context{rest, nullptr, err, isatty(STDERR_FILENO) != 0, compression, tlsCa};
         if (command->needsConnection) {
             if (!haveProfile && !haveHost)
                 throw FormatError(u"Adja meg a kapcsolatot: --profile N vagy --host, --user, --database."_s);
