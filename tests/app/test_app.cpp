@@ -586,16 +586,11 @@ TEST_F(AppTest, RightsFontSizeAndALostConnection) {
     EXPECT_EQ(Beall.betumeret, 8);
     EXPECT_EQ(w->font().pointSize(), 8);
 
-    // The server drops the connection: the action that meets it shows the error and the program goes
-    // on; the next re-read connects again, with latin2 on the session, and keeps the row.
+    // The server drops the idle connection: the re-read notices it before sending, connects again,
+    // with latin2 on the session, and keeps the row; the user sees nothing of it.
     const unsigned long thread = w->db().threadId();
     ExecSql(tdb->db(), u"KILL CONNECTION %1;"_s.arg(thread));
     w->QryU->setCurrentRow(2);
-    w->aFrissit->trigger();
-    ASSERT_EQ(messages.entries.size(), 1);
-    EXPECT_EQ(messages.entries[0].kind, MessageKind::GeneralError);
-    EXPECT_FALSE(messages.last().isEmpty());
-    messages.entries.clear();
     w->aFrissit->trigger();
     EXPECT_TRUE(messages.entries.isEmpty()) << s(messages.last());
     EXPECT_EQ(w->QryU->rowCount(), 5);
