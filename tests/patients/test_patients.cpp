@@ -5,9 +5,9 @@
 #include "support/TestServer.h"
 
 #include <QDateEdit>
-#include <QProcess>
 #include <QHeaderView>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -337,12 +337,15 @@ TEST_F(PatientTest, OkSavesOnTheNextServerWhenTheFirstStops) {
     client.start(u"mariadb"_s, {u"--no-defaults"_s, u"--default-character-set=latin2"_s, u"-h127.0.0.1"_s,
                                 u"-P%1"_s.arg(first.port()), u"-usonoria"_s, u"-psonoria"_s});
     ASSERT_TRUE(client.waitForStarted());
-    client.write(u"CREATE DATABASE %1 CHARACTER SET latin2 COLLATE latin2_hungarian_ci; USE %1;\n"_s.arg(tdb->name()).toLatin1());
+    client.write(
+        u"CREATE DATABASE %1 CHARACTER SET latin2 COLLATE latin2_hungarian_ci; USE %1;\n"_s.arg(tdb->name())
+            .toLatin1());
     client.write(schema.readAll());
     client.write(u"\nINSERT INTO ugyfel (ugyfel, ugyfel_nev, cim_irsz, cim_varos) "
-                 u"VALUES (1, 'Kovács Anna', '6720', 'Szeged');\n"_s.toUtf8());  // the schema speaks UTF-8
+                 u"VALUES (1, 'Kovács Anna', '6720', 'Szeged');\n"_s.toUtf8()); // the schema speaks UTF-8
     client.closeWriteChannel();
-    ASSERT_TRUE(client.waitForFinished(120000) && client.exitCode() == 0) << client.readAllStandardError().toStdString();
+    ASSERT_TRUE(client.waitForFinished(120000) && client.exitCode() == 0)
+        << client.readAllStandardError().toStdString();
 
     ConnectionParams p = tdb->params();
     p.host = first.address().host;
