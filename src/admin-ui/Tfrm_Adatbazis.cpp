@@ -204,7 +204,8 @@ void Tfrm_Adatbazis::save() {
     QList<QByteArray> encoded;
     for (const ProfileRow& r : m_rows) encoded << EncodeProfile(r.profileText());
     QStringList keys;
-    for (int n = 1; n <= 100; ++n) keys << u"ConStr%1"_s.arg(n) << ProfileOptions::keys(n);
+    for (int n = 1; n <= 100; ++n)
+        keys << u"ConStr%1"_s.arg(n) << ProfileOptions::keys(n);
     Config().removeKeys(Section, keys);
     for (int i = 0; i < encoded.size(); ++i) {
         Config().writeBytes(Section, u"ConStr%1"_s.arg(i + 1), encoded[i]);

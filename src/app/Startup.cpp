@@ -45,9 +45,10 @@ bool testWithMessage(const std::function<ConnectionParams()>& params) {
 
 class Tfrm_AdatbazisNyit : public SonoriaDialog {
 public:
-    Tfrm_AdatbazisNyit(const QStringList& entries, const QStringList& profiles, const QList<ProfileOptions>& options,
-                       const QString& title, QWidget* parent)
-        : SonoriaDialog(u"frm_AdatbazisNyit"_s, Placement::Centred, parent), m_profiles(profiles), m_options(options) {
+    Tfrm_AdatbazisNyit(const QStringList& entries, const QStringList& profiles,
+                       const QList<ProfileOptions>& options, const QString& title, QWidget* parent)
+        : SonoriaDialog(u"frm_AdatbazisNyit"_s, Placement::Centred, parent), m_profiles(profiles),
+          m_options(options) {
         setObjectName(u"Tfrm_AdatbazisNyit"_s);
         setWindowTitle(title);
         list = new QListWidget(this);
@@ -237,11 +238,12 @@ private:
 } // namespace
 
 bool TestProfileConnection(const QString& profile, const ProfileOptions& options) {
-    return testWithMessage([&] { return ConnectionParams::fromProfile(ConnectionProfile::parse(profile), options); });
+    return testWithMessage(
+        [&] { return ConnectionParams::fromProfile(ConnectionProfile::parse(profile), options); });
 }
 
-int ChooseDatabase(const QStringList& entries, const QStringList& profiles, const QList<ProfileOptions>& options,
-                   const QString& title, QWidget* parent) {
+int ChooseDatabase(const QStringList& entries, const QStringList& profiles,
+                   const QList<ProfileOptions>& options, const QString& title, QWidget* parent) {
     if (entries.size() == 1 && TestProfileConnection(profiles.first(), options.value(0))) return 0;
     Tfrm_AdatbazisNyit dialog(entries, profiles, options, title, parent);
     if (dialog.exec() != QDialog::Accepted) return -1;

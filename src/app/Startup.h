@@ -13,8 +13,8 @@ bool TestProfileConnection(const QString& profile, const ProfileOptions& options
 
 // The database chooser: the entry texts, their profiles and the profiles' settings in the same order.
 // With one entry whose server answers, no dialog is shown. The chosen index, or -1.
-int ChooseDatabase(const QStringList& entries, const QStringList& profiles, const QList<ProfileOptions>& options,
-                   const QString& title, QWidget* parent = nullptr);
+int ChooseDatabase(const QStringList& entries, const QStringList& profiles,
+                   const QList<ProfileOptions>& options, const QString& title, QWidget* parent = nullptr);
 
 // The first-run connection dialog; true when a profile was entered and stored as ConStr1 (it is then
 // also the profile of the settings record).

@@ -140,7 +140,7 @@ QList<ServerAddress> ParseServerList(const QString& text, unsigned defaultPort) 
         a.port = defaultPort;
         QString portText;
         bool hasPort = false;
-        if (entry.startsWith(u'[')) {  // [IPv6] or [IPv6]:port
+        if (entry.startsWith(u'[')) { // [IPv6] or [IPv6]:port
             const qsizetype close = entry.indexOf(u']');
             if (close < 0 || (close + 1 < entry.size() && entry[close + 1] != u':'))
                 throw FormatError(QStringLiteral("A kiszolgáló címe („%1”) hibás.").arg(entry));
@@ -153,15 +153,18 @@ QList<ServerAddress> ParseServerList(const QString& text, unsigned defaultPort) 
             portText = entry.mid(colon + 1);
             hasPort = true;
         } else {
-            a.host = entry;  // a name, an IPv4 address or a bare IPv6 address
+            a.host = entry; // a name, an IPv4 address or a bare IPv6 address
         }
-        if (a.host.isEmpty()) throw FormatError(QStringLiteral("A(z) „%1” bejegyzésből hiányzik a kiszolgáló neve.").arg(entry));
+        if (a.host.isEmpty())
+            throw FormatError(
+                QStringLiteral("A(z) „%1” bejegyzésből hiányzik a kiszolgáló neve.").arg(entry));
         if (hasPort) {
             bool ok = false;
             const uint port = portText.trimmed().toUInt(&ok, 10);
             if (!ok || port == 0 || port > 65535)
-                throw FormatError(QStringLiteral("A(z) „%1” kiszolgáló portja nem érvényes egész szám (1 és 65535 között).")
-                                      .arg(entry));
+                throw FormatError(
+                    QStringLiteral("A(z) „%1” kiszolgáló portja nem érvényes egész szám (1 és 65535 között).")
+                        .arg(entry));
             a.port = port;
         }
         list << a;
@@ -175,8 +178,10 @@ bool IsLoopbackHost(const QString& host) {
 }
 
 namespace {
-QString optionKey(const char* name, int n) { return QString::fromLatin1(name) + QString::number(n); }
-}  // namespace
+QString optionKey(const char* name, int n) {
+    return QString::fromLatin1(name) + QString::number(n);
+}
+} // namespace
 
 ProfileOptions ProfileOptions::read(const IniFile& ini, int n) {
     const QString sec = QStringLiteral("Adatbazis");
@@ -200,7 +205,8 @@ void ProfileOptions::write(IniFile& ini, int n) const {
 
 QStringList ProfileOptions::keys(int n) {
     QStringList k;
-    for (const char* name : {"Tomorites", "Titkositas", "TitkositasCA", "TanusitvanyEllenorzes", "TovabbiKiszolgalok"})
+    for (const char* name :
+         {"Tomorites", "Titkositas", "TitkositasCA", "TanusitvanyEllenorzes", "TovabbiKiszolgalok"})
         k << optionKey(name, n);
     return k;
 }
@@ -239,7 +245,8 @@ QList<ProfileEntry> StartupProfiles(const IniFile& ini) {
         const QString profile = DecodeProfile(ini.readBytes(QStringLiteral("Adatbazis"), QStringLiteral("ConStr%1").arg(n)));
         const QString name = SeparatedPiece(u";", profile, 6);
         if (name.isEmpty()) continue;
-        list << ProfileEntry{n, QString::number(n) + QStringLiteral("; ") + name, profile, ProfileOptions::read(ini, n)};
+        list << ProfileEntry{n, QString::number(n) + QStringLiteral("; ") + name, profile,
+                             ProfileOptions::read(ini, n)};
     }
     return list;
 }

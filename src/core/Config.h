@@ -45,7 +45,7 @@ struct ConnectionProfile {
 struct ServerAddress {
     QString host;
     unsigned port = 3306;
-    QString text() const;  // "host:port", an IPv6 address in brackets
+    QString text() const; // "host:port", an IPv6 address in brackets
     bool operator==(const ServerAddress&) const = default;
 };
 
@@ -58,8 +58,8 @@ bool IsLoopbackHost(const QString& host);
 
 struct TlsSettings {
     bool enabled = false;
-    QString caFile;      // the CA certificate (PEM) to trust; empty: the system's trusted CAs
-    bool verify = true;  // the server's certificate and its name are checked
+    QString caFile;     // the CA certificate (PEM) to trust; empty: the system's trusted CAs
+    bool verify = true; // the server's certificate and its name are checked
     bool operator==(const TlsSettings&) const = default;
 };
 
@@ -68,12 +68,12 @@ struct TlsSettings {
 struct ProfileOptions {
     bool compression = true;
     TlsSettings tls;
-    QString fallbackHosts;  // further servers tried after the profile's own, "host[:port]" separated by ","
+    QString fallbackHosts; // further servers tried after the profile's own, "host[:port]" separated by ","
     bool operator==(const ProfileOptions&) const = default;
 
     static ProfileOptions read(const IniFile& ini, int n);
     void write(IniFile& ini, int n) const;
-    static QStringList keys(int n);  // the keys of profile N, for removing them
+    static QStringList keys(int n); // the keys of profile N, for removing them
 };
 
 // Stored form of a profile: three random bytes, then every byte plus one followed by a random byte.
@@ -94,7 +94,7 @@ QList<ProfileEntry> StartupProfiles(const IniFile& ini);
 struct TBeall {
     QString profile;          // the open database's profile text
     QString profileName;      // its display name
-    ProfileOptions profileOptions;  // the settings stored beside it
+    ProfileOptions profileOptions; // the settings stored beside it
     QString printerName;      // report printer, this run only; empty: the system default
     bool loginRequired = false;
     QString userName;

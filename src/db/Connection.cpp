@@ -38,7 +38,9 @@ bool tryNextServerCode(int code) {
 
 // A deadlock or lock-wait time-out ends the statement and rolls it back; outside a transaction nothing
 // of it stays, so it may be sent once more.
-bool retryableCode(int code) { return code == ER_LOCK_DEADLOCK || code == ER_LOCK_WAIT_TIMEOUT; }
+bool retryableCode(int code) {
+    return code == ER_LOCK_DEADLOCK || code == ER_LOCK_WAIT_TIMEOUT;
+}
 
 // The session's last answer said: autocommit, no transaction open. A statement then is a transaction of
 // its own.
@@ -51,8 +53,10 @@ bool onItsOwn(MYSQL* m) {
 // A procedure may have committed part of its work before the deadlock, so its call is not repeated here.
 bool isProcedureCall(QByteArrayView sql) {
     qsizetype i = 0;
-    while (i < sql.size() && QChar::isSpace(static_cast<uchar>(sql[i]))) ++i;
-    return sql.size() - i > 4 && QByteArrayView(sql.data() + i, 4).compare("CALL", Qt::CaseInsensitive) == 0 &&
+    while (i < sql.size() && QChar::isSpace(static_cast<uchar>(sql[i])))
+        ++i;
+    return sql.size() - i > 4 &&
+           QByteArrayView(sql.data() + i, 4).compare("CALL", Qt::CaseInsensitive) == 0 &&
            QChar::isSpace(static_cast<uchar>(sql[i + 4]));
 }
 
@@ -63,12 +67,14 @@ QString tlsFailureText(const ServerAddress& server, const QString& libraryText) 
     if (t.contains(u"not support") || t.contains(u"doesn't support") || t.contains(u"not enabled"))
         text = u"A(z) %1 kiszolgáló nem ad titkosított (TLS) kapcsolatot, a kapcsolat beállítása viszont "
                u"megköveteli; titkosítás nélkül a program nem kapcsolódik."_s.arg(server.text());
-    else if (t.contains(u"validation of ssl server certificate") || t.contains(u"hostname") || t.contains(u"host name"))
+    else if (t.contains(u"validation of ssl server certificate") || t.contains(u"hostname") ||
+             t.contains(u"host name"))
         text = u"A(z) %1 kiszolgáló tanúsítványa nem erre a névre szól, ezért a program nem kapcsolódik. "
                u"A kapcsolatban a kiszolgáló neve úgy álljon, ahogy a tanúsítványában."_s.arg(server.text());
     else if (t.contains(u"certificate") || t.contains(u"issuer") || t.contains(u"unknown ca"))
-        text = u"A(z) %1 kiszolgáló tanúsítványát nem a megadott hitelesítésszolgáltató (CA) írta alá, ezért a "
-               u"program nem kapcsolódik."_s.arg(server.text());
+        text =
+            u"A(z) %1 kiszolgáló tanúsítványát nem a megadott hitelesítésszolgáltató (CA) írta alá, ezért a "
+            u"program nem kapcsolódik."_s.arg(server.text());
     else
         text = u"A titkosított (TLS) kapcsolat a(z) %1 kiszolgálóval nem jött létre."_s.arg(server.text());
     return text + u"\n("_s + libraryText + u')';
@@ -278,7 +284,8 @@ MYSQL* Connection::connectTo(const ServerAddress& server) {
     const QByteArray caFile = QFile::encodeName(m_params.tls.caFile);
     if (m_params.tls.enabled && !caFile.isEmpty() && !QFileInfo(m_params.tls.caFile).isReadable()) {
         mysql_close(m);
-        throw DbError(u"A hitelesítésszolgáltató (CA) tanúsítványfájlja („%1”) nem olvasható."_s.arg(m_params.tls.caFile),
+        throw DbError(u"A hitelesítésszolgáltató (CA) tanúsítványfájlja („%1”) nem olvasható."_s.arg(
+                          m_params.tls.caFile),
                       CR_SSL_CONNECTION_ERROR);
     }
     if (m_params.tls.enabled) {
@@ -292,7 +299,8 @@ MYSQL* Connection::connectTo(const ServerAddress& server) {
     const QByteArray host = enc(server.host), user = enc(m_params.user), password = enc(m_params.password),
                      db = enc(m_params.database);
     if (!mysql_real_connect(m, host.constData(), user.constData(), password.constData(),
-                            db.isEmpty() ? nullptr : db.constData(), server.port, nullptr, CLIENT_MULTI_RESULTS)) {
+                            db.isEmpty() ? nullptr : db.constData(), server.port, nullptr,
+                            CLIENT_MULTI_RESULTS)) {
         QString text = Codec::latin2().decode(mysql_error(m));
         const int code = static_cast<int>(mysql_errno(m));
         mysql_close(m);
@@ -339,9 +347,10 @@ void Connection::reconnect() {
     ++m_reconnects;
     if (m_onReconnect) m_onReconnect(*this);
     if (transactionLost)
-        throw DbError(u"A kapcsolat a kiszolgálóval egy tranzakció közben megszakadt: a tranzakció változásai "
-                      u"elvesztek, az utasítás nem futott le."_s,
-                      CR_SERVER_LOST);
+        throw DbError(
+            u"A kapcsolat a kiszolgálóval egy tranzakció közben megszakadt: a tranzakció változásai "
+            u"elvesztek, az utasítás nem futott le."_s,
+            CR_SERVER_LOST);
 }
 
 // The server closed an idle session (it was killed, timed out, or the server stopped): the socket reports

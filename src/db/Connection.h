@@ -19,12 +19,12 @@ struct ConnectionParams {
     QString user;
     QString password;
     QString database;
-    QList<ServerAddress> fallbackServers;  // tried in order after host:port
+    QList<ServerAddress> fallbackServers; // tried in order after host:port
     bool compression = true;
     TlsSettings tls;
     // Throws DbError when the profile's port or a further server is not valid.
     static ConnectionParams fromProfile(const ConnectionProfile& profile, const ProfileOptions& options = {});
-    QList<ServerAddress> servers() const;  // host:port, then the further servers
+    QList<ServerAddress> servers() const; // host:port, then the further servers
 };
 
 // A buffered result: all rows on the client, random access, values decoded only when read.
@@ -103,7 +103,7 @@ public:
     unsigned long serverVersionNumber() const;  // 100511 for 10.5.11
     unsigned long threadId() const;
     QString hostName() const { return currentServer().host; }
-    ServerAddress currentServer() const;  // the server of the session (the first one before opening)
+    ServerAddress currentServer() const; // the server of the session (the first one before opening)
     int reconnects() const { return m_reconnects; }
 
     // Runs after a dropped connection was opened again; by default "SET NAMES 'latin2' COLLATE ...".
@@ -124,7 +124,7 @@ private:
     [[noreturn]] void fail();
     st_mysql* m_mysql = nullptr;
     ConnectionParams m_params;
-    qsizetype m_server = 0;  // index in m_params.servers()
+    qsizetype m_server = 0; // index in m_params.servers()
     bool m_everOpened = false;
     bool m_broken = false;
     bool m_streaming = false;

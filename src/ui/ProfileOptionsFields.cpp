@@ -46,14 +46,16 @@ ProfileOptionsFields::ProfileOptionsFields(QFormLayout* form, QWidget* dialog, c
     EnterColouring({caFile, fallbackHosts});
 
     const auto enableTls = [this](bool on) {
-        for (QWidget* w : std::initializer_list<QWidget*>{caFile, browseCa, verify}) w->setEnabled(on);
+        for (QWidget* w : std::initializer_list<QWidget*>{caFile, browseCa, verify})
+            w->setEnabled(on);
     };
     enableTls(initial.tls.enabled);
     connect(tls, &QCheckBox::toggled, this, enableTls);
     connect(compression, &QCheckBox::clicked, this, [this] { m_compressionSetByUser = true; });
     connect(browseCa, &QToolButton::clicked, this, [this, dialog] {
-        const QString path = QFileDialog::getOpenFileName(dialog, u"CA tanúsítványfájl"_s, caFile->text(),
-                                                          u"Tanúsítvány (*.pem *.crt *.cer);;Minden fájl (*)"_s);
+        const QString path =
+            QFileDialog::getOpenFileName(dialog, u"CA tanúsítványfájl"_s, caFile->text(),
+                                         u"Tanúsítvány (*.pem *.crt *.cer);;Minden fájl (*)"_s);
         if (!path.isEmpty()) caFile->setText(path);
     });
 }
@@ -73,7 +75,7 @@ ProfileOptions ProfileOptionsFields::options() const {
     o.tls.caFile = caFile->text().trimmed();
     o.tls.verify = verify->isChecked();
     o.fallbackHosts = fallbackHosts->text().trimmed();
-    ParseServerList(o.fallbackHosts);  // refuses what could not be used
+    ParseServerList(o.fallbackHosts); // refuses what could not be used
     return o;
 }
 

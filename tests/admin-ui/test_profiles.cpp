@@ -68,7 +68,8 @@ TEST_F(ProfilesTest, GapsSortingDeletionAndTheFileWrittenOnClose) {
     // The settings move with their profile.
     EXPECT_EQ(ProfileOptions::read(Config(), 1), agnes);
     EXPECT_EQ(ProfileOptions::read(Config(), 2), ProfileOptions{});
-    for (const QString& key : ProfileOptions::keys(4)) EXPECT_FALSE(Config().hasKey(u"Adatbazis"_s, key)) << s(key);
+    for (const QString& key : ProfileOptions::keys(4))
+        EXPECT_FALSE(Config().hasKey(u"Adatbazis"_s, key)) << s(key);
 }
 
 // Typed as the user types them: the six boxes, then TLS with its CA, and a further server that answers
@@ -89,14 +90,14 @@ TEST_F(ProfilesTest, SettingsBesideTheProfileTypedInTheDialog) {
             }
             EXPECT_EQ(s(QApplication::focusWidget()->objectName()), "compression");
             PressKey(Qt::Key_Tab);
-            PressKey(Qt::Key_Space);  // TLS on
+            PressKey(Qt::Key_Space); // TLS on
             PressKey(Qt::Key_Tab);
             TypeIntoFocus(ca);
-            PressKey(Qt::Key_Tab);  // the browse button
-            PressKey(Qt::Key_Tab);  // the check of the certificate, on
+            PressKey(Qt::Key_Tab); // the browse button
+            PressKey(Qt::Key_Tab); // the check of the certificate, on
             PressKey(Qt::Key_Tab);
             TypeIntoFocus(u"127.0.0.1:port"_s);
-            PressKey(Qt::Key_Return, Qt::ControlModifier);  // refused: the dialog stays with what was typed
+            PressKey(Qt::Key_Return, Qt::ControlModifier); // refused: the dialog stays with what was typed
             EXPECT_TRUE(messages.last().contains(u"127.0.0.1:port"_s)) << s(messages.last());
             PressKey(Qt::Key_A, Qt::ControlModifier);
             TypeIntoFocus(fallback);
@@ -121,7 +122,7 @@ TEST_F(ProfilesTest, NewProfileThroughTheDialogAndTheTest) {
         const ConnectionParams p = TestServerParams(u"mysql"_s);
         WhenModalShown([&](QWidget* d) {
             QList<QLineEdit*> edits = d->findChildren<QLineEdit*>();
-            ASSERT_EQ(edits.size(), 8);  // the six of the profile, the CA file and the further servers
+            ASSERT_EQ(edits.size(), 8); // the six of the profile, the CA file and the further servers
             EXPECT_EQ(edits[5]->echoMode(), QLineEdit::Password);
             const QStringList values{u"Teszt"_s, p.database, p.host, QString::number(p.port), p.user, p.password};
             for (int i = 0; i < 6; ++i) edits[i]->setText(values[i]);

@@ -16,7 +16,9 @@
 
 using namespace Qt::StringLiterals;
 
-static std::string s(const QString& q) { return q.toStdString(); }
+static std::string s(const QString& q) {
+    return q.toStdString();
+}
 
 namespace {
 
@@ -29,7 +31,7 @@ void createTable(const ConnectionParams& server) {
     c.exec(u"CREATE TABLE fo.t (id INT PRIMARY KEY, v VARCHAR(20)) ENGINE=InnoDB;"_s);
     c.exec(u"INSERT INTO fo.t VALUES (1, 'eredeti');"_s);
 }
-}  // namespace
+} // namespace
 
 TEST(FailOver, StatementsGoOnOnTheNextServerWhenTheFirstStops) {
     TestServer first;
@@ -115,18 +117,24 @@ TEST(FailOver, TransactionIsNotContinuedOnANewSession) {
 }
 
 TEST(FailOver, ServerListText) {
-    struct Case { QString text; QList<ServerAddress> want; } cases[] = {
+    struct Case {
+        QString text;
+        QList<ServerAddress> want;
+    } cases[] = {
         {u""_s, {}},
         {u" node1 , node2:3307,,"_s, {{u"node1"_s, 3310}, {u"node2"_s, 3307}}},
         {u"10.0.0.5:3306"_s, {{u"10.0.0.5"_s, 3306}}},
         {u"[::1]:3308, ::1"_s, {{u"::1"_s, 3308}, {u"::1"_s, 3310}}},
     };
-    for (const Case& c : cases) EXPECT_EQ(ParseServerList(c.text, 3310), c.want) << s(c.text);
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseServerList(c.text, 3310), c.want) << s(c.text);
     for (const QString& bad : {u"node:0"_s, u"node:x"_s, u":3306"_s, u"node:70000"_s, u"[::1"_s})
         EXPECT_THROW(ParseServerList(bad), FormatError) << s(bad);
     EXPECT_EQ(s((ServerAddress{u"::1"_s, 3306}).text()), "[::1]:3306");
-    for (const QString& h : {u"localhost"_s, u"127.0.0.1"_s, u"127.1.2.3"_s, u"::1"_s}) EXPECT_TRUE(IsLoopbackHost(h));
-    for (const QString& h : {u"10.0.0.5"_s, u"db.rendelo.hu"_s, u"localhost2"_s}) EXPECT_FALSE(IsLoopbackHost(h));
+    for (const QString& h : {u"localhost"_s, u"127.0.0.1"_s, u"127.1.2.3"_s, u"::1"_s})
+        EXPECT_TRUE(IsLoopbackHost(h));
+    for (const QString& h : {u"10.0.0.5"_s, u"db.rendelo.hu"_s, u"localhost2"_s})
+        EXPECT_FALSE(IsLoopbackHost(h));
 }
 
 // A row lock held by another session for three seconds against a lock-wait time-out of two: the first
@@ -137,7 +145,11 @@ TEST(LockRetry, StatementOnItsOwnIsTriedOnceMore) {
     tdb.db().exec(u"CREATE TABLE t (id INT PRIMARY KEY, n INT) ENGINE=InnoDB;"_s);
     tdb.db().exec(u"INSERT INTO t VALUES (1, 0);"_s);
     tdb.db().exec(u"CREATE PROCEDURE bump() UPDATE t SET n = n + 1 WHERE id = 1;"_s);
-    struct Case { const char* name; QString before, statement; bool succeeds; } cases[] = {
+    struct Case {
+        const char* name;
+        QString before, statement;
+        bool succeeds;
+    } cases[] = {
         {"autocommit", {}, u"UPDATE t SET n = n + 1 WHERE id = 1"_s, true},
         {"transaction", u"START TRANSACTION"_s, u"UPDATE t SET n = n + 1 WHERE id = 1"_s, false},
         {"procedure", {}, u"CALL bump()"_s, false},
@@ -180,32 +192,65 @@ std::pair<int, QString> openWith(const ConnectionParams& p) {
     try {
         Connection c;
         c.open(p);
-        return {0, SelectText(c, u"SELECT VARIABLE_VALUE FROM information_schema.SESSION_STATUS WHERE VARIABLE_NAME = 'SSL_CIPHER';"_s, {})};
+        return {
+            0,
+            SelectText(
+                c,
+                u"SELECT VARIABLE_VALUE FROM information_schema.SESSION_STATUS WHERE VARIABLE_NAME = 'SSL_CIPHER';"_s,
+                {})};
     } catch (const DbError& e) {
         return {e.code(), e.message()};
     }
 }
-}  // namespace
+} // namespace
 
 TEST(Tls, VerifiedWithTheCaAndRefusedOtherwise) {
-    ASSERT_FALSE(qEnvironmentVariable("SONORIA_TEST_TLS_CA").isEmpty()) << "run the tests through scripts/test";
+    ASSERT_FALSE(qEnvironmentVariable("SONORIA_TEST_TLS_CA").isEmpty())
+        << "run the tests through scripts/test";
     QTemporaryDir dir;
     const QString otherCa = dir.filePath(u"other-ca.pem"_s);
     QProcess openssl;
-    openssl.start(u"openssl"_s, {u"req"_s, u"-x509"_s, u"-newkey"_s, u"rsa:2048"_s, u"-nodes"_s, u"-days"_s, u"1"_s,
-                                 u"-subj"_s, u"/CN=Masik CA"_s, u"-keyout"_s, dir.filePath(u"k.pem"_s), u"-out"_s, otherCa});
+    openssl.start(u"openssl"_s, {u"req"_s, u"-x509"_s, u"-newkey"_s, u"rsa:2048"_s, u"-nodes"_s, u"-days"_s,
+                                 u"1"_s, u"-subj"_s, u"/CN=Masik CA"_s, u"-keyout"_s,
+                                 dir.filePath(u"k.pem"_s), u"-out"_s, otherCa});
     ASSERT_TRUE(openssl.waitForFinished(60000) && openssl.exitCode() == 0);
 
     const auto [code, cipher] = openWith(tlsParams());
     EXPECT_EQ(code, 0) << s(cipher);
     EXPECT_FALSE(cipher.isEmpty());
 
-    struct Case { const char* name; ConnectionParams params; QString message; } cases[] = {
-        {"without TLS", [] { ConnectionParams p = tlsParams(); p.tls = {}; return p; }(), u"Access denied"_s},
-        {"unknown CA", [&] { ConnectionParams p = tlsParams(); p.tls.caFile = otherCa; return p; }(),
+    struct Case {
+        const char* name;
+        ConnectionParams params;
+        QString message;
+    } cases[] = {
+        {"without TLS",
+         [] {
+             ConnectionParams p = tlsParams();
+             p.tls = {};
+             return p;
+         }(),
+         u"Access denied"_s},
+        {"unknown CA",
+         [&] {
+             ConnectionParams p = tlsParams();
+             p.tls.caFile = otherCa;
+             return p;
+         }(),
          u"hitelesítésszolgáltató (CA) írta alá"_s},
-        {"wrong name", [] { ConnectionParams p = tlsParams(); p.host = u"127.0.0.2"_s; return p; }(), u"nem erre a névre szól"_s},
-        {"CA file missing", [&] { ConnectionParams p = tlsParams(); p.tls.caFile = dir.filePath(u"nincs.pem"_s); return p; }(),
+        {"wrong name",
+         [] {
+             ConnectionParams p = tlsParams();
+             p.host = u"127.0.0.2"_s;
+             return p;
+         }(),
+         u"nem erre a névre szól"_s},
+        {"CA file missing",
+         [&] {
+             ConnectionParams p = tlsParams();
+             p.tls.caFile = dir.filePath(u"nincs.pem"_s);
+             return p;
+         }(),
          u"nem olvasható"_s},
     };
     for (const Case& c : cases) {
@@ -240,6 +285,11 @@ TEST(Compression, FollowsTheSetting) {
         p.compression = on;
         Connection c;
         c.open(p);
-        EXPECT_EQ(s(SelectText(c, u"SELECT VARIABLE_VALUE FROM information_schema.SESSION_STATUS WHERE VARIABLE_NAME = 'COMPRESSION';"_s, {})), on ? "ON" : "OFF");
+        EXPECT_EQ(
+            s(SelectText(
+                c,
+                u"SELECT VARIABLE_VALUE FROM information_schema.SESSION_STATUS WHERE VARIABLE_NAME = 'COMPRESSION';"_s,
+                {})),
+            on ? "ON" : "OFF");
     }
 }

@@ -27,16 +27,19 @@ CliRun cli(const QStringList& args) {
     p.start(QStringLiteral(SONORIA_CLI), args);
     p.closeWriteChannel();
     p.waitForFinished(120000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError())};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardError())};
 }
 
 QStringList connection(const QString& hosts, const QString& user, const QString& database) {
     return {u"--host"_s, hosts, u"--user"_s, user, u"--database"_s, database};
 }
 
-QString shared() { return u"127.0.0.1:%1"_s.arg(TestServerParams().port); }
+QString shared() {
+    return u"127.0.0.1:%1"_s.arg(TestServerParams().port);
+}
 
-}  // namespace
+} // namespace
 
 TEST(CliConnection, BackupAndRestoreOverTls) {
     TestDatabase tdb(u"clitls"_s);
@@ -45,8 +48,9 @@ TEST(CliConnection, BackupAndRestoreOverTls) {
     const int patients = SelectInt(tdb.db(), count, -1);
     QTemporaryDir dir;
     const QString file = dir.filePath(u"mentes.sql"_s);
-    const QStringList overTls = connection(shared(), qEnvironmentVariable("SONORIA_TEST_TLS_USER"), tdb.name()) +
-                                QStringList{u"--tls-ca"_s, qEnvironmentVariable("SONORIA_TEST_TLS_CA")};
+    const QStringList overTls =
+        connection(shared(), qEnvironmentVariable("SONORIA_TEST_TLS_USER"), tdb.name()) +
+        QStringList{u"--tls-ca"_s, qEnvironmentVariable("SONORIA_TEST_TLS_CA")};
 
     // The TLS-only login without TLS: refused, no file.
     const CliRun clear = cli(QStringList{u"backup"_s, file} + overTls.mid(0, 6));
@@ -67,8 +71,12 @@ TEST(CliConnection, ServerListAndCompression) {
     TestDatabase tdb(u"clihosts"_s, TestDatabase::Empty);
     QTemporaryDir dir;
     const QString out = dir.filePath(u"allapot.csv"_s);
-    const QString query = u"SELECT VARIABLE_VALUE FROM information_schema.SESSION_STATUS WHERE VARIABLE_NAME = 'COMPRESSION'"_s;
-    struct Case { QStringList extra; const char* value; } cases[] = {
+    const QString query =
+        u"SELECT VARIABLE_VALUE FROM information_schema.SESSION_STATUS WHERE VARIABLE_NAME = 'COMPRESSION'"_s;
+    struct Case {
+        QStringList extra;
+        const char* value;
+    } cases[] = {
         {{}, "OFF"},
         {{u"--compression"_s, u"on"_s}, "ON"},
     };
@@ -76,15 +84,16 @@ TEST(CliConnection, ServerListAndCompression) {
     for (const Case& c : cases) {
         QFile::remove(out);
         const CliRun r = cli(QStringList{u"export"_s, u"--no-header"_s, u"--query"_s, query, out} +
-                          connection(hosts, TestServerParams().user, tdb.name()) + c.extra);
+                             connection(hosts, TestServerParams().user, tdb.name()) + c.extra);
         ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
         QFile f(out);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         EXPECT_TRUE(f.readAll().contains(c.value)) << c.extra.join(u' ').toStdString();
     }
-    for (const QStringList& bad : {QStringList{u"--compression"_s, u"igen"_s}, QStringList{u"--host"_s, u"db:port"_s}}) {
+    for (const QStringList& bad :
+         {QStringList{u"--compression"_s, u"igen"_s}, QStringList{u"--host"_s, u"db:port"_s}}) {
         const CliRun r = cli(QStringList{u"export"_s, u"--query"_s, query, out} +
-                          connection(shared(), TestServerParams().user, tdb.name()) + bad);
+                             connection(shared(), TestServerParams().user, tdb.name()) + bad);
         EXPECT_NE(r.exitCode, 0) << bad.join(u' ').toStdString();
         EXPECT_TRUE(r.err.contains(bad[1])) << r.err.toStdString();
     }
@@ -93,19 +102,27 @@ TEST(CliConnection, ServerListAndCompression) {
 TEST(CliConnection, ProfileStoresItsSettingsBesideIt) {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"Sonoria.ini"_s);
-    struct Case { QString host; QStringList extra; ProfileOptions want; } cases[] = {
+    struct Case {
+        QString host;
+        QStringList extra;
+        ProfileOptions want;
+    } cases[] = {
         {u"10.0.0.5"_s, {}, {}},
         {u"127.0.0.1"_s, {}, {false, {}, {}}},
-        {u"127.0.0.1"_s, {u"--compression"_s, u"on"_s, u"--tls-ca"_s, u"/etc/ca.pem"_s}, {true, {true, u"/etc/ca.pem"_s, true}, {}}},
+        {u"127.0.0.1"_s,
+         {u"--compression"_s, u"on"_s, u"--tls-ca"_s, u"/etc/ca.pem"_s},
+         {true, {true, u"/etc/ca.pem"_s, true}, {}}},
     };
     int n = 0;
     for (const Case& c : cases) {
         ++n;
-        const CliRun r = cli(QStringList{u"profile"_s, QString::number(n), u"db;%1;3306;u;p;Név"_s.arg(c.host), u"--ini"_s, path} +
-                          c.extra);
+        const CliRun r = cli(QStringList{u"profile"_s, QString::number(n),
+                                         u"db;%1;3306;u;p;Név"_s.arg(c.host), u"--ini"_s, path} +
+                             c.extra);
         ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
         EXPECT_EQ(ProfileOptions::read(IniFile(path), n), c.want) << n;
     }
     // The six-field text stays as older versions read it.
-    EXPECT_EQ(DecodeProfile(IniFile(path).readBytes(u"Adatbazis"_s, u"ConStr3"_s)), u"db;127.0.0.1;3306;u;p;Név"_s);
+    EXPECT_EQ(DecodeProfile(IniFile(path).readBytes(u"Adatbazis"_s, u"ConStr3"_s)),
+              u"db;127.0.0.1;3306;u;p;Név"_s);
 }

@@ -36,7 +36,7 @@ void dbserver(const QStringList& args, bool tls = true) {
         throw std::runtime_error("scripts/dbserver " + args.join(u' ').toStdString() + ": " +
                                  p.readAll().toStdString());
 }
-}  // namespace
+} // namespace
 
 TestServer::TestServer(Tls tls) : m_port(FreeLoopbackPort()) {
     if (!m_dir.isValid()) throw std::runtime_error("no temporary folder for a server");

@@ -9,14 +9,14 @@
 class TestServer {
 public:
     enum Tls { WithTls, WithoutTls };
-    explicit TestServer(Tls tls = WithTls);  // throws std::runtime_error when the server does not start
-    ~TestServer();  // stops it and removes its folder
+    explicit TestServer(Tls tls = WithTls); // throws std::runtime_error when the server does not start
+    ~TestServer();                          // stops it and removes its folder
     TestServer(const TestServer&) = delete;
     TestServer& operator=(const TestServer&) = delete;
 
     unsigned port() const { return m_port; }
     ServerAddress address() const { return {QStringLiteral("127.0.0.1"), m_port}; }
-    void stop();  // by its process id, as a crash or a switched-off machine would end it
+    void stop(); // by its process id, as a crash or a switched-off machine would end it
 
 private:
     QTemporaryDir m_dir;

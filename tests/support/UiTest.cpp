@@ -74,7 +74,7 @@ QWidget* keyboardFocus() {
         }
     return QApplication::focusWidget();
 }
-}  // namespace
+} // namespace
 
 void PressKey(int key, Qt::KeyboardModifiers modifiers) {
     QWidget* focus = keyboardFocus();

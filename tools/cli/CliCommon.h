@@ -14,8 +14,8 @@ struct CliContext {
     Connection* db = nullptr;
     QTextStream& err;
     bool progress = false;  // standard error is a terminal
-    std::optional<bool> compression;  // --compression, when given
-    QString tlsCa;                    // --tls-ca, when given
+    std::optional<bool> compression; // --compression, when given
+    QString tlsCa;                   // --tls-ca, when given
 };
 
 // One command of the tool: its name, one line of help (Hungarian, with an example), whether it needs

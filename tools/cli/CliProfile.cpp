@@ -56,11 +56,14 @@ int RunProfile(CliContext& c) {
     return 0;
 }
 
-CliRegistration reg({u"profile"_s,
-                     u"profile N \"adatbázis;kiszolgáló;port;felhasználó;jelszó;megnevezés\" [--ini FÁJL] [--compression on|off] [--tls-ca FÁJL]\n"
-                     u"                                  a kapcsolatot kódolva ConStrN néven a konfigurációs fájlba írja "
-                     u"(kapcsolódás nélkül; \"-\": a szabványos bemenetről olvassa; tömörítés alapértéke: be, kivéve ha a kiszolgáló ez a gép)\n"
-                     u"                                  pl. sonoria-cli profile 1 \"sonoria;127.0.0.1;3306;sonoria;jelszo;Rendelő\""_s,
-                     false, &RunProfile});
+CliRegistration reg(
+    {u"profile"_s,
+     u"profile N \"adatbázis;kiszolgáló;port;felhasználó;jelszó;megnevezés\" [--ini FÁJL] [--compression "
+     u"on|off] [--tls-ca FÁJL]\n"
+     u"                                  a kapcsolatot kódolva ConStrN néven a konfigurációs fájlba írja "
+     u"(kapcsolódás nélkül; \"-\": a szabványos bemenetről olvassa; tömörítés alapértéke: be, kivéve ha a "
+     u"kiszolgáló ez a gép)\n"
+     u"                                  pl. sonoria-cli profile 1 \"sonoria;127.0.0.1;3306;sonoria;jelszo;Rendelő\""_s,
+     false, &RunProfile});
 
 }  // namespace
