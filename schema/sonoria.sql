@@ -62,7 +62,7 @@ CREATE TABLE munkalap (
   -- The serial number while the examination is kept, NULL once it is cancelled: the unique key below
   -- lets no two kept examinations of a year share a number, on one server or on every node of a
   -- cluster. Invisible, so "SELECT *", the dumps and INSERTs without a column list do not see it.
-  sorszam_elo INT AS (IF(storno = 'I', NULL, sorszam)) PERSISTENT INVISIBLE,
+  sorszam_elo INT AS (IF(storno = 'I', NULL, sorszam)) STORED INVISIBLE,
   PRIMARY KEY (munkalap),
   UNIQUE KEY ux_munkalap_sorszam (ev, sorszam_elo),
   KEY ix_munkalap_ugyfel (ugyfel, storno),  -- counts a patient's examinations from the index alone
