@@ -4,16 +4,15 @@
 #include "db/QueryHelpers.h"
 #include "patients/PatientRecord.h"
 #include "support/TestDatabase.h"
+#include "support/TestServer.h"
 #include "support/UiTest.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -22,83 +21,22 @@
 #include <thread>
 #include <vector>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int Nodes = 3;
-
-struct Cluster {
-    QTemporaryDir dir{u"/tmp/sonoria-cluster.XXXXXX"_s};
-    std::vector<unsigned> ports;
-
-    QString nodeDir(int node) const { return dir.path() + u"/node%1"_s.arg(node + 1); }
-    qint64 pid(int node) const {
-        QFile f(nodeDir(node) + u"/mariadbd.pid"_s);
-        return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toLongLong() : 0;
-    }
-    // The node dies at once, as when its server process crashes: no shutdown. Returns when its port
-    // refuses connections: the process is gone, and with it the sessions of its workstations.
-    void kill(int node) const {
-        const qint64 id = pid(node);
-        ASSERT_GT(id, 0);
-        ASSERT_EQ(::kill(static_cast<pid_t>(id), SIGKILL), 0);
-        QElapsedTimer waited;
-        waited.start();
-        while (waited.elapsed() < 10000) {
-            if (!portAnswers(ports[node])) return;
-            QThread::msleep(10);
-        }
-        FAIL() << "node " << node + 1 << " does not die";
-    }
-    static bool portAnswers(unsigned port) {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<uint16_t>(port));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        const bool answers = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-        ::close(fd);
-        return answers;
-    }
-};
-
-Cluster* cluster = nullptr;
-
-bool RunScript(const QStringList& args, QString* output = nullptr) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(SourcePath(u"scripts/dbserver"_s), args);
-    const bool ok = p.waitForFinished(600000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    const QString text = QString::fromUtf8(p.readAll());
-    if (output) *output = text;
-    if (!ok) ADD_FAILURE() << text.toStdString();
-    return ok;
-}
+constexpr int Nodes = TestCluster::Nodes;
+TestCluster* cluster = nullptr;
 
 class ClusterEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        cluster = new Cluster;
-        ASSERT_TRUE(cluster->dir.isValid());
-        QString out;
-        ASSERT_TRUE(RunScript({u"cluster"_s, u"start"_s, cluster->dir.path()}, &out));
-        for (const QString& port : out.trimmed().split(u' '))
-            cluster->ports.push_back(port.toUInt());
-        ASSERT_EQ(cluster->ports.size(), static_cast<size_t>(Nodes)) << out.toStdString();
-        // The suite's databases are created on node 1; the cluster copies them to the others.
+        cluster = new TestCluster;
+        // The suite's databases are created through node 1; the cluster copies them to the others.
         qputenv("SONORIA_TEST_HOST", "127.0.0.1");
-        qputenv("SONORIA_TEST_PORT", QByteArray::number(cluster->ports[0]));
+        qputenv("SONORIA_TEST_PORT", QByteArray::number(cluster->port(0)));
     }
     void TearDown() override {
-        if (!cluster) return;
-        RunScript({u"cluster"_s, u"stop"_s, cluster->dir.path()});
         delete cluster;
         cluster = nullptr;
     }
@@ -137,7 +75,7 @@ protected:
     // write the cluster committed before them.
     static std::unique_ptr<Connection> connect(int node, const QString& database = tdb->name()) {
         ConnectionParams p = TestServerParams(database);
-        p.port = cluster->ports[node];
+        p.port = cluster->port(node);
         auto c = std::make_unique<Connection>();
         c->open(p);
         c->exec(u"SET SESSION wsrep_sync_wait = 1;"_s);
@@ -208,7 +146,8 @@ TEST_F(ClusterTest, BackupFromOneNodeRestoredThroughAnotherMatchesEverywhere) {
     db.exec(u"INSERT INTO munkalap_tetel (munkalap, tetel, tetel_nev, ar) VALUES (%1, 1, 'Hasi ultrahang', 12000);"_s.arg(exam));
     db.exec(u"UPDATE munkalap SET szoveg = 'Lelet: ép, 5 × 3 mm', storno = 'I' WHERE munkalap = %1;"_s.arg(exam));
 
-    const QString file = cluster->dir.path() + u"/mentes.sql"_s;
+    QTemporaryDir folder;
+    const QString file = folder.filePath(u"mentes.sql"_s);
     TestDatabase copy(u"cluster_copy"_s);
     AwaitOnAllNodes(copy);
     const auto cli = [&](int node, const QString& command, const QString& database) {
@@ -218,7 +157,7 @@ TEST_F(ClusterTest, BackupFromOneNodeRestoredThroughAnotherMatchesEverywhere) {
         p.setProcessEnvironment(env);
         p.setProcessChannelMode(QProcess::MergedChannels);
         p.start(QStringLiteral(SONORIA_CLI),
-                {command, u"--host"_s, u"127.0.0.1"_s, u"--port"_s, QString::number(cluster->ports[node]), u"--user"_s,
+                {command, u"--host"_s, u"127.0.0.1"_s, u"--port"_s, QString::number(cluster->port(node)), u"--user"_s,
                  TestServerParams().user, u"--database"_s, database, file});
         p.closeWriteChannel();
         EXPECT_TRUE(p.waitForFinished(300000));
@@ -251,8 +190,8 @@ TEST_F(ClusterTest, WorkstationWhoseNodeDiesSavesThroughAnother) {
     TestApplication();
     MessageRecorder messages;
     ConnectionParams p = TestServerParams(tdb->name());
-    p.port = cluster->ports[0];
-    p.fallbackServers = {{p.host, cluster->ports[1]}, {p.host, cluster->ports[2]}};
+    p.port = cluster->port(0);
+    p.fallbackServers = {cluster->address(1), cluster->address(2)};
     Connection workstation;
     workstation.open(p);
 
@@ -265,7 +204,13 @@ TEST_F(ClusterTest, WorkstationWhoseNodeDiesSavesThroughAnother) {
         TypeText(name, u"Túlélő Örs"_s);
         QTest::keyClick(name, Qt::Key_Return);
         QTest::keyClicks(f->edit(u"taj"_s), u"987654321"_s);
-        cluster->kill(0);
+        try {
+            cluster->kill(0);
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << e.what();
+            f->reject();
+            return;
+        }
         sinceLoss.start();
         f->okButton()->click();
         if (f->isVisible()) {
@@ -277,7 +222,7 @@ TEST_F(ClusterTest, WorkstationWhoseNodeDiesSavesThroughAnother) {
     const double seconds = sinceLoss.elapsed() / 1000.0;
     EXPECT_GT(key, 0);
     EXPECT_TRUE(messages.entries.isEmpty()) << s(messages.texts().join(u" | "_s));
-    EXPECT_NE(workstation.currentServer().port, cluster->ports[0]);
+    EXPECT_NE(workstation.currentServer().port, cluster->port(0));
     for (int node = 1; node < Nodes; ++node) {
         const ResultSet rs = connect(node)->query(u"SELECT ugyfel_nev, taj FROM ugyfel WHERE ugyfel = %1;"_s.arg(key));
         ASSERT_EQ(rs.rowCount(), 1) << "node " << node + 1;
@@ -285,5 +230,5 @@ TEST_F(ClusterTest, WorkstationWhoseNodeDiesSavesThroughAnother) {
         EXPECT_EQ(s(rs.value(0, 1).text()), "987-654-321") << "node " << node + 1;
     }
     std::printf("from the loss of node 1 to the saved record on node %u: %.2f s\n",
-                workstation.currentServer().port == cluster->ports[1] ? 2u : 3u, seconds);
+                workstation.currentServer().port == cluster->port(1) ? 2u : 3u, seconds);
 }
