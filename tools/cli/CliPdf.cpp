@@ -14,36 +14,34 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString Usage =
-    u"pdf findings KEY FILE | revenue FROM TO FILE | performed FROM TO FILE | totals FROM TO FILE | "
-    "patient-exams KEY FILE | envelope KEY FILE | slip KEY FILE | patients FILE [--query SQL]"_s;
-
 qint64 keyArgument(const QString& text) {
     bool ok = false;
     const qint64 key = text.toLongLong(&ok);
-    if (!ok) throw FormatError(u"A kulcs nem egész szám: %1"_s.arg(text));
+    if (!ok) throw UsageError(u"A kulcs nem egész szám: %1"_s.arg(text));
     return key;
 }
 
 QDate dateArgument(const QString& text) {
     const QDate d = QDate::fromString(text, u"yyyy-MM-dd"_s);
     if (!d.isValid())
-        throw FormatError(u"Hibás dátum: %1 (a helyes alak: éééé-hh-nn, például 2024-01-31)"_s.arg(text));
+        throw UsageError(u"Hibás dátum: %1 (a helyes alak: éééé-hh-nn, például 2024-01-31)"_s.arg(text));
     return d;
 }
 
 void expectCount(const QStringList& args, qsizetype n) {
-    if (args.size() != n) throw FormatError(u"Hibás argumentumok. Használat: sonoria-cli "_s + Usage);
+    if (args.size() != n) throw UsageError(u"Hibás számú argumentum."_s);
 }
 
 int runPdf(CliContext& c) {
     QStringList args = c.args;
-    if (args.isEmpty()) throw FormatError(u"Hiányzik a nyomtatvány neve. Használat: sonoria-cli "_s + Usage);
+    if (args.isEmpty()) throw UsageError(u"Hiányzik a nyomtatvány neve."_s);
     // The money format and the other display settings of this workstation.
     QRect bounds;
     LoadSettings(Config(), Beall, bounds);
 
     const QString kind = args.takeFirst();
+    if (c.has(u"--query"_s) && kind != u"patients"_s)
+        throw UsageError(u"A --query csak a patients nyomtatványhoz adható meg."_s);
     Connection& db = *c.db;
     std::optional<PreparedReport> report;
     QString file;
@@ -69,18 +67,11 @@ int runPdf(CliContext& c) {
                                             : PrepareRegisteredSlip(db, key);
         file = args[1];
     } else if (kind == u"patients"_s) {
-        QString query = DefaultPatientListQuery();
-        const qsizetype q = args.indexOf(u"--query"_s);
-        if (q >= 0) {
-            if (q + 1 >= args.size()) throw FormatError(u"A --query kapcsolóhoz lekérdezés kell."_s);
-            query = args[q + 1];
-            args.remove(q, 2);
-        }
         expectCount(args, 1);
-        report = PreparePatientList(db, query);
+        report = PreparePatientList(db, c.option(u"--query"_s, DefaultPatientListQuery()));
         file = args[0];
     } else {
-        throw FormatError(u"Ismeretlen nyomtatvány: %1. Használat: sonoria-cli "_s.arg(kind) + Usage);
+        throw UsageError(u"Ismeretlen nyomtatvány: %1"_s.arg(kind));
     }
     const int pages = report->writePdf(file);
     c.err << u"A(z) %1 fájl elkészült (%2 oldal)."_s.arg(file).arg(pages) << Qt::endl;
@@ -100,6 +91,6 @@ CliRegistration
                   "    pdf slip KEY FILE               ajánlott postai szelvény a KEY páciensnek\n"
                   "    pdf patients FILE [--query SQL] páciensek listája (alapból a főablak lekérdezése)\n"
                   "    példa: sonoria-cli pdf revenue --profile 1 2024-01-01 2024-01-31 arbevetel.pdf"_s,
-                  true, &runPdf});
+                  CliTarget::Database, {{u"--query"_s, u"SQL"_s}}, &runPdf});
 
 } // namespace
