@@ -47,6 +47,16 @@ IniFile& Config() {
     return *l.ini;
 }
 
+QString DataDirectory() {
+    return QDir::cleanPath(ExeDirectory() + QStringLiteral("/" SONORIA_DATA_FROM_BIN));
+}
+
+QString LogoFolder() {
+    for (const QString& folder : {ExeDirectory(), ConfigDirectory(), DataDirectory()})
+        if (!QDir(folder).entryList({QStringLiteral("logo.bmp")}, QDir::Files).isEmpty()) return folder;
+    return ExeDirectory();
+}
+
 QString SpecialFolder(int number) {
     switch (number) {
     case 35: return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);

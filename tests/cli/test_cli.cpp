@@ -1,4 +1,8 @@
+#include "core/Config.h"
+#include "db/QueryHelpers.h"
 #include "support/TestDatabase.h"
+
+#include <QCoreApplication>
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -79,6 +83,92 @@ TEST(CliCommandLine, AServerErrorIsStatusOneWithTheServersText) {
     const CliRun r = Cli(u"backup x.zip --database nincs_ilyen_adatbazis"_s.split(u' ') + Server(p), p.password);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.startsWith(u"Hiba: "_s) && r.err.contains(u"nincs_ilyen_adatbazis"_s)) << r.err.toStdString();
+}
+
+// A database name of this run that no other test uses, dropped again at the end.
+class ScratchName {
+public:
+    explicit ScratchName(const QString& name) : m_name(u"t_%1_%2"_s.arg(name).arg(QCoreApplication::applicationPid())) { drop(); }
+    ~ScratchName() { drop(); }
+    const QString& name() const { return m_name; }
+
+private:
+    void drop() {
+        Connection admin;
+        admin.open(TestServerParams());
+        admin.exec(u"DROP DATABASE IF EXISTS %1;"_s.arg(m_name));
+    }
+    QString m_name;
+};
+
+class CreateDatabase : public ::testing::Test {
+protected:
+    CliRun create(const QString& database, const QStringList& options) {
+        const ConnectionParams p = TestServerParams();
+        return Cli(QStringList{u"create-database"_s, u"--database"_s, database} + Server(p) + options, p.password);
+    }
+    static int count(const QString& database, const QString& sql) {
+        Connection db;
+        db.open(TestServerParams(database));
+        return SelectInt(db, sql, -1);
+    }
+    static int objects(const QString& database) {
+        return count({}, u"SELECT (SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = '%1') + "
+                         u"(SELECT COUNT(*) FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = '%1');"_s.arg(database));
+    }
+    static QString collation(const QString& database) {
+        Connection db;
+        db.open(TestServerParams());
+        return SelectText(db, u"SELECT DEFAULT_COLLATION_NAME FROM information_schema.SCHEMATA WHERE SCHEMA_NAME = '%1';"_s.arg(database), {});
+    }
+};
+
+TEST_F(CreateDatabase, ANewDatabaseWithThePracticeAndDemoDataThenRefusesToLoadAgain) {
+    ScratchName scratch(u"uj"_s);
+    const QString& db = scratch.name();
+    const QStringList practice = {u"--name"_s, u"Őrségi Érsebészet Kft."_s, u"--postal-code"_s, u"9941"_s, u"--city"_s,
+                                  u"Őriszentpéter"_s, u"--address"_s, u"Városszer 8."_s, u"--phone"_s, u"+36 94 555 017"_s};
+    CliRun r = create(db, practice + QStringList{u"--demo"_s, u"20"_s});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err, QString());
+    EXPECT_EQ(collation(db), u"latin2_hungarian_ci"_s);
+    Connection conn;
+    conn.open(TestServerParams(db));
+    EXPECT_EQ(SelectText(conn, u"SELECT MAX(verzio) FROM verzio;"_s, {}), ProgramVersion());
+    EXPECT_EQ(SelectText(conn, u"SELECT CONCAT_WS('|', tulajdonos, irszvaroscim, telefon) FROM vw_tulajdonos;"_s, {}),
+              u"Őrségi Érsebészet Kft.|9941 Őriszentpéter, Városszer 8.|+36 94 555 017"_s);
+    EXPECT_EQ(SelectInt(conn, u"SELECT COUNT(*) FROM ugyfel;"_s, -1), 20);
+    EXPECT_EQ(SelectInt(conn, u"SELECT COUNT(*) FROM munkalap;"_s, -1), 60);
+    conn.exec(u"CALL sp_ujmunkalap(1, 2);"_s);  // the procedures came along
+
+    r = create(db, {u"--name"_s, u"Más"_s});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(u"már vannak táblák"_s)) << r.err.toStdString();
+    EXPECT_EQ(SelectInt(conn, u"SELECT COUNT(*) FROM munkalap;"_s, -1), 61);
+    EXPECT_EQ(SelectText(conn, u"SELECT tulajdonos FROM tulajdonos;"_s, {}), u"Őrségi Érsebészet Kft."_s);
+}
+
+TEST_F(CreateDatabase, AnEmptyDatabaseIsUsedAndAFailureLeavesNothingBehind) {
+    // An empty database that an administrator made with the server's defaults: it takes latin2.
+    TestDatabase empty(u"ures"_s, TestDatabase::Empty);
+    empty.db().exec(u"ALTER DATABASE %1 CHARACTER SET latin1;"_s.arg(empty.name()));
+    CliRun r = create(empty.name(), {});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(collation(empty.name()), u"latin2_hungarian_ci"_s);
+    EXPECT_EQ(count(empty.name(), u"SELECT COUNT(*) FROM tulajdonos;"_s), 1);
+
+    // A value that does not fit its column fails after the schema is in: the run takes it all back,
+    // leaving the empty database empty and a new one not made at all.
+    empty.db().exec(u"DROP DATABASE %1;"_s.arg(empty.name()));
+    empty.db().exec(u"CREATE DATABASE %1;"_s.arg(empty.name()));
+    ScratchName scratch(u"rossz"_s);
+    for (const QString& db : {empty.name(), scratch.name()}) {
+        r = create(db, {u"--postal-code"_s, u"123456"_s});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains(u"--postal-code értéke legfeljebb 5 karakter"_s)) << r.err.toStdString();
+    }
+    EXPECT_EQ(objects(empty.name()), 0);
+    EXPECT_EQ(collation(scratch.name()), QString());
 }
 
 }  // namespace

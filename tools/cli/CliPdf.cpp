@@ -47,7 +47,7 @@ int runPdf(CliContext& c) {
     QString file;
     if (kind == u"findings"_s) {
         expectCount(args, 2);
-        report = PrepareFindingsSheet(db, keyArgument(args[0]), ExeDirectory());
+        report = PrepareFindingsSheet(db, keyArgument(args[0]), LogoFolder());
         if (!report)
             throw FormatError(
                 u"A(z) %1 vizsgálat típusához nincs leletnyomtatvány; a PDF nem készült."_s.arg(args[0]));
@@ -63,7 +63,7 @@ int runPdf(CliContext& c) {
         expectCount(args, 2);
         const qint64 key = keyArgument(args[0]);
         report = kind == u"patient-exams"_s ? PreparePatientExamList(db, key)
-                 : kind == u"envelope"_s    ? PrepareEnvelope(db, key, ExeDirectory())
+                 : kind == u"envelope"_s    ? PrepareEnvelope(db, key, LogoFolder())
                                             : PrepareRegisteredSlip(db, key);
         file = args[1];
     } else if (kind == u"patients"_s) {
