@@ -1,5 +1,5 @@
 // sonoria-cli create-database: a practice's database on an existing server, from the schema the
-// package installs (or the source tree's, when the tool runs from its build folder).
+// package installs.
 #include "CliCommon.h"
 
 #include "admin/MySQLBatchExecute.h"
@@ -15,12 +15,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// An installed data file, else its place in the source tree.
-QString dataFile(const QString& installed, const QString& inSources) {
-    const QString candidates[] = {DataDirectory() + u'/' + installed, QStringLiteral(SONORIA_SOURCE_DIR "/") + inSources};
-    for (const QString& path : candidates)
-        if (QFileInfo::exists(path)) return path;
-    throw FileError(u"Nem található a(z) %1 fájl (keresve: %2)."_s.arg(installed, QStringList(std::begin(candidates), std::end(candidates)).join(u", "_s)));
+// A file of the installed data (beside the build folder's tool too).
+QString dataFile(const QString& name) {
+    const QString path = DataDirectory() + u'/' + name;
+    if (!QFileInfo::exists(path)) throw FileError(u"Nem található a(z) %1 fájl."_s.arg(path));
+    return path;
 }
 
 QByteArray readAll(const QString& path) {
@@ -32,7 +31,7 @@ QByteArray readAll(const QString& path) {
 // The demo data generator's SQL for the given number of patients (three examinations each).
 QByteArray demoData(int patients) {
     QProcess generator;
-    generator.start(u"python3"_s, {dataFile(u"demo-data"_s, u"scripts/demo-data"_s), u"--seed"_s, u"1"_s, u"--patients"_s,
+    generator.start(u"python3"_s, {dataFile(u"demo-data"_s), u"--seed"_s, u"1"_s, u"--patients"_s,
                                    QString::number(patients), u"--exams"_s, QString::number(3 * patients)});
     if (!generator.waitForStarted())
         throw FileError(u"A demó adatok nem készíthetők: a python3 nem indítható (%1)."_s.arg(generator.errorString()));
@@ -102,7 +101,7 @@ int RunCreateDatabase(CliContext& c) {
     }
     const QString name = c.params.database;
     // Everything is read before the server is touched: a missing file leaves no database behind.
-    const QByteArray schema = readAll(dataFile(u"sonoria.sql"_s, u"schema/sonoria.sql"_s));
+    const QByteArray schema = readAll(dataFile(u"sonoria.sql"_s));
     const QByteArray demo = demoPatients > 0 ? demoData(demoPatients) : QByteArray();
 
     Connection& server = *c.db;
