@@ -51,8 +51,8 @@ TEST(CliCommandLine, HelpGoesToStandardOutputAndNothingElseIsSaid) {
     }
 }
 
-TEST(CliCommandLine, MistakesAreUsageErrorsWithStatusTwoAndNoConnection) {
-    // None of these reaches a server: the port below has none.
+TEST(CliCommandLine, MistakesAreUsageErrorsWithStatusTwoBeforeAPasswordIsAsked) {
+    // None of these reaches a server (the port below has none) or asks for the password.
     const QStringList nowhere = {u"--host"_s, u"127.0.0.1"_s, u"--port"_s, u"1"_s, u"--user"_s, u"u"_s};
     const QStringList db = nowhere + QStringList{u"--database"_s, u"d"_s};
     struct Case {
@@ -62,6 +62,12 @@ TEST(CliCommandLine, MistakesAreUsageErrorsWithStatusTwoAndNoConnection) {
         {QStringList{u"backup"_s, u"--bogus"_s, u"1"_s, u"x.zip"_s} + db, "Ismeretlen kapcsoló: --bogus"},
         {QStringList{u"restore"_s, u"x.zip"_s, u"-q"_s} + db, "Ismeretlen kapcsoló: -q"},
         {QStringList{u"backup"_s, u"x.zip"_s} + nowhere, "hiányzik: --database D"},
+        {QStringList{u"backup"_s} + db, "Egy fájlt kell megadni"},
+        {QStringList{u"restore"_s, u"x.txt"_s} + db, ".sql vagy .zip"},
+        {QStringList{u"export"_s, u"--query"_s, u"SELECT 1"_s, u"a.doc"_s} + db, "kiterjesztése"},
+        {QStringList{u"pdf"_s, u"revenue"_s, u"2024-02-30"_s, u"2024-03-01"_s, u"x.pdf"_s} + db, "Hibás dátum"},
+        {QStringList{u"pdf"_s, u"findings"_s, u"1"_s, u"x.pdf"_s, u"--query"_s, u"SELECT 1"_s} + db, "csak a patients"},
+        {QStringList{u"create-database"_s, u"--demo"_s, u"0"_s} + db, "--demo értéke"},
         {{u"backup"_s, u"x.zip"_s}, "Adja meg a kapcsolatot"},
         {{u"backup"_s, u"x.zip"_s, u"--profile"_s, u"1"_s, u"--host"_s, u"h"_s}, "--profile mellett"},
         {{u"backup"_s, u"x.zip"_s, u"--port"_s}, "--port kapcsolóhoz érték kell"},
@@ -71,10 +77,10 @@ TEST(CliCommandLine, MistakesAreUsageErrorsWithStatusTwoAndNoConnection) {
         {{}, "PARANCSOK"},
     };
     for (const Case& c : cases) {
-        const CliRun r = Cli(c.args, u"x"_s);
+        const CliRun r = Cli(c.args);
         EXPECT_EQ(r.exitCode, 2) << c.args.join(u' ').toStdString();
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.message))) << r.err.toStdString();
-        EXPECT_FALSE(r.err.contains(u"QStandardPaths"_s) || r.err.contains(u"Can't connect"_s)) << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains(u"Jelszó"_s) || r.err.contains(u"QStandardPaths"_s)) << r.err.toStdString();
     }
 }
 

@@ -40,7 +40,6 @@ private:
 };
 
 int RunBackup(CliContext& c) {
-    checkFileArgument(c);
     ProgressLine line(c);
     BackupProgress progress;
     progress.table = [&](const QString& table, int percent) {
@@ -60,7 +59,6 @@ int RunBackup(CliContext& c) {
 }
 
 int RunRestore(CliContext& c) {
-    checkFileArgument(c);
     ProgressLine line(c);
     BackupProgress progress;
     progress.statement = [&](int no, int maximum) {
@@ -86,12 +84,12 @@ CliRegistration
                    u"íróval, mint a Tárhelyek ablak\n"
                    u"                                  (pl. sonoria-cli backup --profile 1 "
                    u"sonoria-2024-03-05.zip)"_s,
-                   CliTarget::Database, {}, &RunBackup});
+                   CliTarget::Database, {}, &RunBackup, &checkFileArgument});
 CliRegistration
     restoreCommand({u"restore"_s,
                     u"restore FÁJL                    a backup által írt .sql vagy .zip, vagy a "
                     u"kiszolgáló mentőprogramjának SQL fájlja\n"
                     u"                                  betöltése (pl. sonoria-cli restore --host db "
                     u"--user admin --database sonoria mentes.sql)"_s,
-                    CliTarget::Database, {}, &RunRestore});
+                    CliTarget::Database, {}, &RunRestore, &checkFileArgument});
 } // namespace

@@ -41,13 +41,15 @@ struct CliContext {
 };
 
 // One command of the tool: its name, its help (Hungarian, with an example; the first line is its
-// usage), what it connects to, its own options, and the code that runs it (the exit status).
+// usage), what it connects to, its own options, the code that runs it (the exit status), and what
+// checks its arguments before a password is asked or a server is called (throws UsageError).
 struct CliCommand {
     QString name;
     QString help;
     CliTarget target;
     QList<CliOption> options;
     int (*run)(CliContext& context);
+    void (*check)(const CliContext& context) = nullptr;
 };
 
 // Each group of commands registers itself from its own file:

@@ -90,15 +90,23 @@ void fillPractice(Connection& db, const CliContext& c) {
     if (!assignments.isEmpty()) db.exec(u"UPDATE tulajdonos SET %1;"_s.arg(assignments.join(u", "_s)));
 }
 
-int RunCreateDatabase(CliContext& c) {
+// The number of demo patients asked for, 0 without --demo.
+int demoPatientsOf(const CliContext& c) {
+    if (!c.has(u"--demo"_s)) return 0;
+    bool ok = false;
+    const int patients = c.option(u"--demo"_s).toInt(&ok);
+    if (!ok || patients < 1 || patients > 1000000)
+        throw UsageError(u"A --demo értéke a páciensek száma, 1 és 1000000 között: %1"_s.arg(c.option(u"--demo"_s)));
+    return patients;
+}
+
+void checkCreateDatabase(const CliContext& c) {
     if (!c.args.isEmpty()) throw UsageError(u"Fölösleges argumentum: %1"_s.arg(c.args.first()));
-    int demoPatients = 0;
-    if (c.has(u"--demo"_s)) {
-        bool ok = false;
-        demoPatients = c.option(u"--demo"_s).toInt(&ok);
-        if (!ok || demoPatients < 1 || demoPatients > 1000000)
-            throw UsageError(u"A --demo értéke a páciensek száma, 1 és 1000000 között: %1"_s.arg(c.option(u"--demo"_s)));
-    }
+    demoPatientsOf(c);
+}
+
+int RunCreateDatabase(CliContext& c) {
+    const int demoPatients = demoPatientsOf(c);
     const QString name = c.params.database;
     // Everything is read before the server is touched: a missing file leaves no database behind.
     const QByteArray schema = readAll(dataFile(u"sonoria.sql"_s));
@@ -155,6 +163,7 @@ CliRegistration reg({u"create-database"_s,
                       {u"--address"_s, u"CÍM"_s},
                       {u"--phone"_s, u"TELEFON"_s},
                       {u"--demo"_s, u"N"_s}},
-                     &RunCreateDatabase});
+                     &RunCreateDatabase,
+                     &checkCreateDatabase});
 
 }  // namespace

@@ -49,32 +49,44 @@ private:
     CliContext& m_c;
 };
 
-int RunExport(CliContext& c) {
+enum class ExportKind { Delimited, Worksheet, Page };
+
+struct ExportArguments {
     DelimitedOptions options;
-    if (c.has(u"--separator"_s)) options.separator = separatorOf(c.option(u"--separator"_s));
-    if (c.has(u"--qualifier"_s)) options.qualifier = qualifierOf(c.option(u"--qualifier"_s));
-    options.header = !c.has(u"--no-header"_s);
-    options.originalNames = c.has(u"--field-names"_s);
-    const QString query = c.option(u"--query"_s);
-    if (query.isEmpty()) throw UsageError(u"Meg kell adni a lekérdezést (--query SQL)."_s);
+    QString query, file;
+    ExportKind kind = ExportKind::Delimited;
+};
+
+ExportArguments exportArguments(const CliContext& c) {
+    ExportArguments e;
+    if (c.has(u"--separator"_s)) e.options.separator = separatorOf(c.option(u"--separator"_s));
+    if (c.has(u"--qualifier"_s)) e.options.qualifier = qualifierOf(c.option(u"--qualifier"_s));
+    e.options.header = !c.has(u"--no-header"_s);
+    e.options.originalNames = c.has(u"--field-names"_s);
+    e.query = c.option(u"--query"_s);
+    if (e.query.isEmpty()) throw UsageError(u"Meg kell adni a lekérdezést (--query SQL)."_s);
     if (c.args.size() != 1) throw UsageError(u"Egy fájlt kell megadni."_s);
-    const QString file = c.args[0];
-
-    const QString suffix = QFileInfo(file).suffix().toLower();
+    e.file = c.args[0];
+    const QString suffix = QFileInfo(e.file).suffix().toLower();
     if (suffix == u"xml"_s) throw FormatError(NotSupportedMessage());
-    const bool delimited = suffix == u"csv"_s || suffix == u"txt"_s;
-    const bool worksheet = suffix == u"xls"_s;
-    const bool page = suffix == u"htm"_s || suffix == u"html"_s;
-    if (!delimited && !worksheet && !page)
-        throw UsageError(u"A fájl kiterjesztése .csv, .txt, .xls, .htm vagy .html legyen: %1"_s.arg(file));
+    if (suffix == u"csv"_s || suffix == u"txt"_s) e.kind = ExportKind::Delimited;
+    else if (suffix == u"xls"_s) e.kind = ExportKind::Worksheet;
+    else if (suffix == u"htm"_s || suffix == u"html"_s) e.kind = ExportKind::Page;
+    else throw UsageError(u"A fájl kiterjesztése .csv, .txt, .xls, .htm vagy .html legyen: %1"_s.arg(e.file));
+    return e;
+}
 
+void checkExport(const CliContext& c) { exportArguments(c); }
+
+int RunExport(CliContext& c) {
+    const auto [options, query, file, kind] = exportArguments(c);
     const ResultSet rows = c.db->query(query);
     Progress progress(c);
-    if (delimited) {
+    if (kind == ExportKind::Delimited) {
         const DelimitedResult r = ExportDelimited(rows, file, options, std::ref(progress));
         progress.finish();
         c.err << file << " file kész (" << r.rows << " sor)." << Qt::endl;
-    } else if (worksheet) {
+    } else if (kind == ExportKind::Worksheet) {
         TDataToXLS xls;
         xls.SetDataSet(&rows);
         xls.AfterWriteRecord = [&](TDataExport& e) { progress(e.WrittenRows(), rows.rowCount()); };
@@ -107,5 +119,6 @@ CliRegistration registration({u"export"_s,
                                {u"--no-header"_s, {}},
                                {u"--field-names"_s, {}},
                                {u"--query"_s, u"SQL"_s}},
-                              &RunExport});
+                              &RunExport,
+                              &checkExport});
 } // namespace

@@ -235,6 +235,7 @@ int main(int argc, char* argv[]) {
         }
         Connection db;
         CliContext context{line.args, line.options, {}, nullptr, err, isatty(STDERR_FILENO) != 0};
+        if (command->check) command->check(context);
         if (command->target != CliTarget::None) {
             context.params = connectionParams(line, err);
             ConnectionParams server = context.params;
