@@ -281,7 +281,7 @@ TEST_F(IniTest, StartupProfilesSkipUnnamedAndHighKeys) {
     EXPECT_EQ(s(ConnectionProfile::parse(list[1].profile).database), "c");
 }
 
-TEST(Config, LogoBesideTheProgramThenTheConfigurationThenTheInstalledData) {
+TEST(Config, FoldersOfAnInstalledProgram) {
     QTemporaryDir root;
     const QString bin = root.filePath(u"bin"_s), data = root.filePath(u"share/sonoria"_s),
                   config = root.filePath(u"config/Sonoria"_s);
@@ -300,6 +300,11 @@ TEST(Config, LogoBesideTheProgramThenTheConfigurationThenTheInstalledData) {
     EXPECT_EQ(s(LogoFolder()), s(config));
     touch(bin + u"/LOGO.bmp"_s);
     EXPECT_EQ(s(LogoFolder()), s(bin));
+    // HTML pages go beside the configuration file, not into the program's folder (/usr/bin).
+    TBeall settings;
+    QRect bounds;
+    LoadSettings(Config(), settings, bounds);
+    EXPECT_EQ(s(settings.htmlUt), s(config + u"/Html"_s));
 }
 
 TEST(Config, LocationAndBounds) {
