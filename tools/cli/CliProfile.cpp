@@ -12,19 +12,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 int RunProfile(CliContext& c) {
-    QString iniPath;
-    QStringList positional;
-    for (qsizetype i = 0; i < c.args.size(); ++i) {
-        if (c.args[i] == u"--ini"_s) {
-            if (i + 1 >= c.args.size()) throw FormatError(u"A(z) --ini kapcsolóhoz érték kell."_s);
-            iniPath = c.args[++i];
-        } else {
-            positional << c.args[i];
-        }
-    }
-    if (positional.size() != 2)
-        throw FormatError(u"Használat: sonoria-cli profile N \"adatbázis;kiszolgáló;port;felhasználó;jelszó;megnevezés\" "
-                          u"[--ini FÁJL]"_s);
+    const QString iniPath = c.option(u"--ini"_s);
+    const QStringList& positional = c.args;
+    if (positional.size() != 2) throw UsageError(u"A parancs két argumentuma a sorszám és a kapcsolat."_s);
     bool ok = false;
     const int n = positional[0].toInt(&ok);
     if (!ok || n < 1 || n > 100) throw FormatError(u"A kapcsolat sorszáma 1 és 100 közötti egész szám: %1"_s.arg(positional[0]));
@@ -44,11 +34,12 @@ int RunProfile(CliContext& c) {
 
     IniFile own(iniPath);
     IniFile& ini = iniPath.isEmpty() ? Config() : own;
-    ini.writeBytes(u"Adatbazis"_s, u"ConStr%1"_s.arg(n), EncodeProfile(profile.text()));
-    // Its settings: those of the options, otherwise as the first-run dialog proposes them.
+    // Its settings: those of the options, otherwise compression as the first-run dialog proposes it.
     ProfileOptions options;
-    options.compression = c.compression.value_or(!IsLoopbackHost(profile.host));
-    if (!c.tlsCa.isEmpty()) options.tls = TlsSettings{true, c.tlsCa, true};
+    options.compression = c.has(u"--compression"_s) ? OnOffValue(u"--compression"_s, c.option(u"--compression"_s))
+                                                    : !IsLoopbackHost(profile.host);
+    if (c.has(u"--tls-ca"_s)) options.tls = TlsSettings{true, c.option(u"--tls-ca"_s), true};
+    ini.writeBytes(u"Adatbazis"_s, u"ConStr%1"_s.arg(n), EncodeProfile(profile.text()));
     options.write(ini, n);
     QTextStream out(stdout);
     out << "ConStr" << n << " („" << profile.displayName << "”) beírva: " << ini.path() << Qt::endl;
@@ -56,14 +47,14 @@ int RunProfile(CliContext& c) {
     return 0;
 }
 
-CliRegistration reg(
-    {u"profile"_s,
-     u"profile N \"adatbázis;kiszolgáló;port;felhasználó;jelszó;megnevezés\" [--ini FÁJL] [--compression "
-     u"on|off] [--tls-ca FÁJL]\n"
-     u"                                  a kapcsolatot kódolva ConStrN néven a konfigurációs fájlba írja "
-     u"(kapcsolódás nélkül; \"-\": a szabványos bemenetről olvassa; tömörítés alapértéke: be, kivéve ha a "
-     u"kiszolgáló ez a gép)\n"
-     u"                                  pl. sonoria-cli profile 1 \"sonoria;127.0.0.1;3306;sonoria;jelszo;Rendelő\""_s,
-     false, &RunProfile});
+CliRegistration reg({u"profile"_s,
+                     u"profile N \"adatbázis;kiszolgáló;port;felhasználó;jelszó;megnevezés\" [--ini FÁJL] "
+                     u"[--compression on|off] [--tls-ca FÁJL]\n"
+                     u"                                  a kapcsolatot kódolva ConStrN néven a konfigurációs fájlba írja "
+                     u"(kapcsolódás nélkül; \"-\": a szabványos bemenetről olvassa), mellé a tömörítést (alapértéke: "
+                     u"be, kivéve ha a kiszolgáló ez a gép) és a TLS-t a CA fájllal\n"
+                     u"                                  pl. sonoria-cli profile 1 \"sonoria;127.0.0.1;3306;sonoria;jelszo;Rendelő\""_s,
+                     CliTarget::None, {{u"--ini"_s, u"FÁJL"_s}, {u"--compression"_s, u"on|off"_s}, {u"--tls-ca"_s, u"FÁJL"_s}},
+                     &RunProfile});
 
 }  // namespace
