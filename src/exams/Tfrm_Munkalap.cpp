@@ -336,6 +336,8 @@ bool Tfrm_Munkalap::saveRow() {
         if (mSzoveg->isEdited()) m_row.setText(u"szoveg"_s, mSzoveg->storedText());
         if (mVelemeny->isEdited()) m_row.setText(u"velemeny"_s, mVelemeny->storedText());
         m_row.post();
+        // Saved before printing: a later edit, even one back to the earlier text, is a change again.
+        for (TextBox* text : {mSzoveg, mVelemeny}) text->markStored();
         return true;
     } catch (const SonoriaError& e) {
         // The window stays open with everything typed.

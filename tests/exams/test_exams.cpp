@@ -145,12 +145,18 @@ TEST_F(ExamTest, NewExaminationOkAndMegsem) {
         TypeText(w->ePanasz, u"Nyaki duzzanat"_s);
         QApplication::clipboard()->setText(u"\nlázas"_s);  // a line break can come in by pasting
         press(Qt::Key_V, Qt::ControlModifier);
+        // A finding printed, then taken back: OK stores the empty text the window shows.
+        press(Qt::Key_Tab, Qt::ControlModifier);
+        TypeText(w->mSzoveg, u"Tévedés"_s);
+        w->btnNyomtat->click();
+        for (int i = 0; i < 7; ++i) press(Qt::Key_Backspace);
         w->btnOK->click();
     });
     ASSERT_GT(key, 0);
-    const ResultSet row = db().query(u"SELECT panaszok, statusz FROM munkalap WHERE munkalap = %1;"_s.arg(key));
+    const ResultSet row = db().query(u"SELECT panaszok, statusz, szoveg FROM munkalap WHERE munkalap = %1;"_s.arg(key));
     EXPECT_EQ(s(row.value(0, 0).text()), "Nyaki duzzanat\r\nlázas");
     EXPECT_EQ(row.value(0, 1).toInt(), 1);
+    EXPECT_EQ(s(row.value(0, 2).text()), "");
 }
 
 // Each type's measurements, the texts and the complaint the way a user meets them: stored values on
@@ -355,16 +361,14 @@ TEST_F(ExamTest, SnippetGoesIntoTheEditorEnteredLast) {
         return u"normál méretű"_s;
     };
     runExamination(key, -1, 2, screens, [&](Tfrm_Munkalap* w) {
-        w->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-        w->tabs->setCurrentIndex(1);
+        QTest::mouseClick(w->ePanasz, Qt::LeftButton);
+        press(Qt::Key_Tab, Qt::ControlModifier);
         EXPECT_EQ(w->snippetTarget(), w->mSzoveg);
-        w->mVelemeny->setPlainText(u"A pajzsmirigy kicsi."_s);
-        w->mVelemeny->setFocus();
-        QTextCursor c = w->mVelemeny->textCursor();
-        c.setPosition(14);
-        c.setPosition(19, QTextCursor::KeepAnchor);  // "kicsi"
-        w->mVelemeny->setTextCursor(c);
+        press(Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), w->mVelemeny);
+        TypeText(w->mVelemeny, u"A pajzsmirigy kicsi."_s);
+        press(Qt::Key_Left);
+        press(Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);  // "kicsi" selected
         press(Qt::Key_Tab, Qt::ControlModifier);  // a measurement box does not change the target
         ASSERT_TRUE(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
         press(Qt::Key_B, Qt::ControlModifier);  // the shortcut no desktop takes, named in the hint
