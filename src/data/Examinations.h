@@ -17,7 +17,7 @@ void DeleteNewExamination(Connection& db, qint64 examination);
 
 // What the examination window shows of its patient; a value not found is empty.
 struct ExaminationPatient {
-    QString name, taj, examinations;  // examinations: how many the patient has
+    QString name, taj, examinations; // examinations: how many the patient has
 };
 ExaminationPatient LoadExaminationPatient(Connection& db, qint64 patient);
 

@@ -31,7 +31,7 @@ QString column(int n) { return u"m%1"_s.arg(n, 2, 10, QLatin1Char('0')); }
 
 struct MeasurementGroup {
     QString title;
-    QList<std::pair<QString, QString>> boxes;  // label, column
+    QList<std::pair<QString, QString>> boxes; // label, column
 };
 struct MeasurementTab {
     QString title;
@@ -43,28 +43,32 @@ struct MeasurementTab {
 std::optional<MeasurementTab> measurementTab(int type) {
     switch (type) {
     case 2:
-        return MeasurementTab{u"Pajzsmirigy UH"_s,
-                              {{u"Lebenyméretek (a * b * c)"_s,
-                                {{u"Bal oldalon"_s, column(1)}, {u"Jobb oldalon"_s, column(2)}, {u"Isthmus"_s, column(3)}}}}};
-    case 3:
         return MeasurementTab{
-            u"Nyaki erek"_s,
-            {{u"Sebesség értékek bal oldalon"_s, {{u"ACI"_s, column(1)}, {u"ACE"_s, column(2)}, {u"ACC"_s, column(3)}}},
-             {u"Sebesség értékek jobb oldalon"_s, {{u"ACI"_s, column(4)}, {u"ACE"_s, column(5)}, {u"ACC"_s, column(6)}}},
-             {u"Egyéb"_s, {{u"AV"_s, column(7)}}}}};
+            u"Pajzsmirigy UH"_s,
+            {{u"Lebenyméretek (a * b * c)"_s,
+              {{u"Bal oldalon"_s, column(1)}, {u"Jobb oldalon"_s, column(2)}, {u"Isthmus"_s, column(3)}}}}};
+    case 3:
+        return MeasurementTab{u"Nyaki erek"_s,
+                              {{u"Sebesség értékek bal oldalon"_s,
+                                {{u"ACI"_s, column(1)}, {u"ACE"_s, column(2)}, {u"ACC"_s, column(3)}}},
+                               {u"Sebesség értékek jobb oldalon"_s,
+                                {{u"ACI"_s, column(4)}, {u"ACE"_s, column(5)}, {u"ACC"_s, column(6)}}},
+                               {u"Egyéb"_s, {{u"AV"_s, column(7)}}}}};
     case 4: {
         const QStringList arteries{u"AFC"_s, u"AFS"_s, u"AP"_s, u"A.peronea"_s, u"ATP"_s, u"ATA"_s, u"ADP"_s};
-        MeasurementGroup left{u"Sebesség értékek bal oldalon"_s, {}}, right{u"Sebesség értékek jobb oldalon"_s, {}};
+        MeasurementGroup left{u"Sebesség értékek bal oldalon"_s, {}},
+            right{u"Sebesség értékek jobb oldalon"_s, {}};
         for (int i = 0; i < arteries.size(); ++i) {
             left.boxes << std::pair{arteries[i], column(i + 1)};
             right.boxes << std::pair{arteries[i], column(i + 8)};
         }
         return MeasurementTab{u"Alsó végtagi erek"_s, {left, right}};
     }
-    default: return std::nullopt;
+    default:
+        return std::nullopt;
     }
 }
-}  // namespace
+} // namespace
 
 Tfrm_Munkalap::Tfrm_Munkalap(QWidget* parent, Connection& db, const ExamScreens& screens, int type)
     : SonoriaDialog(u"frm_Munkalap"_s, Placement::Position, parent), m_db(db), m_screens(screens),
@@ -332,12 +336,14 @@ bool Tfrm_Munkalap::saveRow() {
     try {
         // A box the user left as it was writes nothing, so the stored text keeps its bytes.
         for (auto it = m_bound.cbegin(); it != m_bound.cend(); ++it)
-            if (it.value()->text() != m_row.text(it.key())) m_row.setText(it.key(), CrLfLineBreaks(it.value()->text()));
+            if (it.value()->text() != m_row.text(it.key()))
+                m_row.setText(it.key(), CrLfLineBreaks(it.value()->text()));
         if (mSzoveg->isEdited()) m_row.setText(u"szoveg"_s, mSzoveg->storedText());
         if (mVelemeny->isEdited()) m_row.setText(u"velemeny"_s, mVelemeny->storedText());
         m_row.post();
         // Saved before printing: a later edit, even one back to the earlier text, is a change again.
-        for (TextBox* text : {mSzoveg, mVelemeny}) text->markStored();
+        for (TextBox* text : {mSzoveg, mVelemeny})
+            text->markStored();
         return true;
     } catch (const SonoriaError& e) {
         // The window stays open with everything typed.

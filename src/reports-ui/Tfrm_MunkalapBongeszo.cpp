@@ -30,7 +30,7 @@ Tfrm_MunkalapBongeszo::Tfrm_MunkalapBongeszo(QWidget* parent, Connection& db, in
     setWindowTitle(u"Vizsgálatok"_s);
     setSizeGripEnabled(true);
     setWindowFlag(Qt::WindowMaximizeButtonHint);
-    resize(1100, 560);  // room for the examinations' full titles beside the texts
+    resize(1100, 560); // room for the examinations' full titles beside the texts
 
     aNyomtat = new QAction(u"Nyomtat"_s, this);
     aNyomtat->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
@@ -65,9 +65,8 @@ Tfrm_MunkalapBongeszo::Tfrm_MunkalapBongeszo(QWidget* parent, Connection& db, in
                                  {u"datum"_s, u"Dátum"_s, {}, {}},
                                  {u"panaszok"_s, u"Panasz"_s, {}, {}},
                                  {u"ar_ossz"_s, u"Ár"_s, Beall.formatFt, {}}});
-    m_list->model()->setBackgroundHook([this](int row, int) {
-        return ExamTypeColour(m_list->model()->value(row, u"mlaptipus"_s).toInt());
-    });
+    m_list->model()->setBackgroundHook(
+        [this](int row, int) { return ExamTypeColour(m_list->model()->value(row, u"mlaptipus"_s).toInt()); });
 
     mSzoveg = new QPlainTextEdit(this);
     mVelemeny = new QPlainTextEdit(this);
@@ -127,7 +126,7 @@ void Tfrm_MunkalapBongeszo::sizeColumns() {
     // which keep at least their title's width (the grid scrolls beyond that).
     constexpr int Complaints = 3;
     QHeaderView* header = grid->horizontalHeader();
-    const QAbstractItemView* view = grid;  // the widest cell of the rows shown
+    const QAbstractItemView* view = grid; // the widest cell of the rows shown
     int complaints = grid->columnWidth(Complaints);
     for (int column : {0, 1, 2, 4}) {
         const int needed = std::max(view->sizeHintForColumn(column), header->sectionSizeHint(column));

@@ -16,6 +16,10 @@ void TextBox::markStored() {
     m_shown = document()->toRawText();
 }
 
-bool TextBox::isEdited() const { return document()->toRawText() != m_shown; }
+bool TextBox::isEdited() const {
+    return document()->toRawText() != m_shown;
+}
 
-QString TextBox::storedText() const { return isEdited() ? CrLfLineBreaks(document()->toRawText()) : m_stored; }
+QString TextBox::storedText() const {
+    return isEdited() ? CrLfLineBreaks(document()->toRawText()) : m_stored;
+}

@@ -10,10 +10,10 @@ class TextBox : public QPlainTextEdit {
 public:
     explicit TextBox(QWidget* parent = nullptr);
 
-    void setStoredText(const QString& text);  // shows the text and keeps it as stored
-    bool isEdited() const;                    // the text shown is no longer the one stored
-    QString storedText() const;               // the text to store: the stored one while not edited
-    void markStored();                        // what is shown now has been stored
+    void setStoredText(const QString& text); // shows the text and keeps it as stored
+    bool isEdited() const;                   // the text shown is no longer the one stored
+    QString storedText() const;              // the text to store: the stored one while not edited
+    void markStored();                       // what is shown now has been stored
 
 private:
     QString m_stored, m_shown;

@@ -64,15 +64,16 @@ TEST(TextRoutines, CrLfLineBreaks) {
         QString in;
         std::string out;
     } cases[] = {
-        {u"a\r\nb"_s, "a\r\nb"},                                // already stored form
-        {u"a\nb\n"_s, "a\r\nb\r\n"},                          // lone LF, at the end too
-        {u"a\rb"_s, "a\r\nb"},                                  // lone CR
-        {u"a\n\r\nb"_s, "a\r\n\r\nb"},                      // an empty line
-        {u"a\u2029b\u2028c"_s, "a\r\nb\r\nc"},               // the editor's separators
-        {u"Első sor\u00a0vége"_s, "Első sor\u00a0vége"},         // other characters untouched
+        {u"a\r\nb"_s, "a\r\nb"},                         // already stored form
+        {u"a\nb\n"_s, "a\r\nb\r\n"},                     // lone LF, at the end too
+        {u"a\rb"_s, "a\r\nb"},                           // lone CR
+        {u"a\n\r\nb"_s, "a\r\n\r\nb"},                   // an empty line
+        {u"a\u2029b\u2028c"_s, "a\r\nb\r\nc"},           // the editor's separators
+        {u"Első sor\u00a0vége"_s, "Első sor\u00a0vége"}, // other characters untouched
         {QString(), ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(s(CrLfLineBreaks(c.in)), c.out) << s(c.in);
+    for (const auto& c : cases)
+        EXPECT_EQ(s(CrLfLineBreaks(c.in)), c.out) << s(c.in);
 }
 
 TEST(SqlText, QuoteAndEscape) {

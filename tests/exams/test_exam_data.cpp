@@ -9,7 +9,9 @@
 
 using namespace Qt::StringLiterals;
 
-static std::string s(const QString& q) { return q.toStdString(); }
+static std::string s(const QString& q) {
+    return q.toStdString();
+}
 
 class ExamDataTest : public ::testing::Test {
 protected:
@@ -23,11 +25,12 @@ protected:
 TEST_F(ExamDataTest, LinesTotalFinishAndRemoval) {
     db().exec(u"INSERT INTO ugyfel (ugyfel_nev, taj) VALUES ('Nagy Ákos', '111-222-333');"_s);
     const int patient = static_cast<int>(db().lastInsertId());
-    db().exec(u"INSERT INTO tetel (who, tetel_nev, ar) VALUES ('1', 'Doppler', 7000), ('2', 'Árnélküli', NULL);"_s);
+    db().exec(
+        u"INSERT INTO tetel (who, tetel_nev, ar) VALUES ('1', 'Doppler', 7000), ('2', 'Árnélküli', NULL);"_s);
     const int doppler = static_cast<int>(db().lastInsertId()), free = doppler + 1;
 
     const int key = CreateExamination(db(), patient, 3);
-    EXPECT_DOUBLE_EQ(LineItemsTotal(db(), key), 0);  // no lines
+    EXPECT_DOUBLE_EQ(LineItemsTotal(db(), key), 0); // no lines
     for (int item : {doppler, free}) {
         RowEditor line(db(), u"munkalap_tetel"_s, u"munkalap_tetel"_s);
         line.startNew();
@@ -38,7 +41,7 @@ TEST_F(ExamDataTest, LinesTotalFinishAndRemoval) {
     const ResultSet lines = db().query(LineItemsQuery(key).join(u'\n'));
     ASSERT_EQ(lines.rowCount(), 2);
     EXPECT_EQ(s(lines.value(1, lines.columnIndex(u"tetel_nev"_s)).text()), "Árnélküli");
-    EXPECT_DOUBLE_EQ(lines.value(1, lines.columnIndex(u"ar"_s)).toDouble(), 0);  // an item without a price
+    EXPECT_DOUBLE_EQ(lines.value(1, lines.columnIndex(u"ar"_s)).toDouble(), 0); // an item without a price
     EXPECT_DOUBLE_EQ(LineItemsTotal(db(), key), 7000);
     DeleteLineItem(db(), lines.value(0, lines.columnIndex(u"munkalap_tetel"_s)).toInt());
     EXPECT_DOUBLE_EQ(LineItemsTotal(db(), key), 0);

@@ -12,9 +12,9 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTabBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -62,9 +62,7 @@ protected:
         });
         return OpenExamination(nullptr, db(), screens, key, pat, type);
     }
-    int newExamination(int type) {
-        return CreateExamination(db(), patient, type);
-    }
+    int newExamination(int type) { return CreateExamination(db(), patient, type); }
     // A key pressed where the focus is, as on the keyboard.
     static void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QWidget* focus = QApplication::focusWidget();
@@ -73,17 +71,21 @@ protected:
     }
     // Tab pressed until the focus reaches the widget (a bounded number of times).
     static bool tabTo(QWidget* target) {
-        for (int i = 0; i < 60 && QApplication::focusWidget() != target; ++i) press(Qt::Key_Tab);
+        for (int i = 0; i < 60 && QApplication::focusWidget() != target; ++i)
+            press(Qt::Key_Tab);
         return QApplication::focusWidget() == target;
     }
     // Every column of the row in hexadecimal: a byte changed anywhere shows.
     std::string rowBytes(int key) {
         QStringList columns;
         const ResultSet names = db().query(u"SHOW COLUMNS FROM munkalap;"_s);
-        for (int r = 0; r < names.rowCount(); ++r) columns << u"COALESCE(HEX(%1), 'NULL')"_s.arg(names.value(r, 0).text());
-        const ResultSet row = db().query(u"SELECT %1 FROM munkalap WHERE munkalap = %2;"_s.arg(columns.join(u", "_s)).arg(key));
+        for (int r = 0; r < names.rowCount(); ++r)
+            columns << u"COALESCE(HEX(%1), 'NULL')"_s.arg(names.value(r, 0).text());
+        const ResultSet row =
+            db().query(u"SELECT %1 FROM munkalap WHERE munkalap = %2;"_s.arg(columns.join(u", "_s)).arg(key));
         QStringList out;
-        for (int c = 0; c < row.columnCount(); ++c) out << row.value(0, c).text();
+        for (int c = 0; c < row.columnCount(); ++c)
+            out << row.value(0, c).text();
         return s(out.join(u" | "_s));
     }
     // The findings sheet as the window prints it: its pages are kept for the test to read.
@@ -122,7 +124,7 @@ TEST_F(ExamTest, NewExaminationOkAndMegsem) {
                   WhenModalShown([](QWidget* d) { static_cast<Tfrm_Sorhozza*>(d)->btnOK->click(); });
                   w->aUjExecute();
                   EXPECT_EQ(w->lines()->rowCount(), 1);
-                  w->activateWindow();  // back from the line dialog
+                  w->activateWindow(); // back from the line dialog
                   ASSERT_TRUE(QTest::qWaitForWindowActive(w));
                   QTest::mouseClick(w->ePanasz, Qt::LeftButton);
                   press(Qt::Key_Tab, Qt::ControlModifier);
@@ -143,17 +145,19 @@ TEST_F(ExamTest, NewExaminationOkAndMegsem) {
         EXPECT_EQ(s(w->eTaj->text()), "123-456-789");
         QTest::mouseClick(w->ePanasz, Qt::LeftButton);
         TypeText(w->ePanasz, u"Nyaki duzzanat"_s);
-        QApplication::clipboard()->setText(u"\nlázas"_s);  // a line break can come in by pasting
+        QApplication::clipboard()->setText(u"\nlázas"_s); // a line break can come in by pasting
         press(Qt::Key_V, Qt::ControlModifier);
         // A finding printed, then taken back: OK stores the empty text the window shows.
         press(Qt::Key_Tab, Qt::ControlModifier);
         TypeText(w->mSzoveg, u"Tévedés"_s);
         w->btnNyomtat->click();
-        for (int i = 0; i < 7; ++i) press(Qt::Key_Backspace);
+        for (int i = 0; i < 7; ++i)
+            press(Qt::Key_Backspace);
         w->btnOK->click();
     });
     ASSERT_GT(key, 0);
-    const ResultSet row = db().query(u"SELECT panaszok, statusz, szoveg FROM munkalap WHERE munkalap = %1;"_s.arg(key));
+    const ResultSet row =
+        db().query(u"SELECT panaszok, statusz, szoveg FROM munkalap WHERE munkalap = %1;"_s.arg(key));
     EXPECT_EQ(s(row.value(0, 0).text()), "Nyaki duzzanat\r\nlázas");
     EXPECT_EQ(row.value(0, 1).toInt(), 1);
     EXPECT_EQ(s(row.value(0, 2).text()), "");
@@ -167,7 +171,7 @@ TEST_F(ExamTest, EveryTypeKeepsWhatWasTypedAndPrintsIt) {
     const struct {
         int type;
         QString tab;
-        QStringList labels;  // the boxes in the order Tab reaches them: m01, m02, ...
+        QStringList labels; // the boxes in the order Tab reaches them: m01, m02, ...
     } types[] = {
         {1, {}, {}},
         {2, u"Pajzsmirigy UH"_s, {u"Bal oldalon"_s, u"Jobb oldalon"_s, u"Isthmus"_s}},
@@ -180,7 +184,8 @@ TEST_F(ExamTest, EveryTypeKeepsWhatWasTypedAndPrintsIt) {
         const int key = newExamination(c.type);
         // Stored values in every measurement column, the unused ones too.
         QStringList sets;
-        for (int i = 0; i < 20; ++i) sets << u"%1 = 'tárolt %2-%3'"_s.arg(column(i)).arg(c.type).arg(i + 1);
+        for (int i = 0; i < 20; ++i)
+            sets << u"%1 = 'tárolt %2-%3'"_s.arg(column(i)).arg(c.type).arg(i + 1);
         db().exec(u"UPDATE munkalap SET %1 WHERE munkalap = %2;"_s.arg(sets.join(u", "_s)).arg(key));
         // Odd boxes typed over, even ones left as stored.
         const auto expected = [&](int i) {
@@ -203,13 +208,15 @@ TEST_F(ExamTest, EveryTypeKeepsWhatWasTypedAndPrintsIt) {
             }
             // The arrows on the strip stop at the last tab the type has.
             ASSERT_TRUE(tabTo(w->tabs->findChild<QTabBar*>()));
-            for (int step = 0; step < count; ++step) press(Qt::Key_Right);
+            for (int step = 0; step < count; ++step)
+                press(Qt::Key_Right);
             EXPECT_EQ(w->tabs->currentIndex(), count - 1);
             press(Qt::Key_Left);
             EXPECT_EQ(w->tabs->currentIndex(), count - 2);
 
             // The findings in three paragraphs and the opinion, typed on the text tab.
-            while (w->tabs->currentIndex() != 1) press(Qt::Key_Tab, Qt::ControlModifier);
+            while (w->tabs->currentIndex() != 1)
+                press(Qt::Key_Tab, Qt::ControlModifier);
             ASSERT_TRUE(tabTo(w->mSzoveg));
             TypeText(w->mSzoveg, u"Első bekezdés."_s);
             press(Qt::Key_Return);
@@ -243,12 +250,14 @@ TEST_F(ExamTest, EveryTypeKeepsWhatWasTypedAndPrintsIt) {
                                         u"Harmadik bekezdés."_s, u"Kontroll egy év múlva."_s})
                 EXPECT_TRUE(pages[0].findText(text)) << s(text) << "\n" << s(pages[0].plainText());
             for (int i = 0; i < c.labels.size(); ++i)
-                EXPECT_TRUE(pages[0].findText(expected(i))) << s(expected(i)) << "\n" << s(pages[0].plainText());
+                EXPECT_TRUE(pages[0].findText(expected(i))) << s(expected(i)) << "\n"
+                                                            << s(pages[0].plainText());
             w->btnOK->click();
         });
 
         const ResultSet row = db().query(
-            u"SELECT panaszok, szoveg, velemeny, statusz, m01, m02, m03, m04, m05, m06, m07, m08, m09, m10, m11, "
+            u"SELECT panaszok, szoveg, velemeny, statusz, m01, m02, m03, m04, m05, m06, m07, m08, m09, m10, "
+            u"m11, "
             u"m12, m13, m14, m15, m16, m17, m18, m19, m20 FROM munkalap WHERE munkalap = %1;"_s.arg(key));
         EXPECT_EQ(s(row.value(0, 0).text()), "Fejfájás");
         EXPECT_EQ(s(row.value(0, 1).text()), "Első bekezdés.\r\nMásodik bekezdés.\r\nHarmadik bekezdés.");
@@ -368,15 +377,15 @@ TEST_F(ExamTest, SnippetGoesIntoTheEditorEnteredLast) {
         ASSERT_EQ(QApplication::focusWidget(), w->mVelemeny);
         TypeText(w->mVelemeny, u"A pajzsmirigy kicsi."_s);
         press(Qt::Key_Left);
-        press(Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);  // "kicsi" selected
-        press(Qt::Key_Tab, Qt::ControlModifier);  // a measurement box does not change the target
+        press(Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier); // "kicsi" selected
+        press(Qt::Key_Tab, Qt::ControlModifier); // a measurement box does not change the target
         ASSERT_TRUE(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
-        press(Qt::Key_B, Qt::ControlModifier);  // the shortcut no desktop takes, named in the hint
+        press(Qt::Key_B, Qt::ControlModifier); // the shortcut no desktop takes, named in the hint
         EXPECT_TRUE(w->aBeszur->toolTip().contains(u"Ctrl+B"_s)) << s(w->aBeszur->toolTip());
         EXPECT_EQ(s(searched), "kicsi");
         EXPECT_EQ(s(w->mVelemeny->toPlainText()), "A pajzsmirigy normál méretű.");
         searched = u"-"_s;
-        press(Qt::Key_Space, Qt::AltModifier);  // the old shortcut still works
+        press(Qt::Key_Space, Qt::AltModifier); // the old shortcut still works
         EXPECT_EQ(s(searched), "");
         w->btnOK->click();
     });

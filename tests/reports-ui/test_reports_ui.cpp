@@ -93,7 +93,8 @@ TEST_F(ReportScreensTest, HistoryColumnsAreReadableAtTheDefaultSize) {
     SetWorkArea({0, 0, 1366, 768});
     db().exec(u"INSERT INTO ugyfel (ugyfel_nev) VALUES ('Hosszú Hanna');"_s);
     const int hanna = static_cast<int>(db().lastInsertId());
-    db().exec(u"INSERT INTO munkalap (ev, sorszam, mlaptipus, cim, ugyfel, datum, ar_ossz, panaszok, storno) VALUES "
+    db().exec(u"INSERT INTO munkalap (ev, sorszam, mlaptipus, cim, ugyfel, datum, ar_ossz, panaszok, storno) "
+              u"VALUES "
               u"(2024, 12345, 4, 'Alsó végtagi erek Doppler vizsgálata', %1, '2024-12-31', 1234567, "
               u"'Zsibbadás, hideg lábak, járáskor fájdalom a vádliban', 'N');"_s.arg(hanna));
     Tfrm_MunkalapBongeszo w(nullptr, db(), hanna);
@@ -101,9 +102,11 @@ TEST_F(ReportScreensTest, HistoryColumnsAreReadableAtTheDefaultSize) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     const QAbstractItemView* view = w.grid;
     for (int column : {0, 1, 2, 4}) {
-        const int needed = std::max(view->sizeHintForColumn(column), w.grid->horizontalHeader()->sectionSizeHint(column));
+        const int needed =
+            std::max(view->sizeHintForColumn(column), w.grid->horizontalHeader()->sectionSizeHint(column));
         EXPECT_GE(w.grid->columnWidth(column), needed) << column;
-        EXPECT_LE(w.grid->columnViewportPosition(column) + w.grid->columnWidth(column), w.grid->viewport()->width())
+        EXPECT_LE(w.grid->columnViewportPosition(column) + w.grid->columnWidth(column),
+                  w.grid->viewport()->width())
             << column;
     }
 }
