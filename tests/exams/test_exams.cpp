@@ -293,47 +293,65 @@ TEST_F(ExamTest, EveryTypeKeepsWhatWasTypedAndPrintsIt) {
     }
 }
 
+// The line items through their keys: Ins, F2 and Ctrl+Del, the price typed in the line dialog.
 TEST_F(ExamTest, LinesKeepTheTotal) {
-    db().exec(u"CALL sp_ujmunkalap(%1, 1);"_s.arg(patient));
-    const int key = SelectInt(db(), u"SELECT LAST_INSERT_ID();"_s, 0);
+    const int key = newExamination(1);
     int pick = itemA;
     ExamScreens screens;
     screens.pickItem = [&](QWidget*, int) { return pick; };
+    // A key of the examination window; a line dialog it opens is handled by the dialog action.
+    const auto pressKey = [](Tfrm_Munkalap* w, int k, Qt::KeyboardModifiers m, std::function<void(QWidget*)> dialog) {
+        if (dialog) WhenModalShown([dialog](QWidget* d) {
+                d->activateWindow();
+                EXPECT_TRUE(QTest::qWaitForWindowActive(d));
+                dialog(d);
+            });
+        press(k, m);
+        w->activateWindow();  // back from the dialog
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w));
+    };
+    const auto accept = [](QWidget* d) { static_cast<Tfrm_Sorhozza*>(d)->btnOK->click(); };
+    const auto price = [](const QString& text) {
+        return [text](QWidget* d) {
+            auto* dialog = static_cast<Tfrm_Sorhozza*>(d);
+            QTest::mouseClick(dialog->eAr, Qt::LeftButton);
+            press(Qt::Key_A, Qt::ControlModifier);
+            TypeText(dialog->eAr, text);
+            dialog->btnOK->click();
+        };
+    };
     runExamination(key, -1, 1, screens, [&](Tfrm_Munkalap* w) {
-        WhenModalShown([](QWidget* d) { static_cast<Tfrm_Sorhozza*>(d)->btnOK->click(); });
-        w->aUjExecute();
-        pick = itemB;  // a NULL price gives 0
-        WhenModalShown([](QWidget* d) { static_cast<Tfrm_Sorhozza*>(d)->btnOK->click(); });
-        w->aUjExecute();
+        QTest::mouseClick(w->ePanasz, Qt::LeftButton);
+        pressKey(w, Qt::Key_Insert, Qt::NoModifier, accept);
+        pick = itemB; // a NULL price gives 0
+        pressKey(w, Qt::Key_Insert, Qt::NoModifier, accept);
         EXPECT_EQ(w->lines()->rowCount(), 2);
         EXPECT_EQ(s(w->eOsszesen->text()), s(FormatFt(9000)));
         // Editing the first line's price: "12,5" reads as twelve and a half; the item keeps its price.
-        w->lines()->setCurrentRow(0);
+        QTest::mouseClick(w->gridTetel->viewport(), Qt::LeftButton, {},
+                          w->gridTetel->visualRect(w->gridTetel->model()->index(0, 0)).center());
         pick = itemA;
-        WhenModalShown([](QWidget* d) {
-            auto* dialog = static_cast<Tfrm_Sorhozza*>(d);
-            dialog->eAr->setText(u"12,5"_s);
-            dialog->btnOK->click();
-        });
-        w->aSzerkesztExecute();
-        EXPECT_DOUBLE_EQ(SelectFloat(db(), u"SELECT SUM(ar) FROM munkalap_tetel WHERE munkalap = %1;"_s.arg(key), 0), 12.5);
+        pressKey(w, Qt::Key_F2, Qt::NoModifier, price(u"12,5"_s));
+        EXPECT_DOUBLE_EQ(
+            SelectFloat(db(), u"SELECT SUM(ar) FROM munkalap_tetel WHERE munkalap = %1;"_s.arg(key), 0), 12.5);
         EXPECT_DOUBLE_EQ(SelectFloat(db(), u"SELECT ar FROM tetel WHERE tetel = %1;"_s.arg(itemA), 0), 9000);
         // A price that is no number is refused and the dialog stays open.
-        WhenModalShown([&](QWidget* d) {
+        pressKey(w, Qt::Key_F2, Qt::NoModifier, [&](QWidget* d) {
             auto* dialog = static_cast<Tfrm_Sorhozza*>(d);
-            dialog->eAr->setText(u"abc"_s);
+            QTest::mouseClick(dialog->eAr, Qt::LeftButton);
+            press(Qt::Key_A, Qt::ControlModifier);
+            TypeText(dialog->eAr, u"abc"_s);
             dialog->btnOK->click();
             EXPECT_TRUE(dialog->isVisible());
             dialog->btnMegsem->click();
         });
-        w->aSzerkesztExecute();
         EXPECT_TRUE(messages.last().contains(u"abc"_s)) << s(messages.last());
         // Deleting both lines brings the total to 0.
-        w->aTorolExecute();
-        w->aTorolExecute();
+        pressKey(w, Qt::Key_Delete, Qt::ControlModifier, {});
+        pressKey(w, Qt::Key_Delete, Qt::ControlModifier, {});
         EXPECT_EQ(w->lines()->rowCount(), 0);
         EXPECT_EQ(s(w->eOsszesen->text()), s(FormatFt(0)));
-        w->aSzerkesztExecute();  // nothing to edit: no dialog opens
+        pressKey(w, Qt::Key_F2, Qt::NoModifier, {}); // nothing to edit: no dialog opens
         w->btnOK->click();
     });
     EXPECT_DOUBLE_EQ(SelectFloat(db(), u"SELECT ar_ossz FROM munkalap WHERE munkalap = %1;"_s.arg(key), -1), 0);
