@@ -300,14 +300,16 @@ TEST_F(ExamTest, LinesKeepTheTotal) {
     ExamScreens screens;
     screens.pickItem = [&](QWidget*, int) { return pick; };
     // A key of the examination window; a line dialog it opens is handled by the dialog action.
-    const auto pressKey = [](Tfrm_Munkalap* w, int k, Qt::KeyboardModifiers m, std::function<void(QWidget*)> dialog) {
-        if (dialog) WhenModalShown([dialog](QWidget* d) {
+    const auto pressKey = [](Tfrm_Munkalap* w, int k, Qt::KeyboardModifiers m,
+                             std::function<void(QWidget*)> dialog) {
+        if (dialog)
+            WhenModalShown([dialog](QWidget* d) {
                 d->activateWindow();
                 EXPECT_TRUE(QTest::qWaitForWindowActive(d));
                 dialog(d);
             });
         press(k, m);
-        w->activateWindow();  // back from the dialog
+        w->activateWindow(); // back from the dialog
         EXPECT_TRUE(QTest::qWaitForWindowActive(w));
     };
     const auto accept = [](QWidget* d) { static_cast<Tfrm_Sorhozza*>(d)->btnOK->click(); };
@@ -333,7 +335,8 @@ TEST_F(ExamTest, LinesKeepTheTotal) {
         pick = itemA;
         pressKey(w, Qt::Key_F2, Qt::NoModifier, price(u"12,5"_s));
         EXPECT_DOUBLE_EQ(
-            SelectFloat(db(), u"SELECT SUM(ar) FROM munkalap_tetel WHERE munkalap = %1;"_s.arg(key), 0), 12.5);
+            SelectFloat(db(), u"SELECT SUM(ar) FROM munkalap_tetel WHERE munkalap = %1;"_s.arg(key), 0),
+            12.5);
         EXPECT_DOUBLE_EQ(SelectFloat(db(), u"SELECT ar FROM tetel WHERE tetel = %1;"_s.arg(itemA), 0), 9000);
         // A price that is no number is refused and the dialog stays open.
         pressKey(w, Qt::Key_F2, Qt::NoModifier, [&](QWidget* d) {
