@@ -361,8 +361,7 @@ TEST_F(ExamTest, LinesKeepTheTotal) {
 }
 
 TEST_F(ExamTest, ClosedExaminationCannotBeSaved) {
-    db().exec(u"CALL sp_ujmunkalap(%1, 3);"_s.arg(patient));
-    const int key = SelectInt(db(), u"SELECT LAST_INSERT_ID();"_s, 0);
+    const int key = newExamination(3);
     db().exec(u"UPDATE munkalap SET statusz = 3, panaszok = 'régi' WHERE munkalap = %1;"_s.arg(key));
     EXPECT_EQ(runExamination(key, -1, 3, {}, [&](Tfrm_Munkalap* w) {
                   EXPECT_FALSE(w->btnOK->isEnabled());
@@ -382,8 +381,7 @@ TEST_F(ExamTest, ClosedExaminationCannotBeSaved) {
 }
 
 TEST_F(ExamTest, SnippetGoesIntoTheEditorEnteredLast) {
-    db().exec(u"CALL sp_ujmunkalap(%1, 2);"_s.arg(patient));
-    const int key = SelectInt(db(), u"SELECT LAST_INSERT_ID();"_s, 0);
+    const int key = newExamination(2);
     QString searched;
     ExamScreens screens;
     screens.pickSnippet = [&](QWidget*, const QString& search) -> std::optional<QString> {
@@ -435,8 +433,7 @@ TEST_F(ExamTest, TwoWorkstationsGetTheirOwnKeysAndFields) {
 }
 
 TEST_F(ExamTest, RefusedSaveKeepsTheWindowOpen) {
-    db().exec(u"CALL sp_ujmunkalap(%1, 1);"_s.arg(patient));
-    const int key = SelectInt(db(), u"SELECT LAST_INSERT_ID();"_s, 0);
+    const int key = newExamination(1);
     runExamination(key, -1, 1, {}, [&](Tfrm_Munkalap* w) {
         w->ePanasz->setText(u"Жгучая боль"_s);
         w->btnOK->click();
