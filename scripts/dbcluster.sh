@@ -139,7 +139,7 @@ cluster_main() {
   stop)
     [ -d "$cdir" ] || return 0
     for n in "${cluster_nodes[@]}"; do
-      if [ -f "$cdir/node$n/mariadbd.pid" ]; then stop_pid "$cdir/node$n/mariadbd.pid"; fi
+      stop_pid "$cdir/node$n/mariadbd.pid"
       stop_pid "$cdir/node$n/mariadbd.pid.launch"
     done
     ;;
