@@ -828,7 +828,10 @@ TEST_F(AppTest, ServerThatStopsAndComesBack) {
         ~Stop() { server(u"stop"_s); }
     } stop{server};
 
-    ConnectionParams p{u"127.0.0.1"_s, static_cast<unsigned>(port), u"sonoria"_s, u"sonoria"_s, {}};
+    ConnectionParams p;
+    p.host = u"127.0.0.1"_s;
+    p.port = static_cast<unsigned>(port);
+    p.user = p.password = u"sonoria"_s;
     {
         Connection admin;
         admin.open(p);
