@@ -1,5 +1,6 @@
 #include "Examinations.h"
 
+#include "core/TextRoutines.h"
 #include "db/QueryHelpers.h"
 
 using namespace Qt::StringLiterals;
@@ -9,4 +10,8 @@ int CreateExamination(Connection& db, int patient, int type) {
     // The procedure's INSERT set this session's last insert id: another workstation's new
     // examination cannot be taken for ours.
     return SelectInt(db, u"SELECT LAST_INSERT_ID();"_s, 0);
+}
+
+void CancelExamination(Connection& db, const Value& examination) {
+    ExecSql(db, u"UPDATE munkalap SET storno = 'I' WHERE munkalap = "_s + IdText(examination) + u';');
 }
