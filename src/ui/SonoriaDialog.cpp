@@ -13,6 +13,18 @@ SonoriaDialog::SonoriaDialog(const QString& section, Placement placement, QWidge
     setModal(true);
 }
 
+void SonoriaDialog::setVisible(bool visible) {
+    if (visible) FixedSizeFrame(this);
+    QDialog::setVisible(visible);
+}
+
+void FixedSizeFrame(QWidget* window) {
+    if (window->minimumSize() != window->maximumSize()) return;
+    constexpr Qt::WindowFlags frame = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                      Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (window->windowFlags() != frame) window->setWindowFlags(frame);
+}
+
 void SonoriaDialog::showEvent(QShowEvent* event) {
     if (!m_placed) {
         m_placed = true;

@@ -16,6 +16,7 @@ public:
     const QString& section() const { return m_section; }
     // A window with a font size of its own instead of the settings' one.
     void setFontSize(int points) { m_fontSize = points; }
+    void setVisible(bool visible) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -30,6 +31,11 @@ private:
     bool m_placed = false;
     bool m_stored = false;
 };
+
+// A window of fixed size: only its title and close box in the frame, no maximise or minimise button.
+// Does nothing to a window whose size may change. Call it before the window is first shown
+// (SonoriaDialog does it for itself).
+void FixedSizeFrame(QWidget* window);
 
 // The "OK" and "Mégsem" buttons of a dialog (object names "ok" and "cancel"): Mégsem rejects, OK runs
 // onOk (accept when empty). okIsDefault: Enter presses OK.
