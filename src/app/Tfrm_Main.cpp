@@ -16,6 +16,7 @@
 #include "ui/Icons.h"
 #include "ui/Messages.h"
 #include "ui/PrintDialogs.h"
+#include "ui/SonoriaDialog.h"
 #include "users/Login.h"
 #include "users/UserAdmin.h"
 
@@ -214,7 +215,7 @@ void Tfrm_Main::placeForFirstShowing() {
 QRect Tfrm_Main::storedBounds() const {
     // Full screen keeps the size the user gave the window for the times it is not.
     if (isMaximized()) return normalGeometry();
-    return {pos(), size()};
+    return FormBounds(this);
 }
 
 bool Tfrm_Main::event(QEvent* event) {

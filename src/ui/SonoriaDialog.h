@@ -19,12 +19,12 @@ public:
     void setVisible(bool visible) override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void done(int result) override;
     // Stores the place; called once when the window closes.
     virtual void storePlacement();
 
 private:
+    void place(); // font size and place from the settings, once before the first showing
     QString m_section;
     Placement m_placement;
     int m_fontSize = 0;
@@ -36,6 +36,10 @@ private:
 // Does nothing to a window whose size may change. Call it before the window is first shown
 // (SonoriaDialog does it for itself).
 void FixedSizeFrame(QWidget* window);
+
+// A window's place as it is stored: the corner of its frame (where it is moved back to) and the size
+// of its contents.
+QRect FormBounds(const QWidget* window);
 
 // The "OK" and "Mégsem" buttons of a dialog (object names "ok" and "cancel"): Mégsem rejects, OK runs
 // onOk (accept when empty). okIsDefault: Enter presses OK.
