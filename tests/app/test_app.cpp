@@ -544,8 +544,9 @@ TEST_F(AppTest, CaptionsAndColumnTitlesAreWhole) {
         if (size > 8) QTest::keyClick(w.get(), Qt::Key_F11); // "Betűméret növelése"
         ASSERT_EQ(w->font().pointSize(), size);
         for (int tab : {0, 1}) {
-            w->TabControl1->setCurrentIndex(tab);
-            QApplication::processEvents();
+            QTabBar* tabs = w->TabControl1->tabBar();
+            QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
+            ASSERT_EQ(w->TabControl1->currentIndex(), tab);
             QToolBar* bar = tab == 0 ? w->PatientToolBar : w->ExamToolBar;
             for (QToolButton* b : bar->findChildren<QToolButton*>()) {
                 if (!b->defaultAction() || !b->isVisible()) continue;
