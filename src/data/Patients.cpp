@@ -15,8 +15,8 @@ void DeletePatient(Connection& db, const Value& patient) {
 }
 
 void SetLastVisit(Connection& db, const Value& patient, QDate date) {
-    ExecSql(db, u"UPDATE ugyfel SET dat_utolso = "_s + SqlDate(date) + u" WHERE ugyfel = "_s + IdText(patient) +
-                    u';');
+    ExecSql(db, u"UPDATE ugyfel SET dat_utolso = "_s + SqlDate(date) + u" WHERE ugyfel = "_s +
+                    IdText(patient) + u';');
 }
 
 void SetReminder(Connection& db, const Value& patient, QDate date) {

@@ -30,7 +30,9 @@ void FixedSizeFrame(QWidget* window) {
     if (window->windowFlags() != frame) window->setWindowFlags(frame);
 }
 
-QRect FormBounds(const QWidget* window) { return {window->pos(), window->size()}; }
+QRect FormBounds(const QWidget* window) {
+    return {window->pos(), window->size()};
+}
 
 void SonoriaDialog::place() {
     m_placed = true;

@@ -26,15 +26,15 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QToolBar>
-#include <QToolButton>
-#include <QStatusBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 
 #include <QProcess>
 
@@ -478,7 +478,9 @@ TEST_F(AppTest, SearchBoxListAndStatusBarAgreeAcrossTabs) {
     QApplication::setActiveWindow(w.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
     QTabBar* tabs = w->TabControl1->tabBar();
-    const auto showTab = [&](int i) { QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(i).center()); };
+    const auto showTab = [&](int i) {
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(i).center());
+    };
     const auto status = [&] { return s(w->StatusPanels[0]->text()); };
 
     showTab(1);
@@ -978,7 +980,8 @@ static bool waitFor(const std::function<bool()>& done) {
 // Several profiles, no full screen: the chooser, then the main window at the stored size with its
 // title bar on the screen; the titles are the program's own, and closing keeps the size.
 TEST_F(AppTest, UnderWindowManagerTheChosenProfileOpensAtTheStoredSize) {
-    if (QGuiApplication::platformName() != u"xcb"_s) GTEST_SKIP() << "needs a window manager (the test app_wm)";
+    if (QGuiApplication::platformName() != u"xcb"_s)
+        GTEST_SKIP() << "needs a window manager (the test app_wm)";
     Config().writeInt(u"Alapertek"_s, u"TeljesKep"_s, 0);
     Config().writeInt(u"Alapertek"_s, u"Szeles"_s, 900);
     Config().writeInt(u"Alapertek"_s, u"Magas"_s, 600);
