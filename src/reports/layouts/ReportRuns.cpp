@@ -9,6 +9,8 @@
 #include "core/Errors.h"
 #include "core/SqlText.h"
 #include "core/TextRoutines.h"
+#include "data/Examinations.h"
+#include "data/Patients.h"
 #include "db/QueryHelpers.h"
 
 #include <QDir>
@@ -197,9 +199,7 @@ PreparedReport PrepareExaminationTotals(Connection& db, QDate from, QDate to) {
 PreparedReport PreparePatientExamList(Connection& db, qint64 patient) {
     PreparedReport r;
     r.layout = qrBongLista();
-    QStringList lines = {u"SELECT * FROM vw_munkalap"_s, u"WHERE ugyfel = 0"_s, u"ORDER BY 1;"_s};
-    ReplaceWhere(lines, u"ugyfel = "_s + IdText(patient));
-    r.qrySql = lines.join(u'\n');
+    r.qrySql = PatientExaminationsQuery(patient).join(u'\n');
     setAmounts(r.layout, u"ar_ossz"_s);
     r.qry = run(db, r.qrySql);
     r.tbl = run(db, PracticeQuery);
@@ -246,8 +246,7 @@ PreparedReport PrepareRegisteredSlip(Connection& db, qint64 patient) {
 }
 
 QString DefaultPatientListQuery() {
-    return QStringList{u"SELECT * FROM vw_ugyfel"_s, u"WHERE ugyfel > 0"_s, u"ORDER BY ugyfel_nev;"_s}.join(
-        u'\n');
+    return PatientListLines().join(u'\n');
 }
 
 PreparedReport PreparePatientList(Connection& db, const QString& query) {
