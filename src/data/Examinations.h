@@ -5,6 +5,7 @@
 
 class Connection;
 class RowEditor;
+class Value;
 
 // How many times a new examination is tried before the server's refusal reaches the user.
 inline constexpr int CreateExaminationAttempts = 8;
@@ -13,6 +14,9 @@ inline constexpr int CreateExaminationAttempts = 8;
 // A call the server ends with a deadlock (on a cluster: another node stored the same serial number
 // first) stored nothing and is made again, up to CreateExaminationAttempts times in all.
 int CreateExamination(Connection& db, int patient, int type);
+
+// Cancelling an examination only flags the row; the views leave flagged rows out.
+void CancelExamination(Connection& db, const Value& examination);
 
 // Marks an examination saved with OK as finished, through sp_munkalapkesz.
 void FinishExamination(Connection& db, qint64 examination);

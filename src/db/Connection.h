@@ -2,6 +2,7 @@
 
 #include "DataSet.h"
 #include "DbError.h"
+#include "core/Config.h"
 
 #include <QString>
 
@@ -11,7 +12,6 @@
 
 struct st_mysql;
 struct st_mysql_res;
-#include "core/Config.h"
 
 struct ConnectionParams {
     QString host;
@@ -79,7 +79,8 @@ private:
 // profile's servers that answers. A session that the server ended is noticed before the next statement
 // is sent: the connection is opened again, on the next server of the list when there are several, the
 // reconnect handler sets the character set and collation anew, and the statement runs there. A statement
-// whose fate is unknown (the connection broke while it ran) is never sent twice; it fails.
+// whose fate is unknown (the connection broke while it ran) is never sent twice; it fails, and so does
+// the first statement after a session lost inside a transaction.
 // A statement the server ended with a deadlock or a lock-wait time-out is sent once more when it ran on
 // its own (autocommit, no transaction open, no procedure call): the server rolled all of it back.
 class Connection {
