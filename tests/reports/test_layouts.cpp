@@ -228,19 +228,81 @@ TEST_F(LayoutTest, ResultAndOpinionShrinkAt800And1600CharactersAndStopAtTheirBox
         EXPECT_EQ(fontSizeOf(pages[0], u"Ő"_s), c.resultSize) << c.result;
         EXPECT_EQ(fontSizeOf(pages[0], u"Ű"_s), c.opinionSize) << c.opinion;
     }
-    // Sixty short lines: the box (46.8 mm high from 111.1) holds twelve at 9 pt, the rest is not printed.
-    QStringList lines;
-    for (int i = 1; i <= 60; ++i)
-        lines << u"sor %1"_s.arg(i);
-    db().exec(u"UPDATE munkalap SET szoveg = %1, velemeny = NULL WHERE munkalap = 2;"_s.arg(
-        SqlQuote(lines.join(u"\r\n"_s))));
-    const auto pages = PrepareFindingsSheet(db(), 2, noLogo())->pages();
-    const TextRun* last = pages[0].findText(u"sor 12"_s);
-    ASSERT_TRUE(last);
-    EXPECT_LE(last->box.bottom(), 10 + 111.1 + 46.8);
-    EXPECT_EQ(pages[0].findText(u"sor 13"_s), nullptr);
-    EXPECT_EQ(pages[0].findText(u"sor 60"_s), nullptr);
     db().exec(u"UPDATE munkalap SET szoveg = 'Jobb lebeny ép.', velemeny = NULL WHERE munkalap = 2;"_s);
+}
+
+TEST_F(LayoutTest, NoTextVanishesFromTheFindingsSheet) {
+    // Words with a prefix of their own, exactly a length long; the last one is the prefix and "VÉGSZÓ".
+    auto words = [](const QString& prefix, int length) {
+        const QString last = prefix + u"VÉGSZÓ"_s;
+        QString text;
+        for (int i = 1; text.size() + last.size() < length; ++i)
+            text += prefix + QString::number(i) + u' ';
+        text.truncate(length - last.size() - 1);
+        return text.trimmed() + u' ' + last;
+    };
+    // The runs of a text on all pages, joined by spaces: they read the whole text when nothing vanished.
+    auto printed = [](const std::vector<ReportPage>& pages, const QString& prefix) {
+        QStringList out;
+        for (const ReportPage& p : pages)
+            for (const TextRun* t : p.texts())
+                if (t->text.startsWith(prefix)) out << t->text;
+        return out.join(u' ');
+    };
+
+    // A thyroid sheet: 2 500 characters of findings, the longest complaint, an opinion with a lone LF.
+    const QString findings = words(u"lelet"_s, 2500), complaint = words(u"panasz"_s, 255);
+    ASSERT_EQ(findings.size(), 2500);
+    const QString opinion = u"Első sor\nMásodik sor"_s;
+    db().exec(u"UPDATE munkalap SET panaszok = %1, szoveg = %2, velemeny = %3 WHERE munkalap = 2;"_s.arg(
+        SqlQuote(complaint), SqlQuote(findings), SqlQuote(opinion)));
+    auto pages = PrepareFindingsSheet(db(), 2, noLogo())->pages();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(printed(pages, u"lelet"_s), findings);
+    EXPECT_TRUE(printed({pages[1]}, u"lelet"_s).endsWith(u"leletVÉGSZÓ"_s)); // the last word on a page
+    for (const TextRun* t : pages[0].texts())
+        if (t->text.startsWith(u"lelet"_s)) {
+            EXPECT_LE(t->box.bottom(), 10 + 111.1 + 46.8 + 0.01); // inside the result box
+            EXPECT_EQ(t->font.pointSize, 7);
+        }
+    // The continuation page: its caption, the patient, the examination, the footer with the page number.
+    for (const QString& t : {u"Vizsgálati eredmény (folytatás)"_s, u"Kovács Éva"_s, u"2024/00002"_s,
+                             u"Pajzsmirigy ultrahang vizsgálat"_s, u"oldal: 2"_s, u"Aláírás"_s})
+        EXPECT_NE(pages[1].findText(t), nullptr) << t.toStdString();
+    // The complaint whole inside its box (13.2 mm cell from 96.3), set smaller.
+    EXPECT_EQ(printed(pages, u"panasz"_s), complaint);
+    for (const TextRun* t : pages[0].texts())
+        if (t->text.startsWith(u"panasz"_s)) {
+            EXPECT_LE(t->box.bottom(), 10 + 96.3 + 13.2);
+            EXPECT_GE(t->font.pointSize, 6);
+        }
+    // A lone LF breaks the line.
+    const TextRun *first = pages[0].findText(u"Első sor"_s), *second = pages[0].findText(u"Második sor"_s);
+    ASSERT_TRUE(first && second);
+    EXPECT_NEAR(second->box.top() - first->box.top(), first->box.height(), 1e-9);
+    EXPECT_EQ(FindingsContinued(2, complaint, findings, opinion), QStringList{u"Vizsgálati eredmény"_s});
+
+    // Forty items fill two pages; eighty lines of opinion continue on the third.
+    QStringList lines;
+    for (int i = 1; i <= 80; ++i)
+        lines << u"sor %1"_s.arg(i);
+    db().exec(u"UPDATE munkalap SET velemeny = %1 WHERE munkalap = 6;"_s.arg(SqlQuote(lines.join(u"\r\n"_s))));
+    pages = PrepareFindingsSheet(db(), 6, noLogo())->pages();
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_NE(pages[1].findText(u"Tétel 40 (12345)"_s), nullptr);
+    EXPECT_NE(pages[2].findText(u"Vélemény (folytatás)"_s), nullptr);
+    EXPECT_NE(pages[2].findText(u"oldal: 3"_s), nullptr);
+    EXPECT_EQ(printed(pages, u"sor "_s), lines.join(u' '));
+    EXPECT_EQ(FindingsContinued(1, {}, {}, lines.join(u"\r\n"_s)), QStringList{u"Vélemény"_s});
+    EXPECT_EQ(FindingsContinued(1, complaint, findings, opinion), QStringList());
+    EXPECT_EQ(FindingsContinued(5, complaint, findings, lines.join(u"\n"_s)), QStringList());
+
+    // For a look by eye.
+    if (const QByteArray dir = qgetenv("SONORIA_REPORT_PNG"); !dir.isEmpty())
+        PrepareFindingsSheet(db(), 2, noLogo())->writePdf(QString::fromLocal8Bit(dir) + u"/folytatas.pdf"_s);
+    db().exec(u"UPDATE munkalap SET panaszok = NULL, szoveg = 'Jobb lebeny ép.', velemeny = NULL "
+              "WHERE munkalap = 2;"_s);
+    db().exec(u"UPDATE munkalap SET velemeny = NULL WHERE munkalap = 6;"_s);
 }
 
 TEST_F(LayoutTest, RevenueListGroupsDaysWithTotals) {

@@ -17,6 +17,13 @@ ReportLayout smallPage(const QString& name, double topMargin) {
     return l;
 }
 
+// Names and addresses print whole: a line too wide for its box is set smaller, then wrapped.
+void fitWhole(Band& b) {
+    for (ReportElement& e : b.elements)
+        if (e.kind == ReportElement::Text && e.text.kind == TextElement::Data)
+            e.text.minPointSize = SmallestReadableSize;
+}
+
 } // namespace
 
 ReportLayout qrBoritek() {
@@ -35,6 +42,7 @@ ReportLayout qrBoritek() {
     d.add(qry(u"cim_cim"_s, 60.9, 68.8, 74.4, 5.0, arial(10), TextAlign::Center));
     d.add(qry(u"cim_irsz"_s, 60.9, 79.4, 74.4, 6.6, font(u"Arial Rounded MT Bold"_s, 16, true),
               TextAlign::Center));
+    fitWhole(d);
     l.add(std::move(d));
     return l;
 }
@@ -50,6 +58,7 @@ ReportLayout qrAjanlott() {
     d.add(qry(u"cim_irsz"_s, 30.4, 47.6, 17.5, 5.0, f));
     d.add(qry(u"cim_varos"_s, 48.9, 47.6, 55.9, 5.0, f));
     d.add(qry(u"cim_cim"_s, 30.4, 52.3, 74.4, 5.0, f));
+    fitWhole(d);
     l.add(std::move(d));
     return l;
 }
