@@ -419,6 +419,43 @@ TEST_F(LayoutTest, PatientLayouts) {
     EXPECT_TRUE(list.contains(u"2024. 01. 15."_s));
 }
 
+TEST_F(LayoutTest, NamesAndAddressesPrintWholeOnTheEnvelopeAndTheSlip) {
+    const QString name = u"Özvegy Szentgyörgyiné Hollósy Erzsébet Mária Terézia Borbála Ann"_s;
+    const QString street = u"Hunyadi János utca 123. B épület 4. emelet 12. ajt"_s;
+    ASSERT_EQ(name.size(), 64);
+    ASSERT_EQ(street.size(), 50);
+    db().exec(u"INSERT INTO ugyfel (ugyfel, ugyfel_nev, cim_irsz, cim_varos, cim_cim) VALUES (4, %1, '8220', "
+              "'Balatonalmádi', %2);"_s.arg(SqlQuote(name), SqlQuote(street)));
+    struct Case {
+        const char* report;
+        PreparedReport r;
+        double nameLeft, streetLeft, top; // the boxes on the paper, 74.4 mm wide
+    } cases[] = {{"boritek", PrepareEnvelope(db(), 4, noLogo()), 10 + 60.9, 10 + 60.9, 10},
+                 {"ajanlott", PrepareRegisteredSlip(db(), 4), 10 + 30.1, 10 + 30.4, 12}};
+    for (const Case& c : cases) {
+        const auto pages = c.r.pages();
+        ASSERT_EQ(pages.size(), 1u) << c.report;
+        // Set smaller, wrapped between words: the lines of each text follow one another and read it whole.
+        QStringList lines;
+        for (const TextRun* t : pages[0].texts())
+            lines << t->text;
+        const QString all = lines.join(u' ');
+        EXPECT_TRUE(all.contains(name)) << c.report << ": " << all.toStdString();
+        EXPECT_TRUE(all.contains(street)) << c.report << ": " << all.toStdString();
+        for (const TextRun* t : pages[0].texts()) {
+            const bool ofName = name.contains(t->text), ofStreet = street.contains(t->text);
+            if (!ofName && !ofStreet) continue;
+            const double left = ofName ? c.nameLeft : c.streetLeft;
+            EXPECT_GE(t->font.pointSize, 6) << c.report;
+            EXPECT_GE(t->box.left(), left - 0.01) << c.report << ": " << t->text.toStdString();
+            EXPECT_LE(t->box.right(), left + 74.4 + 0.01) << c.report << ": " << t->text.toStdString();
+        }
+        if (const QByteArray dir = qgetenv("SONORIA_REPORT_PNG"); !dir.isEmpty())
+            c.r.writePdf(QString::fromLocal8Bit(dir) + u'/' + QLatin1String(c.report) + u"_hosszu.pdf"_s);
+    }
+    db().exec(u"DELETE FROM ugyfel WHERE ugyfel = 4;"_s);
+}
+
 TEST_F(LayoutTest, LogoFromTheFolderWhateverTheLetterCase) {
     QImage logo(169, 55, QImage::Format_RGB32);
     logo.fill(Qt::red);
