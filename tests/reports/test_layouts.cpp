@@ -465,13 +465,15 @@ TEST_F(LayoutTest, LogoFromTheFolderWhateverTheLetterCase) {
     EXPECT_EQ(e->picture.pixelSize(), QSize(169, 55));
     EXPECT_EQ(e->picture.toImage(QSize(10, 10)).pixelColor(5, 5), QColor(Qt::red));
     // Centred at its natural size in the logo box.
-    for (const Primitive& p : r->pages()[0].items)
+    // The pages live in a variable: a loop over a temporary's member would read freed memory.
+    const auto sheet = r->pages();
+    for (const Primitive& p : sheet[0].items)
         if (p.kind == Primitive::Image && p.image.picture.pixelSize() == QSize(169, 55)) {
             EXPECT_NEAR(p.image.target.center().x(), 10 + 105.8 + 81.5 / 2, 1e-6);
         }
-    const auto env = PrepareEnvelope(db(), 1, tmp.path());
+    const auto envelope = PrepareEnvelope(db(), 1, tmp.path()).pages();
     int images = 0;
-    for (const Primitive& p : env.pages()[0].items)
+    for (const Primitive& p : envelope[0].items)
         if (p.kind == Primitive::Image) {
             ++images;
             EXPECT_EQ(p.image.target.topLeft(), QPointF(11.3, 27.9));

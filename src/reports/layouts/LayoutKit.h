@@ -137,4 +137,7 @@ inline Band band(BandKind kind, double height, bool frameTop = false, bool frame
     return b;
 }
 
+// The page footer of the lists (the period lists, one patient's examinations, the patient list).
+Band listPageFooter(const QString& layoutName);
+
 } // namespace layoutkit

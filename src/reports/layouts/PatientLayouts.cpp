@@ -95,14 +95,6 @@ ReportLayout qrUgyfel() {
         detail.add(qry(QString::fromUtf16(c.column), c.x, 0.8, c.w, 4.3));
     l.add(std::move(detail));
 
-    Band footer = band(BandKind::PageFooter, 14.6, true, false);
-    footer.font = courier(6);
-    footer.add(label(0, 1.3, 0, 0, u"Sonoria"_s, {}, TextAlign::Left, Auto | ToBand));
-    footer.add(system(SystemValue::PrintDateTime, {}, 0, 1.3, {}, TextAlign::Right, Auto | ToBand));
-    footer.add(system(SystemValue::ReportTitle, {}, 0, 5.3, {}, TextAlign::Right, Auto | ToBand));
-    footer.add(system(SystemValue::PageNumber, u"oldal: "_s, 0, 9.3, {}, TextAlign::Left, Auto | ToBand));
-    footer.add(label(0, 9.3, 0, 0, VendorWebAddress(), {}, TextAlign::Center, Auto | ToBand));
-    footer.add(label(0, 9.3, 0, 0, u"qrUgyfel"_s, {}, TextAlign::Right, Auto | ToBand));
-    l.add(std::move(footer));
+    l.add(listPageFooter(l.name));
     return l;
 }
