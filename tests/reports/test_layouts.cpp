@@ -286,7 +286,8 @@ TEST_F(LayoutTest, NoTextVanishesFromTheFindingsSheet) {
     QStringList lines;
     for (int i = 1; i <= 80; ++i)
         lines << u"sor %1"_s.arg(i);
-    db().exec(u"UPDATE munkalap SET velemeny = %1 WHERE munkalap = 6;"_s.arg(SqlQuote(lines.join(u"\r\n"_s))));
+    db().exec(
+        u"UPDATE munkalap SET velemeny = %1 WHERE munkalap = 6;"_s.arg(SqlQuote(lines.join(u"\r\n"_s))));
     pages = PrepareFindingsSheet(db(), 6, noLogo())->pages();
     ASSERT_EQ(pages.size(), 3u);
     EXPECT_NE(pages[1].findText(u"Tétel 40 (12345)"_s), nullptr);

@@ -157,7 +157,8 @@ std::optional<PreparedReport> PrepareFindingsSheet(Connection& db, qint64 examin
     r.qrySql = BindParameters(FindingsQuery.join(u'\n'), {{u"pmunkalap"_s, IdText(examination)}});
     r.qry = run(db, r.qrySql);
     if (r.qry->rowCount() > 0) // the text sizes from the first row
-        SetFindingsTextSizes(r.layout, r.qry->value(0, u"szoveg"_s).text(), r.qry->value(0, u"velemeny"_s).text());
+        SetFindingsTextSizes(r.layout, r.qry->value(0, u"szoveg"_s).text(),
+                             r.qry->value(0, u"velemeny"_s).text());
     r.tbl = run(db, PracticeQuery);
     return r;
 }

@@ -103,7 +103,8 @@ TextFit FitText(const TextElement& element, const FontSpec& font, const QString&
         fit.lines = element.autoSize ? HardLines(text) : BreakLines(text, m, element.box.width(), &wordCut);
         const double height = element.box.height();
         // The first line always prints; the others while they end inside the box.
-        fit.inBox = height > 0 ? std::max<qsizetype>(1, static_cast<qsizetype>((height + Eps) / m.lineHeight())) : 1;
+        fit.inBox =
+            height > 0 ? std::max<qsizetype>(1, static_cast<qsizetype>((height + Eps) / m.lineHeight())) : 1;
     };
     setIn(font.pointSize);
     if (element.autoSize || element.minPointSize <= 0) return fit;

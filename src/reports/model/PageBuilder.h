@@ -43,7 +43,8 @@ private:
 // A text cut into lines no wider than the width: a line break starts a line (see HardLines), a line
 // breaks after a space or a hyphen, a word wider than the width breaks at the character where it stops
 // fitting (wordCut tells whether one did). Trailing spaces are not part of a line.
-QStringList BreakLines(const QString& text, const TextMeasure& measure, double width, bool* wordCut = nullptr);
+QStringList BreakLines(const QString& text, const TextMeasure& measure, double width,
+                       bool* wordCut = nullptr);
 // Only the line breaks break (auto-sized texts): CR LF, a lone CR, a lone LF.
 QStringList HardLines(const QString& text);
 

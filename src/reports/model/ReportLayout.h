@@ -96,7 +96,16 @@ struct ReportElement {
 
 // Continuation: at the top of every page that carries on texts too long for their boxes (below the
 // page header); its font is the font of the continuation captions.
-enum class BandKind { Title, PageHeader, GroupHeader, Detail, GroupFooter, Summary, PageFooter, Continuation };
+enum class BandKind {
+    Title,
+    PageHeader,
+    GroupHeader,
+    Detail,
+    GroupFooter,
+    Summary,
+    PageFooter,
+    Continuation
+};
 
 struct Band {
     BandKind kind = BandKind::Detail;
