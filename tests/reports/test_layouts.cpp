@@ -454,6 +454,17 @@ TEST_F(LayoutTest, NamesAndAddressesPrintWholeOnTheEnvelopeAndTheSlip) {
         if (const QByteArray dir = qgetenv("SONORIA_REPORT_PNG"); !dir.isEmpty())
             c.r.writePdf(QString::fromLocal8Bit(dir) + u'/' + QLatin1String(c.report) + u"_hosszu.pdf"_s);
     }
+    // The findings sheet's patient panel: the name and the address whole, inside the panel (to 103.8 mm).
+    db().exec(u"INSERT INTO munkalap (munkalap, ev, sorszam, mlaptipus, cim, ugyfel, datum) "
+              "VALUES (8, 2024, 8, 1, 'Általános', 4, '2024-03-01');"_s);
+    const auto sheet = PrepareFindingsSheet(db(), 8, noLogo())->pages();
+    for (const QString& value : {name, u"8220 Balatonalmádi, "_s + street}) {
+        const TextRun* t = sheet[0].findText(value);
+        ASSERT_TRUE(t) << value.toStdString() << " in\n" << sheet[0].plainText().toStdString();
+        EXPECT_LE(t->box.right(), 10 + 103.8);
+        EXPECT_GE(t->font.pointSize, 6);
+    }
+    db().exec(u"DELETE FROM munkalap WHERE munkalap = 8;"_s);
     db().exec(u"DELETE FROM ugyfel WHERE ugyfel = 4;"_s);
 }
 

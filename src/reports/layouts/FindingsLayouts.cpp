@@ -74,11 +74,11 @@ ReportLayout findingsBase(const QString& name, double titleHeight, double detail
                    {33.9, u"Született", u"szulstr"}, {38.1, u"TAJ", u"taj"}};
     for (const auto& p : patient) {
         title.add(label(4.2, p.y, 0, 0, QString::fromUtf16(p.caption), caption(), TextAlign::Left, Auto));
-        title.add(qry(QString::fromUtf16(p.column), 23.3, p.y, 0, 0, value(), TextAlign::Left, Auto));
+        title.add(whole(qry(QString::fromUtf16(p.column), 23.3, p.y, 79.5, 4.2, value())));
     }
-    title.add(tbl(u"tulajdonos"_s, 108.0, 22.2, 79.1, 4.2, value(), TextAlign::Right));
-    title.add(tbl(u"irszvaroscim"_s, 108.0, 27.5, 79.1, 4.2, value(), TextAlign::Right));
-    title.add(tbl(u"telefon"_s, 108.0, 32.8, 79.1, 4.2, value(), TextAlign::Right));
+    title.add(whole(tbl(u"tulajdonos"_s, 108.0, 22.2, 79.1, 4.2, value(), TextAlign::Right)));
+    title.add(whole(tbl(u"irszvaroscim"_s, 108.0, 27.5, 79.1, 4.2, value(), TextAlign::Right)));
+    title.add(whole(tbl(u"telefon"_s, 108.0, 32.8, 79.1, 4.2, value(), TextAlign::Right)));
     title.add(qry(u"cim"_s, 0, 46.6, 0, 5.0, arial(11, true), TextAlign::Center, Auto | ToBand));
     l.add(std::move(title));
 
