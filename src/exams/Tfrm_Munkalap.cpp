@@ -5,6 +5,7 @@
 #include "core/TextRoutines.h"
 #include "data/Examinations.h"
 #include "db/QueryHelpers.h"
+#include "reports/layouts/Layouts.h"
 #include "ui/Conventions.h"
 #include "ui/Messages.h"
 
@@ -367,7 +368,18 @@ void Tfrm_Munkalap::print(bool toPrinter) {
         ErrorBox(e.message(), this);
         return;
     }
+    noteContinuation();
     if (m_screens.printFindings) m_screens.printFindings(this, m_key, toPrinter);
+}
+
+void Tfrm_Munkalap::noteContinuation() {
+    auto stored = [](const QPlainTextEdit* e) { return e->toPlainText().replace(u'\n', u"\r\n"_s); };
+    const QStringList texts = FindingsContinued(VarToInt(m_row.value(u"mlaptipus"_s), 1), ePanasz->text(),
+                                                stored(mSzoveg), stored(mVelemeny));
+    if (texts.isEmpty()) return;
+    InfoBox(u"A leleten nem fér el teljesen: %1. A folytatás külön lapra kerül, a lelet után."_s.arg(
+                texts.join(u", "_s)),
+            this);
 }
 
 void Tfrm_Munkalap::accept() {
@@ -383,6 +395,7 @@ void Tfrm_Munkalap::accept() {
         ErrorBox(e.message(), this);
         return;
     }
+    noteContinuation();
     m_new = false;
     SonoriaDialog::accept();
 }

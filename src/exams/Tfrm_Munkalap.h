@@ -56,6 +56,7 @@ private:
     void showTotal();
     bool storeBoundFields();  // false (with the message shown) when a value cannot be stored
     void print(bool print);
+    void noteContinuation(); // tells the user which texts the findings sheet continues on a page of their own
     enum class EditOperation { Cut, Copy, Paste, Undo, SelectAll };
     void editAction(EditOperation op);
 
