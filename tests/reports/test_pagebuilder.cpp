@@ -81,6 +81,15 @@ QStringList outline(const ReportPage& page) {
     return out;
 }
 
+// An empty layout on a 100 × 100 mm page with 10 mm margins.
+ReportLayout squarePage() {
+    ReportLayout l;
+    l.name = u"t"_s;
+    l.paper = QSizeF(100, 100);
+    l.a4 = false;
+    return l;
+}
+
 // The top of the first text run that reads the given text.
 double topOf(const ReportPage& page, const QString& text) {
     const TextRun* t = page.findText(text);
@@ -255,10 +264,7 @@ TEST(TextLayout, LineBreaking) {
 }
 
 TEST(TextLayout, BoxesNeverGrowAutoSizeAndBandAlignment) {
-    ReportLayout l;
-    l.name = u"t"_s;
-    l.paper = QSizeF(100, 100);
-    l.a4 = false;
+    ReportLayout l = squarePage();
     Band d = band(BandKind::Detail, 30);
     const FontSpec f = arial(10);
     const double lh = TextMeasure(f).lineHeight();
@@ -300,10 +306,7 @@ TEST(TextLayout, BoxesNeverGrowAutoSizeAndBandAlignment) {
 
 TEST(TextLayout, TooLongTextsAreSetSmallerThenWrappedOrContinued) {
     // A 100 mm page: 10 mm margins, a 10 mm page footer; continuation pages start with a 10 mm header.
-    ReportLayout l;
-    l.name = u"t"_s;
-    l.paper = QSizeF(100, 100);
-    l.a4 = false;
+    ReportLayout l = squarePage();
     Band title = band(BandKind::Title, 30);
     ReportElement name = qry(u"nev"_s, 0, 0, 40, 5, arial(11, true));
     name.text.minPointSize = 6;
