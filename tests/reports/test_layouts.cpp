@@ -209,7 +209,7 @@ TEST_F(LayoutTest, FindingsSheetOfEachTypeAndItsPages) {
     EXPECT_NE(pages[1].findText(u"2024. február. 10"_s), nullptr);
 }
 
-TEST_F(LayoutTest, ResultAndOpinionShrinkAt800And1600CharactersAndStopAtTheirBoxes) {
+TEST_F(LayoutTest, ResultAndOpinionShrinkAt800And1600Characters) {
     auto textOf = [](QChar first, int length) {
         QString text(first);
         while (text.size() < length)
