@@ -28,9 +28,7 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-QString column(int n) {
-    return u"m%1"_s.arg(n, 2, 10, QLatin1Char('0'));
-}
+QString column(int n) { return u"m%1"_s.arg(n, 2, 10, QLatin1Char('0')); }
 
 struct MeasurementGroup {
     QString title;

@@ -448,8 +448,7 @@ TEST_F(ExamTest, RefusedSaveKeepsTheWindowOpen) {
 }
 
 TEST_F(ExamTest, TextsTooLongForTheSheetAreAnnouncedOnOkAndPrint) {
-    db().exec(u"CALL sp_ujmunkalap(%1, 1);"_s.arg(patient));
-    const int key = SelectInt(db(), u"SELECT LAST_INSERT_ID();"_s, 0);
+    const int key = newExamination(1);
     int printed = 0;
     ExamScreens screens;
     screens.printFindings = [&](QWidget*, int, bool) { ++printed; };
