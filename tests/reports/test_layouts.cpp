@@ -232,14 +232,13 @@ TEST_F(LayoutTest, ResultAndOpinionShrinkAt800And1600Characters) {
 }
 
 TEST_F(LayoutTest, NoTextVanishesFromTheFindingsSheet) {
-    // Words with a prefix of their own, exactly a length long; the last one is the prefix and "VÉGSZÓ".
+    // Words with a prefix of their own, exactly a length long; the last one is the prefix, "VÉGSZÓ" and
+    // as many "ó" as make up the length.
     auto words = [](const QString& prefix, int length) {
-        const QString last = prefix + u"VÉGSZÓ"_s;
         QString text;
-        for (int i = 1; text.size() + last.size() < length; ++i)
+        for (int i = 1; text.size() + 2 * prefix.size() + 12 < length; ++i)
             text += prefix + QString::number(i) + u' ';
-        text.truncate(length - last.size() - 1);
-        return text.trimmed() + u' ' + last;
+        return text + prefix + u"VÉGSZÓ"_s + QString(length - text.size() - prefix.size() - 6, u'ó');
     };
     // The runs of a text on all pages, joined by spaces: they read the whole text when nothing vanished.
     auto printed = [](const std::vector<ReportPage>& pages, const QString& prefix) {
@@ -253,13 +252,14 @@ TEST_F(LayoutTest, NoTextVanishesFromTheFindingsSheet) {
     // A thyroid sheet: 2 500 characters of findings, the longest complaint, an opinion with a lone LF.
     const QString findings = words(u"lelet"_s, 2500), complaint = words(u"panasz"_s, 255);
     ASSERT_EQ(findings.size(), 2500);
+    ASSERT_EQ(complaint.size(), 255);
     const QString opinion = u"Első sor\nMásodik sor"_s;
     db().exec(u"UPDATE munkalap SET panaszok = %1, szoveg = %2, velemeny = %3 WHERE munkalap = 2;"_s.arg(
         SqlQuote(complaint), SqlQuote(findings), SqlQuote(opinion)));
     auto pages = PrepareFindingsSheet(db(), 2, noLogo())->pages();
     ASSERT_EQ(pages.size(), 2u);
     EXPECT_EQ(printed(pages, u"lelet"_s), findings);
-    EXPECT_TRUE(printed({pages[1]}, u"lelet"_s).endsWith(u"leletVÉGSZÓ"_s)); // the last word on a page
+    EXPECT_TRUE(printed({pages[1]}, u"lelet"_s).endsWith(findings.split(u' ').last())); // the last word
     for (const TextRun* t : pages[0].texts())
         if (t->text.startsWith(u"lelet"_s)) {
             EXPECT_LE(t->box.bottom(), 10 + 111.1 + 46.8 + 0.01); // inside the result box
