@@ -1,6 +1,7 @@
 #include "admin-ui/Tfrm_SQL.h"
 #include "core/Config.h"
 #include "db/QueryHelpers.h"
+#include "support/ModelCheck.h"
 #include "support/TestDatabase.h"
 #include "support/UiTest.h"
 
@@ -39,6 +40,7 @@ protected:
     Connection& db() { return tdb->db(); }
     MessageRecorder messages;
     Tfrm_SQL console{nullptr, tdb->db(), {}};
+    const std::unique_ptr<QAbstractItemModelTester> queryModelCheck = CheckModel(console.grid->model());
     int rows() const { return console.grid->model()->rowCount(); }
 };
 
@@ -90,6 +92,7 @@ TEST_F(SqlConsoleTest, TableModeEditsTheTable) {
         EXPECT_EQ(rows(), 2) << s(first);
     }
     QAbstractItemModel* m = console.grid->model();
+    const auto tableModelCheck = CheckModel(m);
     int nameColumn = -1;
     for (int c = 0; c < m->columnCount(); ++c)
         if (m->headerData(c, Qt::Horizontal).toString() == u"tetel_nev"_s) nameColumn = c;
