@@ -3,6 +3,7 @@
 #include "ReconnectGuard.h"
 
 #include "core/Codec.h"
+#include "core/PrivateFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -86,6 +87,7 @@ public:
     explicit Writer(const QString& path, bool append) : m_file(path) {
         if (!m_file.open(QIODevice::WriteOnly))
             throw FileError(u"A(z) „%1” fájl nem hozható létre: %2"_s.arg(path, m_file.errorString()));
+        MakeOwnerOnly(m_file);
         if (append && QFileInfo::exists(path)) {
             QFile old(path);
             if (!old.open(QIODevice::ReadOnly))
@@ -112,7 +114,8 @@ public:
         if (m_buffer.isEmpty()) return;
         if (m_file.write(m_buffer) != m_buffer.size())
             throw FileError(u"A(z) „%1” fájl nem írható: %2"_s.arg(m_file.fileName(), m_file.errorString()));
-        m_buffer.clear();
+        m_buffer.resize(0); // keeps its memory for the next round
+
     }
     void commit() {
         flush();
@@ -164,7 +167,7 @@ bool TmySQLDump::DumpToFile() {
     const QByteArray comment = latin2(LineComment);
 
     if (IncludeHeader) {
-        out.line(comment + latin2(u"  MySQL Database Dump (Sonoria) 1.2"_s));
+        out.line(comment + latin2(u"  MySQL Database Dump (Sonoria) %1"_s.arg(DumpFormatVersion)));
         out.line(comment + latin2(u"  Host: %1    Database: %2"_s.arg(Database->params().host, database)));
         out.line(comment + latin2(u"  Server version %1"_s.arg(Database->serverVersion())));
         out.line(comment);
@@ -176,6 +179,9 @@ bool TmySQLDump::DumpToFile() {
     // The file's bytes are latin2: a client that starts in another character set (the mariadb client
     // starts in utf8mb4) switches to it before the first text.
     out.line("/*!40101 SET NAMES latin2 COLLATE latin2_hungarian_ci */" + delimiter);
+    // Rows that a server with a lax SQL mode accepted (a zero date, a zero in an auto-increment key) load
+    // on a strict one too.
+    out.line("/*!40101 SET @OLD_SQL_MODE=@@SQL_MODE, SQL_MODE='" + latin2(DumpSqlMode) + "' */" + delimiter);
     out.line();
     if (UseCreateDb) {
         out.line("CREATE DATABASE /*!32312 IF NOT EXISTS*/ " + quoteName(database) + delimiter);
@@ -223,6 +229,10 @@ bool TmySQLDump::DumpToFile() {
         throw;
     }
     if (m_snapshot) Database->exec(u"COMMIT"_s);
+    out.line("/*!40101 SET SQL_MODE=@OLD_SQL_MODE */" + delimiter);
+    out.line();
+    // The last line: a file that lacks it was cut short.
+    out.line(comment + latin2(DumpClosingText));
     out.commit();
     return true;
 }
@@ -267,7 +277,7 @@ void TmySQLDump::dataSection(Writer& out, const QString& table) {
     out.line(comment);
     if (AddLocks) out.line("LOCK TABLES " + quoted + " WRITE" + delimiter);
     // Also for a table without rows, so that running the file leaves every table as it was dumped.
-    out.line("DELETE FROM " + latin2(table) + delimiter);
+    out.line("DELETE FROM " + quoted + delimiter);
 
     if (rowCount > 0) {
         StreamingResult rows = Database->stream(u"SELECT * FROM "_s + quotedText);

@@ -174,7 +174,11 @@ TEST(Executor, DataStatementsAndTypes) {
     EXPECT_FALSE(TMySQLBatchExecute::IsDataStatement("/*!40000 ALTER TABLE `t` DISABLE KEYS */"));
     EXPECT_FALSE(TMySQLBatchExecute::IsDataStatement("LOCK TABLES `t` WRITE"));
     EXPECT_FALSE(TMySQLBatchExecute::IsDataStatement("INSERTX"));
-    EXPECT_FALSE(TMySQLBatchExecute::IsDataStatement("SET @a = 1"));
+    EXPECT_TRUE(TMySQLBatchExecute::IsDataStatement(
+        "/*!40101 SET @OLD_SQL_MODE=@@SQL_MODE, SQL_MODE='NO_AUTO_VALUE_ON_ZERO' */"));
+    EXPECT_FALSE(TMySQLBatchExecute::IsDataStatement("SET autocommit = 1"));
+    EXPECT_FALSE(TMySQLBatchExecute::IsDataStatement("SET GLOBAL sql_mode = ''"));
+    EXPECT_FALSE(TMySQLBatchExecute::IsDataStatement("/*!40101 SET TRANSACTION ISOLATION LEVEL READ COMMITTED */"));
     EXPECT_EQ(TMySQLBatchExecute::StatementType("show tables"), TmySQLStatementType::mstCursor);
     EXPECT_EQ(TMySQLBatchExecute::StatementType("Explain SELECT 1"), TmySQLStatementType::mstCursor);
     EXPECT_EQ(TMySQLBatchExecute::StatementType("UPDATE t SET a = 1"), TmySQLStatementType::mstNonCursor);
@@ -252,7 +256,7 @@ TEST_F(AdminDb, WriterFormat) {
     const QStringList lines = QString::fromLatin1(file).split(u"\r\n"_s);
     EXPECT_FALSE(file.contains("\n\n")) << "every line ends in CR LF";
     ASSERT_GE(lines.size(), 8);
-    EXPECT_EQ(s(lines[0]), "--   MySQL Database Dump (Sonoria) 1.2");
+    EXPECT_EQ(s(lines[0]), "--   MySQL Database Dump (Sonoria) 1.3");
     EXPECT_EQ(s(lines[1]), "--   Host: 127.0.0.1    Database: " + s(tdb->name()));
     EXPECT_EQ(s(lines[2]), "--   Server version " + s(db().serverVersion()));
     EXPECT_EQ(s(lines[3]), "-- ");
@@ -262,11 +266,12 @@ TEST_F(AdminDb, WriterFormat) {
     EXPECT_EQ(s(rest), "-- \r\n"
                        "\r\n"
                        "/*!40101 SET NAMES latin2 COLLATE latin2_hungarian_ci */;\r\n"
+                       "/*!40101 SET @OLD_SQL_MODE=@@SQL_MODE, SQL_MODE='NO_AUTO_VALUE_ON_ZERO' */;\r\n"
                        "\r\n"
                        "-- \r\n"
                        "--   Table data for table \"t\". Record count - 2 \r\n"
                        "-- \r\n"
-                       "DELETE FROM t;\r\n"
+                       "DELETE FROM `t`;\r\n"
                        "INSERT INTO `t`(`id`, `s`, `d`, `x`, `n`) VALUES\r\n"
                        "(1,'O\\'R\\\\x','2024-03-05',2.5,NULL),\r\n"
                        "(2,'','2000-01-01',-1e-300,7);\r\n"
@@ -274,8 +279,11 @@ TEST_F(AdminDb, WriterFormat) {
                        "-- \r\n"
                        "--   Table data for table \"e\". Record count - 0 \r\n"
                        "-- \r\n"
-                       "DELETE FROM e;\r\n"
-                       "\r\n\r\n\r\n");
+                       "DELETE FROM `e`;\r\n"
+                       "\r\n\r\n\r\n"
+                       "/*!40101 SET SQL_MODE=@OLD_SQL_MODE */;\r\n"
+                       "\r\n"
+                       "--   Dump completed\r\n");
 
     // The other options: structure, locks, keys, REPLACE, one row per statement, no column list.
     const QByteArray all = dump({u"t"_s}, [](TmySQLDump& d) {
@@ -291,7 +299,8 @@ TEST_F(AdminDb, WriterFormat) {
     });
     const QByteArray create = db().query(u"SHOW CREATE TABLE t"_s).rawBytes(0, 1).toByteArray();
     const QByteArray name = tdb->name().toLatin1();
-    EXPECT_EQ(s(all), "/*!40101 SET NAMES latin2 COLLATE latin2_hungarian_ci */;\r\n\r\n"
+    EXPECT_EQ(s(all), "/*!40101 SET NAMES latin2 COLLATE latin2_hungarian_ci */;\r\n"
+                      "/*!40101 SET @OLD_SQL_MODE=@@SQL_MODE, SQL_MODE='NO_AUTO_VALUE_ON_ZERO' */;\r\n\r\n"
                       "CREATE DATABASE /*!32312 IF NOT EXISTS*/ `" +
                           s(name) +
                           "`;\r\n"
@@ -305,10 +314,11 @@ TEST_F(AdminDb, WriterFormat) {
                           "/*!40000 ALTER TABLE `t` DISABLE KEYS */;\r\n"
                           "# \r\n#   Table data for table \"t\". Record count - 2 \r\n# \r\n"
                           "LOCK TABLES `t` WRITE;\r\n"
-                          "DELETE FROM t;\r\n"
+                          "DELETE FROM `t`;\r\n"
                           "REPLACE INTO `t` VALUES (1,'O\\'R\\\\x','2024-03-05',2.5,NULL);\r\n"
                           "REPLACE INTO `t` VALUES (2,'','2000-01-01',-1e-300,7);\r\n"
-                          "\r\n/*!40000 ALTER TABLE `t` ENABLE KEYS */;\r\n\r\nUNLOCK TABLES;\r\n\r\n");
+                          "\r\n/*!40000 ALTER TABLE `t` ENABLE KEYS */;\r\n\r\nUNLOCK TABLES;\r\n\r\n"
+                          "/*!40101 SET SQL_MODE=@OLD_SQL_MODE */;\r\n\r\n#   Dump completed\r\n");
 
     // Appending to an existing file keeps its content.
     const QByteArray appended = dump({u"e"_s}, [](TmySQLDump& d) {
@@ -316,7 +326,8 @@ TEST_F(AdminDb, WriterFormat) {
         d.IncludeHeader = false;
     });
     EXPECT_TRUE(appended.startsWith(all));
-    EXPECT_TRUE(appended.endsWith("DELETE FROM e;\r\n\r\n\r\n\r\n"));
+    EXPECT_TRUE(appended.endsWith("DELETE FROM `e`;\r\n\r\n\r\n\r\n/*!40101 SET SQL_MODE=@OLD_SQL_MODE */;\r\n\r\n"
+                                  "--   Dump completed\r\n"));
 }
 
 TEST_F(AdminDb, WriterGroupsRowsAndReportsPages) {
@@ -550,7 +561,8 @@ TEST_F(RoundTrip, FailingDataOnlyRestoreRollsEverythingBack) {
     const QStringList before = Checksums(db());
     // A duplicate key in the last statement of the script.
     QByteArray script = readFile(path(u"m.sql"_s));
-    script += "INSERT INTO `ugyfel`(`ugyfel`) VALUES\r\n(1);\r\n";
+    script.replace("/*!40101 SET SQL_MODE=@OLD_SQL_MODE */",
+                   "INSERT INTO `ugyfel`(`ugyfel`) VALUES\r\n(1);\r\n/*!40101 SET SQL_MODE=@OLD_SQL_MODE */");
     writeFile(path(u"m.sql"_s), script);
     try {
         RestoreDatabase(db(), path(u"m.sql"_s));
@@ -713,7 +725,7 @@ TEST_F(AdminDb, BadInputGivesClearMessages) {
     } catch (const BackupError& e) {
         EXPECT_TRUE(e.message().startsWith(u"Hiba az archiválás közben\n"_s)) << s(e.message());
     }
-    EXPECT_TRUE(readFile(path(u"arch.sql"_s)).contains("DELETE FROM t;"));
+    EXPECT_TRUE(readFile(path(u"arch.sql"_s)).contains("DELETE FROM `t`;"));
     // An SQL file of the archive's name that stands there already is left alone.
     writeFile(path(u"mas.sql"_s), "my own file");
     BackupDatabase(db(), path(u"mas.zip"_s));
