@@ -103,6 +103,43 @@ struct SplitCase {
     int problemLine = 0;
 };
 
+// What a scan hands out: the statements' texts, the comments between them, the problem and its line.
+struct ScanResult {
+    std::vector<std::string> statements, comments;
+    SqlScanner::Problem problem = SqlScanner::Problem::None;
+    int problemLine = 0;
+    bool operator==(const ScanResult&) const = default;
+};
+
+// Scans the script handed over in pieces of `piece` bytes (0: all at once), the way the restore reads
+// a file: the bytes before keepFrom() are dropped before each new piece.
+ScanResult ScanInPieces(const QByteArray& script, qsizetype piece) {
+    ScanResult r;
+    std::string buffer;
+    qsizetype fed = piece > 0 ? std::min(piece, script.size()) : script.size();
+    buffer.assign(script.constData(), static_cast<std::size_t>(fed));
+    SqlScanner scanner(buffer, ";");
+    scanner.setFinal(fed == script.size());
+    scanner.onComment = [&](std::string_view c) { r.comments.emplace_back(c); };
+    SqlScanner::Statement st;
+    for (;;) {
+        if (scanner.next(st)) {
+            r.statements.emplace_back(buffer.substr(st.begin, st.end - st.begin));
+            continue;
+        }
+        if (!scanner.needsInput()) break;
+        const std::size_t dropped = scanner.keepFrom();
+        buffer.erase(0, dropped);
+        const qsizetype more = std::min(piece, script.size() - fed);
+        buffer.append(script.constData() + fed, static_cast<std::size_t>(more));
+        fed += more;
+        scanner.moreInput(buffer, dropped, fed == script.size());
+    }
+    r.problem = scanner.problem();
+    r.problemLine = scanner.problemLine();
+    return r;
+}
+
 TEST(Scanner, SplitsAsTheRulesSay) {
     using P = SqlScanner::Problem;
     const SplitCase cases[] = {
@@ -160,7 +197,14 @@ TEST(Scanner, SplitsAsTheRulesSay) {
         if (c.problem != P::None) {
             EXPECT_EQ(scanner.problemLine(), c.problemLine) << c.name;
         }
+        // A script read in pieces is cut exactly as the whole one, whatever the pieces' size.
+        const ScanResult whole = ScanInPieces(c.script, 0);
+        EXPECT_EQ(whole.statements, c.statements) << c.name;
+        for (const qsizetype piece : {1, 2, 3, 7, 11})
+            EXPECT_TRUE(ScanInPieces(c.script, piece) == whole) << c.name << ", pieces of " << piece;
     }
+    EXPECT_EQ(ScanInPieces("# one\r\n-- two\r\nSELECT 1 -- in it\r\n;\r\n/* block */--\r\n-- end", 3).comments,
+              (std::vector<std::string>{"# one", "-- two", "--", "-- end"}));
 }
 
 TEST(Executor, DataStatementsAndTypes) {
@@ -813,4 +857,125 @@ TEST_F(RoundTrip, FullBackupWithTheServerDumpTool) {
     EXPECT_FALSE(missing.ok);
     EXPECT_TRUE(missing.errorText.contains(u"nem indítható"_s)) << s(missing.errorText);
     EXPECT_EQ(s(FilesIn(dir.path()).join(u',')), "teljes.sql");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Restores that succeed whole or change nothing
+
+namespace {
+bool OwnerOnly(const QString& file) {
+    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther |
+                        QFileDevice::WriteOther;
+    return QFileInfo::exists(file) && !(QFile::permissions(file) & others);
+}
+
+// The message of a refused restore, or "no error".
+std::string RestoreRefusal(Connection& db, const QString& file) {
+    try {
+        RestoreDatabase(db, file);
+    } catch (const BackupError& e) {
+        return s(e.message());
+    }
+    return "no error";
+}
+} // namespace
+
+TEST_F(RoundTrip, DamagedOrEmptyFilesAreRefusedAndChangeNothing) {
+    fill();
+    BackupDatabase(db(), path(u"jo.sql"_s));
+    BackupDatabase(db(), path(u"jo.zip"_s));
+    EXPECT_TRUE(OwnerOnly(path(u"jo.sql"_s)) && OwnerOnly(path(u"jo.zip"_s)));
+    db().exec(u"UPDATE ugyfel SET ugyfel_nev = 'after the backup'"_s);
+    const QStringList before = Checksums(db());
+    const QByteArray good = readFile(path(u"jo.sql"_s));
+
+    // Cut right after a statement of the munkalap_tetel rows.
+    const qsizetype at = good.indexOf("INSERT INTO `munkalap_tetel`");
+    const QByteArray cut = good.left(good.indexOf(";\r\n", at) + 3);
+    // Complete to its last line, but one group of rows is missing.
+    QByteArray missingRows = good;
+    const qsizetype second = good.indexOf("INSERT INTO `munkalap_tetel`", at + 1);
+    missingRows.remove(at, second - at);
+    // The same file as an archive.
+    writeFile(path(u"hiany.sql"_s), cut);
+    ZipSingleFile(path(u"hiany.zip"_s), path(u"hiany.sql"_s), u"hiany.sql"_s);
+
+    const struct {
+        const char* name;
+        QByteArray content;
+        const char* message;
+    } cases[] = {
+        {"ures.sql", "", "nincs futtatható utasítás (üres"},
+        {"szokoz.sql", " \r\n\r\n\t", "nincs futtatható utasítás (üres"},
+        {"megjegyzes.sql", "-- csak megjegyzés\r\n# ez is\r\n", "csak megjegyzést"},
+        {"nyitott.sql", "-- fejléc\r\n/* DELETE FROM ugyfel;\r\nDELETE FROM munkalap;\r\n",
+         "2. sorban nyitott /* megjegyzés nincs lezárva"},
+        {"hiany.sql", cut, "mentés hiányos: hiányzik a vége"},
+        {"sorok.sql", missingRows, "munkalap_tetel: 2500 sor helyett 2400"},
+        {"ket-db.sql", "USE `a`;\r\nDELETE FROM ugyfel;\r\nUSE `b`;\r\n", "több adatbázisba is írna (a, b)"},
+    };
+    for (const auto& c : cases) {
+        writeFile(path(QString::fromLatin1(c.name)), c.content);
+        const std::string message = RestoreRefusal(db(), path(QString::fromLatin1(c.name)));
+        EXPECT_NE(message.find(c.message), std::string::npos) << c.name << ": " << message;
+        EXPECT_EQ(s(Checksums(db()).join(u'\n')), s(before.join(u'\n'))) << c.name;
+    }
+    EXPECT_NE(RestoreRefusal(db(), path(u"hiany.zip"_s)).find("hiányzik a vége"), std::string::npos);
+    EXPECT_TRUE(FilesIn(RestoreTempDirectory()).isEmpty() &&
+                QDir(RestoreTempDirectory()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty())
+        << "the unpacked script is gone";
+    EXPECT_EQ(s(Checksums(db()).join(u'\n')), s(before.join(u'\n')));
+
+    // The complete files load.
+    RestoreDatabase(db(), path(u"jo.zip"_s));
+    EXPECT_EQ(SelectText(db(), u"SELECT ugyfel_nev FROM ugyfel WHERE ugyfel = 1"_s, {}), u"Őrző Ödön"_s);
+}
+
+TEST_F(RoundTrip, FullBackupOfTheServerToolLoadsIntoTheProfilesDatabaseOnly) {
+    fill();
+    const QStringList original = Checksums(db());
+    const QString tool = QStandardPaths::findExecutable(u"mariadb-dump"_s);
+    ASSERT_TRUE(RunServerDump(tool, tdb->params(), path(u"teljes.sql"_s)).ok);
+    ASSERT_TRUE(readFile(path(u"teljes.sql"_s)).contains("USE `" + tdb->name().toLatin1() + "`;"));
+    db().exec(u"UPDATE ugyfel SET ugyfel_nev = 'md changed after the backup'"_s);
+    const QStringList changed = Checksums(db());
+
+    // Another profile's database ("md3") on the same server.
+    ConnectionParams md3 = tdb->params();
+    md3.database = tdb->name() + u"_md3"_s;
+    db().exec(u"DROP DATABASE IF EXISTS `"_s + md3.database + u'`');
+    db().exec(u"CREATE DATABASE `"_s + md3.database + u"` CHARACTER SET latin2 COLLATE latin2_hungarian_ci"_s);
+    {
+        Connection other;
+        other.open(md3);
+        RestoreDatabase(other, path(u"teljes.sql"_s));
+        EXPECT_EQ(s(Checksums(other).join(u'\n').replace(md3.database + u'.', tdb->name() + u'.')),
+                  s(original.join(u'\n')));
+        EXPECT_EQ(s(SelectText(other, u"SELECT DATABASE()"_s, {})), s(md3.database));
+    }
+    EXPECT_EQ(s(Checksums(db()).join(u'\n')), s(changed.join(u'\n'))) << "the file's own database is untouched";
+    db().exec(u"DROP DATABASE `"_s + md3.database + u'`');
+}
+
+TEST_F(RoundTrip, SpaceInATableNameAndRowsOfALaxSqlMode) {
+    db().exec(u"SET SESSION sql_mode = ''"_s);
+    db().exec(u"CREATE TABLE `sp ace` (id INT AUTO_INCREMENT PRIMARY KEY, d DATE NOT NULL, "
+              u"s VARCHAR(5)) ENGINE=InnoDB"_s);
+    db().exec(u"SET SESSION sql_mode = 'NO_AUTO_VALUE_ON_ZERO'"_s);
+    db().exec(u"INSERT INTO `sp ace` VALUES (0, '0000-00-00', 'nulla'), (5, '2024-02-30', 'öt')"_s);
+    db().exec(u"SET SESSION sql_mode = DEFAULT"_s);
+    const QStringList before = Checksums(db());
+    ASSERT_EQ(SelectText(db(), u"SELECT GROUP_CONCAT(id, ' ', d ORDER BY id) FROM `sp ace`"_s, {}),
+              u"0 0000-00-00,5 0000-00-00"_s);
+    BackupDatabase(db(), path(u"lax.sql"_s));
+    Wipe(db());
+    db().exec(u"INSERT INTO `sp ace` (d) VALUES ('2024-01-01')"_s);
+
+    const QString strict = u"STRICT_ALL_TABLES,NO_ZERO_DATE,NO_ZERO_IN_DATE,ERROR_FOR_DIVISION_BY_ZERO"_s;
+    db().exec(u"SET SESSION sql_mode = '"_s + strict + u'\'');
+    const QString mode = SelectText(db(), u"SELECT @@SESSION.sql_mode"_s, {});
+    RestoreDatabase(db(), path(u"lax.sql"_s));
+    EXPECT_EQ(s(Checksums(db()).join(u'\n')), s(before.join(u'\n')));
+    EXPECT_EQ(s(SelectText(db(), u"SELECT @@SESSION.sql_mode"_s, {})), s(mode)) << "the session is as before";
+    db().exec(u"SET SESSION sql_mode = DEFAULT"_s);
 }
