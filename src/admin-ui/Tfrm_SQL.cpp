@@ -5,6 +5,7 @@
 #include "core/Errors.h"
 #include "core/TextRoutines.h"
 #include "db/QueryHelpers.h"
+#include "ui/BusyGuard.h"
 #include "ui/Messages.h"
 #include "ui/TableEditModel.h"
 
@@ -215,11 +216,12 @@ void Tfrm_SQL::runScript(const QString& script) {
     progress->setVisible(true);
     QString statement;
     int done = 0;
+    BusyGuard busy(this);
     for (QChar c : script) {
         statement += c;
         if (c != u';') continue;
         // Every ";" ends a statement; what follows the last one is not run.
-        QApplication::processEvents();
+        BusyGuard::pump();
         try {
             m_db.exec(statement);
         } catch (const SonoriaError& e) {
