@@ -199,7 +199,7 @@ void Connection::connect() {
     if (!m) throw DbError(QStringLiteral("Nincs elég memória a kapcsolathoz."));
     const unsigned timeout = 30;
     const my_bool off = 0;
-    mysql_options(m, MYSQL_OPT_COMPRESS, nullptr);
+    if (m_params.compression) mysql_options(m, MYSQL_OPT_COMPRESS, nullptr);
     mysql_options(m, MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
     mysql_options(m, MYSQL_OPT_RECONNECT, &off);  // reconnecting is ours, so the collation survives it
     mysql_options(m, MYSQL_SET_CHARSET_NAME, "latin2");

@@ -19,6 +19,7 @@ struct ConnectionParams {
     QString user;
     QString password;
     QString database;
+    bool compression = true;
     // Throws DbError when the profile's port is not a whole number.
     static ConnectionParams fromProfile(const ConnectionProfile& profile);
 };
