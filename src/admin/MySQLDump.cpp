@@ -11,6 +11,8 @@
 #include <QLocale>
 #include <QSaveFile>
 
+#include <array>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -48,35 +50,28 @@ QString headerTime(const QDateTime& t) {
 } // namespace
 
 void AppendEscapedSql(QByteArray& out, QByteArrayView value) {
+    // The escape letter of each byte that takes a backslash, 0 for the bytes written as they are.
+    static constexpr auto Escapes = [] {
+        std::array<char, 256> e{};
+        e[0] = '0';
+        e['\t'] = 't';
+        e['\n'] = 'n';
+        e['\r'] = 'r';
+        e['"'] = '"';
+        e['\''] = '\'';
+        e['\\'] = '\\';
+        return e;
+    }();
     const char* p = value.data();
     const char* const end = p + value.size();
     while (p < end) {
         const char* run = p;
-        while (p < end) {
-            const char c = *p;
-            if (c == '\0' || c == '\t' || c == '\n' || c == '\r' || c == '"' || c == '\'' || c == '\\') break;
+        while (p < end && !Escapes[static_cast<unsigned char>(*p)])
             ++p;
-        }
         out.append(run, p - run);
         if (p == end) break;
-        out.append('\\');
-        switch (*p) {
-        case '\0':
-            out.append('0');
-            break;
-        case '\t':
-            out.append('t');
-            break;
-        case '\n':
-            out.append('n');
-            break;
-        case '\r':
-            out.append('r');
-            break;
-        default:
-            out.append(*p);
-            break;
-        }
+        const char escaped[2] = {'\\', Escapes[static_cast<unsigned char>(*p)]};
+        out.append(escaped, 2);
         ++p;
     }
 }
@@ -309,7 +304,7 @@ void TmySQLDump::dataSection(Writer& out, const QString& table) {
             checkStop();
         };
         while (rows.next()) {
-            row.clear();
+            row.resize(0); // keeps its memory for the next row
             row += '(';
             for (int c = 0; c < columns; ++c) {
                 if (c) row += ',';

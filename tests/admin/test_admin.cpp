@@ -2,6 +2,7 @@
 #include "admin/MySQLBatchExecute.h"
 #include "admin/MySQLDump.h"
 #include "admin/SqlScanner.h"
+#include "ScanInPieces.h"
 
 #include "core/Codec.h"
 #include "core/Config.h"
@@ -103,43 +104,6 @@ struct SplitCase {
     int problemLine = 0;
 };
 
-// What a scan hands out: the statements' texts, the comments between them, the problem and its line.
-struct ScanResult {
-    std::vector<std::string> statements, comments;
-    SqlScanner::Problem problem = SqlScanner::Problem::None;
-    int problemLine = 0;
-    bool operator==(const ScanResult&) const = default;
-};
-
-// Scans the script handed over in pieces of `piece` bytes (0: all at once), the way the restore reads
-// a file: the bytes before keepFrom() are dropped before each new piece.
-ScanResult ScanInPieces(const QByteArray& script, qsizetype piece) {
-    ScanResult r;
-    std::string buffer;
-    qsizetype fed = piece > 0 ? std::min(piece, script.size()) : script.size();
-    buffer.assign(script.constData(), static_cast<std::size_t>(fed));
-    SqlScanner scanner(buffer, ";");
-    scanner.setFinal(fed == script.size());
-    scanner.onComment = [&](std::string_view c) { r.comments.emplace_back(c); };
-    SqlScanner::Statement st;
-    for (;;) {
-        if (scanner.next(st)) {
-            r.statements.emplace_back(buffer.substr(st.begin, st.end - st.begin));
-            continue;
-        }
-        if (!scanner.needsInput()) break;
-        const std::size_t dropped = scanner.keepFrom();
-        buffer.erase(0, dropped);
-        const qsizetype more = std::min(piece, script.size() - fed);
-        buffer.append(script.constData() + fed, static_cast<std::size_t>(more));
-        fed += more;
-        scanner.moreInput(buffer, dropped, fed == script.size());
-    }
-    r.problem = scanner.problem();
-    r.problemLine = scanner.problemLine();
-    return r;
-}
-
 TEST(Scanner, SplitsAsTheRulesSay) {
     using P = SqlScanner::Problem;
     const SplitCase cases[] = {
@@ -198,10 +162,11 @@ TEST(Scanner, SplitsAsTheRulesSay) {
             EXPECT_EQ(scanner.problemLine(), c.problemLine) << c.name;
         }
         // A script read in pieces is cut exactly as the whole one, whatever the pieces' size.
-        const ScanResult whole = ScanInPieces(c.script, 0);
+        const std::string_view script(c.script.constData(), static_cast<std::size_t>(c.script.size()));
+        const ScanResult whole = ScanInPieces(script, 0);
         EXPECT_EQ(whole.statements, c.statements) << c.name;
-        for (const qsizetype piece : {1, 2, 3, 7, 11})
-            EXPECT_TRUE(ScanInPieces(c.script, piece) == whole) << c.name << ", pieces of " << piece;
+        for (const std::size_t piece : {1, 2, 3, 7, 11})
+            EXPECT_TRUE(ScanInPieces(script, piece) == whole) << c.name << ", pieces of " << piece;
     }
     EXPECT_EQ(ScanInPieces("# one\r\n-- two\r\nSELECT 1 -- in it\r\n;\r\n/* block */--\r\n-- end", 3).comments,
               (std::vector<std::string>{"# one", "-- two", "--", "-- end"}));
