@@ -69,7 +69,8 @@ inline ChildRun RunChild(const std::vector<QByteArray>& argv, const QString& pas
                          const QString& out = {}) {
     QElapsedTimer t;
     t.start();
-    const QByteArray inPath = QFile::encodeName(in), outPath = QFile::encodeName(out), pwd = password.toUtf8();
+    const QByteArray inPath = QFile::encodeName(in), outPath = QFile::encodeName(out),
+                     pwd = password.toUtf8();
     std::vector<char*> args;
     for (const QByteArray& a : argv)
         args.push_back(const_cast<char*>(a.constData()));
@@ -78,7 +79,8 @@ inline ChildRun RunChild(const std::vector<QByteArray>& argv, const QString& pas
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
         const int input = open(in.isEmpty() ? "/dev/null" : inPath.constData(), O_RDONLY);
-        const int output = open(out.isEmpty() ? "/dev/null" : outPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int output =
+            open(out.isEmpty() ? "/dev/null" : outPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (input < 0 || output < 0) _exit(126);
         dup2(input, STDIN_FILENO);
         dup2(output, STDOUT_FILENO);
@@ -123,7 +125,8 @@ inline ChildRun RunOwnChild(const std::function<void()>& work) {
 }
 
 inline std::vector<QByteArray> ClientArguments(const ConnectionParams& p, const char* program = "mariadb") {
-    return {program, "--no-defaults", "-h" + p.host.toUtf8(), "-P" + QByteArray::number(p.port), "-u" + p.user.toUtf8()};
+    return {program, "--no-defaults", "-h" + p.host.toUtf8(), "-P" + QByteArray::number(p.port),
+            "-u" + p.user.toUtf8()};
 }
 
 // Runs the mariadb command-line client on the benchmark database with the extra arguments, its output

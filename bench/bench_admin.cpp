@@ -59,11 +59,12 @@ int main(int argc, char* argv[]) {
             admin.exec(u"DROP DATABASE IF EXISTS bench_admin"_s);
             admin.exec(u"CREATE DATABASE bench_admin CHARACTER SET latin2 COLLATE latin2_hungarian_ci"_s);
             admin.exec(u"USE bench_admin"_s);
-            admin.exec(u"CREATE TABLE munkalap_tetel (munkalap_tetel INT NOT NULL AUTO_INCREMENT, munkalap INT "
-                       u"DEFAULT NULL, tetel INT DEFAULT NULL, tetel_nev VARCHAR(100) DEFAULT NULL, ar DOUBLE "
-                       u"DEFAULT NULL, PRIMARY KEY (munkalap_tetel), KEY ix_munkalap_tetel_munkalap (munkalap), "
-                       u"KEY ix_munkalap_tetel_tetel (tetel)) ENGINE=InnoDB DEFAULT CHARSET=latin2 "
-                       u"COLLATE=latin2_hungarian_ci"_s);
+            admin.exec(
+                u"CREATE TABLE munkalap_tetel (munkalap_tetel INT NOT NULL AUTO_INCREMENT, munkalap INT "
+                u"DEFAULT NULL, tetel INT DEFAULT NULL, tetel_nev VARCHAR(100) DEFAULT NULL, ar DOUBLE "
+                u"DEFAULT NULL, PRIMARY KEY (munkalap_tetel), KEY ix_munkalap_tetel_munkalap (munkalap), "
+                u"KEY ix_munkalap_tetel_tetel (tetel)) ENGINE=InnoDB DEFAULT CHARSET=latin2 "
+                u"COLLATE=latin2_hungarian_ci"_s);
             admin.exec(u"INSERT INTO munkalap_tetel (munkalap, tetel, tetel_nev, ar) SELECT seq DIV 3 + 1, "
                        u"seq MOD 500 + 1, CONCAT('Vizsgálati tétel ''', seq MOD 500, ''' - nyaki "
                        u"erek\\\\Doppler'), (seq MOD 97) * 250.5 FROM seq_0_to_%1"_s.arg(items - 1));
@@ -76,22 +77,31 @@ int main(int argc, char* argv[]) {
                       peer = dir.filePath(u"peer.sql"_s), peerGz = dir.filePath(u"peer.sql.gz"_s),
                       mydumperDir = dir.filePath(u"mydumper"_s);
         std::vector<QByteArray> dump = ClientArguments(p, "mariadb-dump");
-        for (const char* option : {"--no-create-info", "--complete-insert", "--single-transaction", "bench_admin",
-                                   "munkalap_tetel"})
+        for (const char* option : {"--no-create-info", "--complete-insert", "--single-transaction",
+                                   "bench_admin", "munkalap_tetel"})
             dump.push_back(option);
         QByteArray pipeline;
         for (const QByteArray& a : dump)
             pipeline += ShellWord(QString::fromUtf8(a)) + ' ';
         pipeline += "| gzip -6";
         const std::vector<QByteArray> mydumper{"mydumper",
-                                               "-h", p.host.toUtf8(),
-                                               "-P", QByteArray::number(p.port),
-                                               "-u", p.user.toUtf8(),
-                                               "-B", "bench_admin", // its one table (-T finds none in 0.10)
-                                               "--no-schemas", "--complete-insert", "--trx-consistency-only",
-                                               "-t", "2",
-                                               "-r", QByteArray::number(std::max<qint64>(1, items / 8)),
-                                               "-o", QFile::encodeName(mydumperDir)};
+                                               "-h",
+                                               p.host.toUtf8(),
+                                               "-P",
+                                               QByteArray::number(p.port),
+                                               "-u",
+                                               p.user.toUtf8(),
+                                               "-B",
+                                               "bench_admin", // its one table (-T finds none in 0.10)
+                                               "--no-schemas",
+                                               "--complete-insert",
+                                               "--trx-consistency-only",
+                                               "-t",
+                                               "2",
+                                               "-r",
+                                               QByteArray::number(std::max<qint64>(1, items / 8)),
+                                               "-o",
+                                               QFile::encodeName(mydumperDir)};
         const auto own = [&](const std::function<void(Connection&)>& work) {
             return RunOwnChild([&] {
                 Connection db;
@@ -100,27 +110,29 @@ int main(int argc, char* argv[]) {
             });
         };
 
-        const std::vector<Best> backup = Alternate(
-            runs, {[&] { return own([&](Connection& db) { BackupDatabase(db, ours); }); },
-                   [&] { return RunChild(dump, p.password, {}, peer); },
-                   [&] {
-                       QDir(mydumperDir).removeRecursively();
-                       return RunChild(mydumper, p.password);
-                   }});
+        const std::vector<Best> backup =
+            Alternate(runs, {[&] { return own([&](Connection& db) { BackupDatabase(db, ours); }); },
+                             [&] { return RunChild(dump, p.password, {}, peer); },
+                             [&] {
+                                 QDir(mydumperDir).removeRecursively();
+                                 return RunChild(mydumper, p.password);
+                             }});
         const QString name = u"backup %1 items (%2 MiB SQL)"_s.arg(scale).arg(std::round(MiB(ours)));
-        PrintFigure(name + u", peer: mariadb-dump --single-transaction"_s, backup[0].seconds, backup[1].seconds,
-                    u"s"_s);
+        PrintFigure(name + u", peer: mariadb-dump --single-transaction"_s, backup[0].seconds,
+                    backup[1].seconds, u"s"_s);
         PrintFigure(name + u", peer: mydumper -t 2"_s, backup[0].seconds, backup[2].seconds, u"s"_s);
         PrintFigure(name + u" peak memory, peer: mariadb-dump"_s, backup[0].peakRssMiB, backup[1].peakRssMiB,
                     u"MiB"_s);
 
         const std::vector<Best> zip =
             Alternate(runs, {[&] { return own([&](Connection& db) { BackupDatabase(db, oursZip); }); },
-                             [&] { return RunChild({"sh", "-c", pipeline}, p.password, {}, peerGz); }});
+                             [&] {
+                                 return RunChild({"sh", "-c", pipeline}, p.password, {}, peerGz);
+                             }});
         PrintFigure(u"backup %1 items to .zip, peer: mariadb-dump | gzip -6"_s.arg(scale), zip[0].seconds,
                     zip[1].seconds, u"s"_s);
-        PrintFigure(u"backup %1 items compressed size, peer: mariadb-dump | gzip -6"_s.arg(scale), MiB(oursZip),
-                    MiB(peerGz), u"MiB"_s);
+        PrintFigure(u"backup %1 items compressed size, peer: mariadb-dump | gzip -6"_s.arg(scale),
+                    MiB(oursZip), MiB(peerGz), u"MiB"_s);
 
         std::vector<QByteArray> client = ClientArguments(p);
         client.push_back("bench_admin");
@@ -136,7 +148,8 @@ int main(int argc, char* argv[]) {
         Connection db;
         db.open(p);
         const qint64 rows = db.query(u"SELECT COUNT(*) FROM munkalap_tetel"_s).value(0, 0).toInt64();
-        if (rows != items) throw std::runtime_error("the restored table has " + std::to_string(rows) + " rows");
+        if (rows != items)
+            throw std::runtime_error("the restored table has " + std::to_string(rows) + " rows");
         db.exec(u"DROP DATABASE bench_admin"_s);
     } catch (const SonoriaError& e) {
         fprintf(stderr, "bench_admin: %s\n", e.what());

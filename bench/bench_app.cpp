@@ -152,8 +152,8 @@ int main(int argc, char* argv[]) {
         peer(p, searchSql, found.fileName());
         const qsizetype lines = found.readAll().count('\n');
         if (lines != searchRows + 1) {
-            fprintf(stderr, "the client's search found %lld rows, the window %lld\n", static_cast<long long>(lines - 1),
-                    static_cast<long long>(searchRows));
+            fprintf(stderr, "the client's search found %lld rows, the window %lld\n",
+                    static_cast<long long>(lines - 1), static_cast<long long>(searchRows));
             return 1;
         }
     }

@@ -179,7 +179,8 @@ bool Tfrm_SQL::tableMode() {
     const QString firstLine = editor->text(0);
     if (firstLine.left(5).compare(u"table"_s, Qt::CaseInsensitive) != 0) return false;
     QString table = SeparatedPiece(u":", firstLine, 2).trimmed();
-    // The name as it stands, a space or a word of SQL in it too; backquotes typed around it are not part of it.
+    // The name as it stands, a space or a word of SQL in it too; backquotes typed around it are not part of
+    // it.
     if (table.size() > 2 && table.startsWith(u'`') && table.endsWith(u'`'))
         table = table.mid(1, table.size() - 2).replace(u"``"_s, u"`"_s);
     if (table.isEmpty()) throw FormatError(u"A „table:” után adja meg a tábla nevét."_s);

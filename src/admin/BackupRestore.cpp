@@ -137,7 +137,8 @@ void ZipSingleFile(const QString& archive, const QString& file, const QString& e
     const QFileInfo target(archive);
     QTemporaryDir privateDir(target.absolutePath() + u"/.zip-XXXXXX"_s);
     if (!privateDir.isValid())
-        throw BackupError(u"A(z) „%1” archívum nem hozható létre: %2"_s.arg(archive, privateDir.errorString()));
+        throw BackupError(
+            u"A(z) „%1” archívum nem hozható létre: %2"_s.arg(archive, privateDir.errorString()));
     const QString building = privateDir.filePath(target.fileName());
     int code = 0;
     zip_t* za = zip_open(QFile::encodeName(building).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
@@ -369,7 +370,8 @@ void RestoreDatabase(Connection& db, const QString& file, const BackupProgress& 
     if (fi.suffix().toLower() == u"zip"_s) {
         const QString temp = RestoreTempDirectory();
         if (!QDir().mkpath(temp) ||
-            !QFile::setPermissions(temp, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner))
+            !QFile::setPermissions(temp,
+                                   QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner))
             throw BackupError(
                 u"A(z) „%1” ideiglenes mappa nem hozható létre."_s.arg(QDir::toNativeSeparators(temp)));
         unpacked.emplace(temp + u"/restore-XXXXXX"_s);
@@ -401,8 +403,9 @@ void RestoreDatabase(Connection& db, const QString& file, const BackupProgress& 
         header = writerHeader(f);
         if (header && (header->major > 1 || (header->major == 1 && header->minor >= 3)) &&
             lastLine(f) != header->lineComment + DumpClosingText.toLatin1())
-            throw BackupError(u"A(z) „%1” mentés hiányos: hiányzik a vége (a fájl a mentés vagy a másolás "
-                              u"közben megszakadhatott). Semmi sem változott."_s.arg(QDir::toNativeSeparators(file)));
+            throw BackupError(
+                u"A(z) „%1” mentés hiányos: hiányzik a vége (a fájl a mentés vagy a másolás "
+                u"közben megszakadhatott). Semmi sem változott."_s.arg(QDir::toNativeSeparators(file)));
     }
 
     // Statements that select, create or drop a database: a file may name one database, and it is loaded
@@ -418,7 +421,7 @@ void RestoreDatabase(Connection& db, const QString& file, const BackupProgress& 
             names.sort();
             throw BackupError(u"A(z) „%1” fájl több adatbázisba is írna (%2); csak egy adatbázis mentése "
                               u"állítható vissza. Semmi sem változott."_s.arg(QDir::toNativeSeparators(file),
-                                                                             names.join(u", "_s)));
+                                                                              names.join(u", "_s)));
         }
     };
     executor.OnBeforeStatement = [&](TMySQLBatchExecute&, QByteArrayView sql, int, bool& allow) {
@@ -445,11 +448,14 @@ void RestoreDatabase(Connection& db, const QString& file, const BackupProgress& 
             QStringList short_;
             for (auto it = announced.cbegin(); it != announced.cend(); ++it)
                 if (received.value(it.key()) != it.value())
-                    short_ << u"%1: %2 sor helyett %3"_s.arg(plain(it.key())).arg(it.value()).arg(received.value(it.key()));
+                    short_ << u"%1: %2 sor helyett %3"_s.arg(plain(it.key()))
+                                  .arg(it.value())
+                                  .arg(received.value(it.key()));
             if (short_.isEmpty()) return;
             short_.sort();
-            QString message = u"A(z) „%1” mentés hiányos vagy sérült: a táblák nem annyi sort kaptak, amennyit "
-                              u"a mentés tartalmaz (%2)."_s.arg(QDir::toNativeSeparators(file), short_.join(u"; "_s));
+            QString message =
+                u"A(z) „%1” mentés hiányos vagy sérült: a táblák nem annyi sort kaptak, amennyit "
+                u"a mentés tartalmaz (%2)."_s.arg(QDir::toNativeSeparators(file), short_.join(u"; "_s));
             if (!ex.ranInTransaction()) message += u"\nA betöltött utasítások hatása megmaradt."_s;
             throw EmySQLBatchExecutorError(message);
         };
@@ -527,7 +533,7 @@ ServerDumpResult RunServerDump(const QString& toolPath, const ConnectionParams& 
         QFile placeholder(part);
         if (!placeholder.open(QIODevice::WriteOnly) || !MakeOwnerOnly(placeholder)) {
             result.errorText = u"A(z) „%1” fájl nem hozható létre: %2"_s.arg(QDir::toNativeSeparators(file),
-                                                                         placeholder.errorString());
+                                                                             placeholder.errorString());
             return result;
         }
     }

@@ -138,10 +138,11 @@ void TMySQLBatchExecute::ExecuteBatch() {
         if (RefuseEmptyScript && m_planned == 0) {
             const int open = check->scanner().openCommentLine();
             throw EmySQLBatchExecutorError(
-                open > 0 ? u"A szkriptben nincs futtatható utasítás: a(z) %1. sorban nyitott /* megjegyzés nincs "
-                           u"lezárva, így a szöveg többi része is megjegyzés. Semmi sem változott."_s.arg(open)
-                         : u"A szkriptben nincs futtatható utasítás (üres, vagy csak megjegyzést tartalmaz). "
-                           u"Semmi sem változott."_s);
+                open > 0
+                    ? u"A szkriptben nincs futtatható utasítás: a(z) %1. sorban nyitott /* megjegyzés nincs "
+                      u"lezárva, így a szöveg többi része is megjegyzés. Semmi sem változott."_s.arg(open)
+                    : u"A szkriptben nincs futtatható utasítás (üres, vagy csak megjegyzést tartalmaz). "
+                      u"Semmi sem változott."_s);
         }
     }
 

@@ -110,7 +110,6 @@ public:
         if (m_file.write(m_buffer) != m_buffer.size())
             throw FileError(u"A(z) „%1” fájl nem írható: %2"_s.arg(m_file.fileName(), m_file.errorString()));
         m_buffer.resize(0); // keeps its memory for the next round
-
     }
     void commit() {
         flush();

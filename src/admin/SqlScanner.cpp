@@ -229,8 +229,8 @@ bool SqlScanner::next(Statement& statement) {
             m_pos += m_delimiter.size();
             if (m_inStatement) {
                 m_inStatement = false;
-                statement = {m_statementCut ? 0 : m_statementBegin, m_pos - m_delimiter.size(), m_statementLine,
-                             m_statementCut};
+                statement = {m_statementCut ? 0 : m_statementBegin, m_pos - m_delimiter.size(),
+                             m_statementLine, m_statementCut};
                 m_statementCut = false;
                 return true;
             }

@@ -45,7 +45,8 @@ void SqlScriptReader::refill() {
     }
     const auto dropped = static_cast<qsizetype>(m_scanner.keepFrom());
     const qsizetype kept = m_buffer.size() - dropped;
-    if (dropped > 0) std::memmove(m_buffer.data(), m_buffer.constData() + dropped, static_cast<std::size_t>(kept));
+    if (dropped > 0)
+        std::memmove(m_buffer.data(), m_buffer.constData() + dropped, static_cast<std::size_t>(kept));
     m_buffer.resize(kept + PieceBytes);
     const qint64 got = m_file->read(m_buffer.data() + kept, PieceBytes);
     if (got < 0)

@@ -97,16 +97,19 @@ qint64 UpdateShownRow(Connection& db, const QString& table, const DataSet& rows,
     QStringList where;
     for (int c = 0; c < rows.columnCount(); ++c)
         if (rows.column(c).primaryKey())
-            where << QuotedName(rows.column(c).name) + QStringLiteral(" = ") + SqlLiteral(rows.column(c), rows.value(row, c));
+            where << QuotedName(rows.column(c).name) + QStringLiteral(" = ") +
+                         SqlLiteral(rows.column(c), rows.value(row, c));
     QString limit;
     if (where.isEmpty()) {
         for (int c = 0; c < rows.columnCount(); ++c)
-            where << QuotedName(rows.column(c).name) + QStringLiteral(" <=> ") + SqlLiteral(rows.column(c), rows.value(row, c));
+            where << QuotedName(rows.column(c).name) + QStringLiteral(" <=> ") +
+                         SqlLiteral(rows.column(c), rows.value(row, c));
         limit = QStringLiteral(" LIMIT 1");
     }
     return db.exec(QStringLiteral("UPDATE ") + QuotedName(table) + QStringLiteral(" SET ") +
-                   QuotedName(rows.column(column).name) + QStringLiteral(" = ") + SqlLiteral(rows.column(column), value) +
-                   QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND ")) + limit + u';');
+                   QuotedName(rows.column(column).name) + QStringLiteral(" = ") +
+                   SqlLiteral(rows.column(column), value) + QStringLiteral(" WHERE ") +
+                   where.join(QStringLiteral(" AND ")) + limit + u';');
 }
 
 QString SqlLiteral(const Column& column, const Value& v) {

@@ -180,7 +180,7 @@ void Tfrm_Hatarolt::exportDelimited(const QString& file) {
     progress->setMaximum(static_cast<int>(std::max<qsizetype>(1, m_data.rowCount())));
     try {
         ExportDelimited(m_data, file, options, [this](qsizetype done, qsizetype) {
-            BusyGuard::pump();  // the window repaints and "Megállít" can act
+            BusyGuard::pump(); // the window repaints and "Megállít" can act
             progress->setValue(static_cast<int>(done));
             return m_running;
         });

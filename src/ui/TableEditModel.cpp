@@ -54,7 +54,8 @@ bool TableEditModel::setData(const QModelIndex& index, const QVariant& value, in
     const int field = fieldIndex(index.column());
     const ResultSet& rs = result();
     return RunGuarded([&] {
-        UpdateShownRow(m_db, m_table, rs, index.row(), field, valueFromText(rs.column(field), value.toString()));
+        UpdateShownRow(m_db, m_table, rs, index.row(), field,
+                       valueFromText(rs.column(field), value.toString()));
         emit edited();
     });
 }

@@ -7,11 +7,11 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QTest>
-#include <QTimer>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 

@@ -18,7 +18,8 @@ struct ScanResult {
 };
 
 // piece: bytes per piece; 0 hands the whole script over at once.
-inline ScanResult ScanInPieces(std::string_view script, std::size_t piece, const std::string& delimiter = ";") {
+inline ScanResult ScanInPieces(std::string_view script, std::size_t piece,
+                               const std::string& delimiter = ";") {
     ScanResult r;
     std::size_t fed = piece > 0 ? std::min(piece, script.size()) : script.size();
     std::string buffer(script.substr(0, fed));

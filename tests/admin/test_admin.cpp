@@ -1,8 +1,8 @@
+#include "ScanInPieces.h"
 #include "admin/BackupRestore.h"
 #include "admin/MySQLBatchExecute.h"
 #include "admin/MySQLDump.h"
 #include "admin/SqlScanner.h"
-#include "ScanInPieces.h"
 
 #include "core/Codec.h"
 #include "core/Config.h"
@@ -168,8 +168,9 @@ TEST(Scanner, SplitsAsTheRulesSay) {
         for (const std::size_t piece : {1, 2, 3, 7, 11})
             EXPECT_TRUE(ScanInPieces(script, piece) == whole) << c.name << ", pieces of " << piece;
     }
-    EXPECT_EQ(ScanInPieces("# one\r\n-- two\r\nSELECT 1 -- in it\r\n;\r\n/* block */--\r\n-- end", 3).comments,
-              (std::vector<std::string>{"# one", "-- two", "--", "-- end"}));
+    EXPECT_EQ(
+        ScanInPieces("# one\r\n-- two\r\nSELECT 1 -- in it\r\n;\r\n/* block */--\r\n-- end", 3).comments,
+        (std::vector<std::string>{"# one", "-- two", "--", "-- end"}));
 }
 
 TEST(Executor, DataStatementsAndTypes) {
@@ -187,7 +188,8 @@ TEST(Executor, DataStatementsAndTypes) {
         "/*!40101 SET @OLD_SQL_MODE=@@SQL_MODE, SQL_MODE='NO_AUTO_VALUE_ON_ZERO' */"));
     EXPECT_FALSE(TMySQLBatchExecute::IsDataStatement("SET autocommit = 1"));
     EXPECT_FALSE(TMySQLBatchExecute::IsDataStatement("SET GLOBAL sql_mode = ''"));
-    EXPECT_FALSE(TMySQLBatchExecute::IsDataStatement("/*!40101 SET TRANSACTION ISOLATION LEVEL READ COMMITTED */"));
+    EXPECT_FALSE(
+        TMySQLBatchExecute::IsDataStatement("/*!40101 SET TRANSACTION ISOLATION LEVEL READ COMMITTED */"));
     EXPECT_EQ(TMySQLBatchExecute::StatementType("show tables"), TmySQLStatementType::mstCursor);
     EXPECT_EQ(TMySQLBatchExecute::StatementType("Explain SELECT 1"), TmySQLStatementType::mstCursor);
     EXPECT_EQ(TMySQLBatchExecute::StatementType("UPDATE t SET a = 1"), TmySQLStatementType::mstNonCursor);
@@ -335,8 +337,9 @@ TEST_F(AdminDb, WriterFormat) {
         d.IncludeHeader = false;
     });
     EXPECT_TRUE(appended.startsWith(all));
-    EXPECT_TRUE(appended.endsWith("DELETE FROM `e`;\r\n\r\n\r\n\r\n/*!40101 SET SQL_MODE=@OLD_SQL_MODE */;\r\n\r\n"
-                                  "--   Dump completed\r\n"));
+    EXPECT_TRUE(
+        appended.endsWith("DELETE FROM `e`;\r\n\r\n\r\n\r\n/*!40101 SET SQL_MODE=@OLD_SQL_MODE */;\r\n\r\n"
+                          "--   Dump completed\r\n"));
 }
 
 TEST_F(AdminDb, WriterGroupsRowsAndReportsPages) {
@@ -829,8 +832,8 @@ TEST_F(RoundTrip, FullBackupWithTheServerDumpTool) {
 
 namespace {
 bool OwnerOnly(const QString& file) {
-    const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther |
-                        QFileDevice::WriteOther;
+    const auto others =
+        QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
     return QFileInfo::exists(file) && !(QFile::permissions(file) & others);
 }
 
@@ -909,7 +912,8 @@ TEST_F(RoundTrip, FullBackupOfTheServerToolLoadsIntoTheProfilesDatabaseOnly) {
     ConnectionParams md3 = tdb->params();
     md3.database = tdb->name() + u"_md3"_s;
     db().exec(u"DROP DATABASE IF EXISTS `"_s + md3.database + u'`');
-    db().exec(u"CREATE DATABASE `"_s + md3.database + u"` CHARACTER SET latin2 COLLATE latin2_hungarian_ci"_s);
+    db().exec(u"CREATE DATABASE `"_s + md3.database +
+              u"` CHARACTER SET latin2 COLLATE latin2_hungarian_ci"_s);
     {
         Connection other;
         other.open(md3);
@@ -918,7 +922,8 @@ TEST_F(RoundTrip, FullBackupOfTheServerToolLoadsIntoTheProfilesDatabaseOnly) {
                   s(original.join(u'\n')));
         EXPECT_EQ(s(SelectText(other, u"SELECT DATABASE()"_s, {})), s(md3.database));
     }
-    EXPECT_EQ(s(Checksums(db()).join(u'\n')), s(changed.join(u'\n'))) << "the file's own database is untouched";
+    EXPECT_EQ(s(Checksums(db()).join(u'\n')), s(changed.join(u'\n')))
+        << "the file's own database is untouched";
     db().exec(u"DROP DATABASE `"_s + md3.database + u'`');
 }
 
