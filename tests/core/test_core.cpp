@@ -59,6 +59,23 @@ TEST(TextRoutines, SafeFileName) {
     EXPECT_EQ(s(SafeFileName(u"A!b\"#%&'*+/:?@\\.,$()"_s)), "a-b------------.,$()");
 }
 
+TEST(TextRoutines, CrLfLineBreaks) {
+    const struct {
+        QString in;
+        std::string out;
+    } cases[] = {
+        {u"a\r\nb"_s, "a\r\nb"},                         // already stored form
+        {u"a\nb\n"_s, "a\r\nb\r\n"},                     // lone LF, at the end too
+        {u"a\rb"_s, "a\r\nb"},                           // lone CR
+        {u"a\n\r\nb"_s, "a\r\n\r\nb"},                   // an empty line
+        {u"a\u2029b\u2028c"_s, "a\r\nb\r\nc"},           // the editor's separators
+        {u"Első sor\u00a0vége"_s, "Első sor\u00a0vége"}, // other characters untouched
+        {QString(), ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(s(CrLfLineBreaks(c.in)), c.out) << s(c.in);
+}
+
 TEST(SqlText, QuoteAndEscape) {
     EXPECT_EQ(s(SqlQuote(Value())), "''");
     EXPECT_EQ(s(SqlQuote(u"O'Brien"_s)), "'O''Brien'");
@@ -282,6 +299,32 @@ TEST_F(IniTest, StartupProfilesSkipUnnamedAndHighKeys) {
     EXPECT_EQ(s(list[0].entry), "1; Első");
     EXPECT_EQ(s(list[1].entry), "3; Harmadik");
     EXPECT_EQ(s(ConnectionProfile::parse(list[1].profile).database), "c");
+}
+
+TEST(Config, FoldersOfAnInstalledProgram) {
+    QTemporaryDir root;
+    const QString bin = root.filePath(u"bin"_s), data = root.filePath(u"share/sonoria"_s),
+                  config = root.filePath(u"config/Sonoria"_s);
+    for (const QString& d : {bin, data, config}) ASSERT_TRUE(QDir().mkpath(d));
+    qputenv("XDG_CONFIG_HOME", root.filePath(u"config"_s).toUtf8());
+    SetConfigLocation(bin);
+    EXPECT_EQ(s(DataDirectory()), s(data));
+    auto touch = [](const QString& path) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    };
+    EXPECT_EQ(s(LogoFolder()), s(bin));  // none anywhere
+    touch(data + u"/Logo.bmp"_s);
+    EXPECT_EQ(s(LogoFolder()), s(data));
+    touch(config + u"/logo.BMP"_s);
+    EXPECT_EQ(s(LogoFolder()), s(config));
+    touch(bin + u"/LOGO.bmp"_s);
+    EXPECT_EQ(s(LogoFolder()), s(bin));
+    // HTML pages go beside the configuration file, not into the program's folder (/usr/bin).
+    TBeall settings;
+    QRect bounds;
+    LoadSettings(Config(), settings, bounds);
+    EXPECT_EQ(s(settings.htmlUt), s(config + u"/Html"_s));
 }
 
 TEST(Config, LocationAndBounds) {

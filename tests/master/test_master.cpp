@@ -534,7 +534,7 @@ TEST_F(MasterTest, SnippetEditorCtrlEnterAndARefusedTitle) {
     });
     EXPECT_EQ(s(EditSnippet(nullptr, tdb->db(), {})), "Pajzsmirigy");
     EXPECT_EQ(s(SelectText(tdb->db(), u"SELECT szoveg FROM szotar WHERE cim = 'Pajzsmirigy';"_s, {})),
-              "Első sor\nmásodik 'sor'");
+              "Első sor\r\nmásodik 'sor'");
 
     // Renaming onto a title that exists: the dialog has closed, the server's text is told, nothing saved.
     WhenActive([](QWidget* w) {
