@@ -56,7 +56,10 @@ public:
     bool patientsShown() const;
     BrowseList* visibleList() const;
 
+    void setVisible(bool visible) override;
+
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,6 +72,9 @@ private:
     void connectDatabase();
     void prepareLists();
     void applyFont();
+    void fitColumns(); // the width shares of both grids
+    void placeForFirstShowing();
+    QRect storedBounds() const; // what closing writes to the configuration file
 
     void Edit1Change();
     void TabControl1Change();

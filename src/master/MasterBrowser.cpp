@@ -5,6 +5,7 @@
 #include "core/Config.h"
 #include "core/SqlText.h"
 #include "core/TextRoutines.h"
+#include "data/Patients.h"
 #include "ui/Conventions.h"
 #include "ui/Messages.h"
 
@@ -347,7 +348,7 @@ MasterDescription PatientsDescription(PatientOpener patientEditor) {
     MasterDescription d;
     d.section = u"frm_TorzsUgyfel"_s;
     d.title = u"Páciensek"_s;
-    d.sqlLines = {u"SELECT * FROM vw_ugyfel"_s, u"WHERE ugyfel > 0"_s, u"ORDER BY ugyfel_nev;"_s};
+    d.sqlLines = PatientListLines();
     d.baseCondition = u"(ugyfel > 0)"_s;
     d.replaceWhereOnOpen = true;
     d.sortField = u"ugyfel_nev"_s;
