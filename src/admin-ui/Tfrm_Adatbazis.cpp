@@ -9,6 +9,7 @@
 #include "ui/BusyGuard.h"
 #include "ui/Conventions.h"
 #include "ui/Messages.h"
+#include "ui/ProfileOptionsFields.h"
 
 #include <QAction>
 #include <QCollator>
@@ -192,6 +193,7 @@ void Tfrm_Adatbazis::load() {
         r.felhasznalo = SeparatedPiece(u";", text, 4);
         r.jelszo = SeparatedPiece(u";", text, 5);
         r.adatbazisnev = SeparatedPiece(u";", text, 6);
+        r.options = ProfileOptions::read(Config(), n);
         m_rows << r;
     }
     eMysqlDump->setText(IniReadText(u"frm_Adatbazis"_s, u"MysqlDump"_s, {}));
@@ -204,9 +206,13 @@ void Tfrm_Adatbazis::save() {
     QList<QByteArray> encoded;
     for (const ProfileRow& r : m_rows) encoded << EncodeProfile(r.profileText());
     QStringList keys;
-    for (int n = 1; n <= 100; ++n) keys << u"ConStr%1"_s.arg(n);
+    for (int n = 1; n <= 100; ++n)
+        keys << u"ConStr%1"_s.arg(n) << ProfileOptions::keys(n);
     Config().removeKeys(Section, keys);
-    for (int i = 0; i < encoded.size(); ++i) Config().writeBytes(Section, u"ConStr%1"_s.arg(i + 1), encoded[i]);
+    for (int i = 0; i < encoded.size(); ++i) {
+        Config().writeBytes(Section, u"ConStr%1"_s.arg(i + 1), encoded[i]);
+        m_rows[i].options.write(Config(), i + 1);
+    }
 }
 
 void Tfrm_Adatbazis::storePlacement() {
@@ -279,6 +285,9 @@ ConnectionParams Tfrm_Adatbazis::selectedParams() const {
     p.user = r.felhasznalo;
     p.password = r.jelszo;
     p.database = r.adatbazis;
+    p.compression = r.options.compression;
+    p.tls = r.options.tls;
+    p.fallbackServers = ParseServerList(r.options.fallbackHosts, p.port);
     return p;
 }
 
@@ -377,7 +386,18 @@ bool EditProfile(QWidget* parent, ProfileRow& row) {
         password->setEchoMode(password->echoMode() == QLineEdit::Password ? QLineEdit::Normal : QLineEdit::Password);
         password->setFocus();
     });
-    const auto [ok, cancel] = MakeOkCancel(&dialog);
+    ProfileOptions options;
+    ProfileOptionsFields* fields = nullptr;
+    // A further server that is not host[:port] keeps the dialog open with what was typed.
+    const auto [ok, cancel] = MakeOkCancel(&dialog, false, [&] {
+        try {
+            options = fields->options();
+            dialog.accept();
+        } catch (const FormatError& e) {
+            ErrorBox(e.message(), &dialog);
+            fields->fallbackHosts->setFocus();
+        }
+    });
     auto* form = new QFormLayout;
     form->addRow(u"Megjelenített név"_s, name);
     form->addRow(u"Adatbázis / tárhely"_s, database);
@@ -388,6 +408,14 @@ bool EditProfile(QWidget* parent, ProfileRow& row) {
     passwordRow->addWidget(password, 1);
     passwordRow->addWidget(show);
     form->addRow(u"Jelszó"_s, passwordRow);
+    fields = new ProfileOptionsFields(form, &dialog, row.options);
+    QList<QWidget*> chain = fields->focusChain();
+    chain << ok << cancel;
+    QWidget* previous = password;
+    for (QWidget* w : chain) {
+        QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);
@@ -406,6 +434,7 @@ bool EditProfile(QWidget* parent, ProfileRow& row) {
     row.port = TextToInt(port->text());
     row.felhasznalo = user->text();
     row.jelszo = password->text();
+    row.options = options;
     return true;
 }
 
