@@ -217,7 +217,13 @@ TEST(Backup, ProposedNameAndQuestion) {
                 dump.IncludeHeader);
     EXPECT_EQ(dump.ExtInsertsCount, 100);
     EXPECT_EQ(dump.Limit, 1024);
-    const QStringList args = ServerDumpArguments({u"h"_s, 3307, u"u"_s, u"titok"_s, u"db"_s}, u"/x/y.sql"_s);
+    ConnectionParams params;
+    params.host = u"h"_s;
+    params.port = 3307;
+    params.user = u"u"_s;
+    params.password = u"titok"_s;
+    params.database = u"db"_s;
+    const QStringList args = ServerDumpArguments(params, u"/x/y.sql"_s);
     EXPECT_EQ(s(args.join(u' ')),
               "-c -C --force --routines --databases db --port=3307 --host=h --user=u --result-file=/x/y.sql");
 }
