@@ -162,8 +162,6 @@ void IniFile::writeBool(const QString& section, const QString& key, bool value) 
     writeBytes(section, key, value ? "1" : "0");
 }
 
-void IniFile::removeKey(const QString& section, const QString& key) { removeKeys(section, {key}); }
-
 void IniFile::removeKeys(const QString& section, const QStringList& keys) {
     Lines f = load();
     if (!f.existed) return;

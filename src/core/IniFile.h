@@ -25,7 +25,6 @@ public:
     void writeText(const QString& section, const QString& key, const QString& value);
     void writeInt(const QString& section, const QString& key, int value);
     void writeBool(const QString& section, const QString& key, bool value);
-    void removeKey(const QString& section, const QString& key);
     void removeKeys(const QString& section, const QStringList& keys);
 
 private:

@@ -103,7 +103,6 @@ public:
     QString serverVersion() const;
     unsigned long serverVersionNumber() const;  // 100511 for 10.5.11
     unsigned long threadId() const;
-    QString hostName() const { return currentServer().host; }
     ServerAddress currentServer() const; // the server of the session (the first one before opening)
     int reconnects() const { return m_reconnects; }
 

@@ -22,17 +22,6 @@ QStringList DataSet::columnNames() const {
     return names;
 }
 
-MemoryDataSet MemoryDataSet::copyOf(const DataSet& other) {
-    MemoryDataSet copy;
-    for (int c = 0; c < other.columnCount(); ++c) copy.m_columns << other.column(c);
-    for (qsizetype r = 0; r < other.rowCount(); ++r) {
-        QList<Value> row;
-        for (int c = 0; c < other.columnCount(); ++c) row << other.value(r, c);
-        copy.m_rows << row;
-    }
-    return copy;
-}
-
 void MemoryDataSet::addColumn(Column c) {
     m_columns << std::move(c);
     for (auto& row : m_rows) row << Value();

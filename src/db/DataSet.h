@@ -38,7 +38,6 @@ class MemoryDataSet : public DataSet {
 public:
     MemoryDataSet() = default;
     explicit MemoryDataSet(QList<Column> columns) : m_columns(std::move(columns)) {}
-    static MemoryDataSet copyOf(const DataSet& other);
 
     int columnCount() const override { return static_cast<int>(m_columns.size()); }
     const Column& column(int index) const override { return m_columns[index]; }

@@ -50,7 +50,6 @@ public:
     const DataSet* GetDataSet() const { return m_data; }
     // How the calling screen shows the fields (labels, visibility, alignment) for automatic columns.
     void SetFieldInfos(QList<ExportFieldInfo> infos) { m_fieldInfos = std::move(infos); }
-    const QList<ExportFieldInfo>& FieldInfos() const { return m_fieldInfos; }
 
     std::function<void(TDataExport& sender)> OnBeginExport;
     std::function<void(TDataExport& sender)> OnEndExport;
@@ -68,7 +67,6 @@ public:
     void Stop() { m_running = false; }
     qsizetype WrittenRows() const { return m_writtenRows; }
     qsizetype CurrentRow() const { return m_currentRow; } // the data set's row being written
-    bool AutoColumns() const { return m_autoColumns; }
 
     virtual TExportFields& GetColumns() = 0;
 

@@ -59,7 +59,6 @@ public:
     QString Comment;
 
     TExportFields& GetColumns() override { return Columns; }
-    int CurrentSheetRow() const { return m_row; }
 
     // A BIFF2 sheet holds 16 384 rows, the header included; readers refuse a larger one.
     static constexpr qsizetype MaxSheetRows = 16384;

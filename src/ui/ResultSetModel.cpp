@@ -77,12 +77,6 @@ int ResultSetModel::fieldIndex(int column) const {
     return column >= 0 && column < m_fieldOfColumn.size() ? m_fieldOfColumn[column] : -1;
 }
 
-int ResultSetModel::columnOf(const QString& field) const {
-    for (int i = 0; i < m_columns.size(); ++i)
-        if (m_columns[i].field.compare(field, Qt::CaseInsensitive) == 0) return i;
-    return -1;
-}
-
 QString ResultSetModel::displayText(int row, int column) const {
     const int f = fieldIndex(column);
     if (f < 0 || row < 0 || row >= rowCount()) return {};

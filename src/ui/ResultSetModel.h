@@ -40,7 +40,6 @@ public:
     QString displayText(int row, int column) const;    // as the grid shows it
     QString displayTextOfField(int row, int field) const;  // a field of the result by its index
     int fieldIndex(int column) const;                   // the result's column of a grid column
-    int columnOf(const QString& field) const;           // the grid column of a field, -1 if none
     int locate(const QString& field, const Value& key) const;         // first row with that value, -1
     int firstRowStartingWith(const QString& field, const QString& text) const;  // -1 when none
 
