@@ -11,10 +11,10 @@ class Connection;
 struct ListedTable {
     QString table;
     QString keyColumn;
-    bool textKey = false;   // the key is a text, quoted in statements
-    QString baseCondition;  // "(tetel > 0)"
-    QString orderBy;        // what the list is ordered by when it opens
-    QString source;         // what the list reads when that is not the table itself (a view)
+    bool textKey = false;  // the key is a text, quoted in statements
+    QString baseCondition; // "(tetel > 0)"
+    QString orderBy;       // what the list is ordered by when it opens
+    QString source;        // what the list reads when that is not the table itself (a view)
 
     // SELECT, WHERE, ORDER BY: "SELECT * FROM tetel" / "WHERE (tetel > 0)" / "ORDER BY who;".
     QStringList listLines() const;

@@ -1,5 +1,7 @@
 #include "DbError.h"
 
+#include <QList>
+
 #include <errmsg.h>
 #include <mysqld_error.h>
 
@@ -7,7 +9,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 struct Advice {
-    std::initializer_list<int> codes;
+    QList<int> codes;
     const char16_t* text;
 };
 
@@ -18,8 +20,7 @@ const Advice Advices[] = {
      u"vagy keresse meg és módosítsa a meglévő sort."},
     {{ER_NO_DEFAULT_FOR_FIELD, ER_BAD_NULL_ERROR},
      u"Egy kötelező adat nincs kitöltve. Töltse ki a hiányzó mezőt, és mentse újra."},
-    {{ER_DATA_TOO_LONG},
-     u"Egy érték hosszabb, mint amennyi a mezőben elfér. Rövidítse le, és mentse újra."},
+    {{ER_DATA_TOO_LONG}, u"Egy érték hosszabb, mint amennyi a mezőben elfér. Rövidítse le, és mentse újra."},
     {{ER_WARN_DATA_OUT_OF_RANGE},
      u"Egy szám túl nagy vagy túl kicsi ahhoz, hogy a mezőben tárolni lehessen. Javítsa ki, és mentse újra."},
     {{ER_LOCK_WAIT_TIMEOUT},
@@ -45,12 +46,11 @@ const Advice Advices[] = {
      u"Nem sikerült kapcsolódni az adatbázis-kiszolgálóhoz. Ellenőrizze, hogy a kiszolgáló fut-e, és "
      u"helyes-e a kiszolgáló neve és a port, majd próbálja újra."},
 };
-}  // namespace
+} // namespace
 
 QString ServerErrorAdvice(int code) {
     for (const Advice& a : Advices)
-        for (int c : a.codes)
-            if (c == code) return QString::fromUtf16(a.text);
+        if (a.codes.contains(code)) return QString::fromUtf16(a.text);
     return {};
 }
 

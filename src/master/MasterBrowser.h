@@ -27,7 +27,7 @@ struct MasterDescription {
     QString section;                 // "frm_" and the window's name
     QString caption;                 // window caption
     QString title;                   // bold title in the panel
-    ListedTable table;              // table, key and base condition; the statements follow from them
+    ListedTable table;               // table, key and base condition; the statements follow from them
     QString sortField;               // initial sort field
     bool sortable = true;            // a click on a title sorts (otherwise it only goes to the search box)
     QString searchFields;            // LikeFilter columns

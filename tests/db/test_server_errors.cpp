@@ -19,7 +19,9 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-std::string s(const QString& q) { return q.toStdString(); }
+std::string s(const QString& q) {
+    return q.toStdString();
+}
 
 // A loopback port that listens. acceptAndClose: the one connection that arrives is accepted and
 // closed at once, so the client loses it while it waits for the server's greeting; otherwise the
@@ -91,7 +93,7 @@ void connectTo(const ConnectionParams& params) {
     Connection c;
     c.open(params);
 }
-}  // namespace
+} // namespace
 
 TEST_F(ServerErrorTest, EveryErrorAUserMeetsIsToldInHungarian) {
     const auto lockWait = [this] {
@@ -119,7 +121,7 @@ TEST_F(ServerErrorTest, EveryErrorAUserMeetsIsToldInHungarian) {
             errorOf([this] { second().exec(u"UPDATE r SET ar = 8 WHERE id = 1;"_s); });
         second().exec(u"ROLLBACK;"_s);
         waiter.join();
-        ASSERT_NE(firstError.has_value(), secondError.has_value());  // exactly one was chosen
+        ASSERT_NE(firstError.has_value(), secondError.has_value()); // exactly one was chosen
         throw firstError ? *firstError : *secondError;
     };
     ConnectionParams wrongPassword = tdb->params();
@@ -133,21 +135,31 @@ TEST_F(ServerErrorTest, EveryErrorAUserMeetsIsToldInHungarian) {
         const char* what;
         std::function<void()> provoke;
         std::initializer_list<int> codes;
-        QString says;  // part of the Hungarian sentence
+        QString says; // part of the Hungarian sentence
     } cases[] = {
-        {"duplicate key", [this] { db().exec(u"INSERT INTO r VALUES (1, 'újra', 0);"_s); }, {1062},
+        {"duplicate key",
+         [this] { db().exec(u"INSERT INTO r VALUES (1, 'újra', 0);"_s); },
+         {1062},
          u"már szerepel"_s},
-        {"no default", [this] { db().exec(u"INSERT INTO r (id) VALUES (3);"_s); }, {1364},
+        {"no default",
+         [this] { db().exec(u"INSERT INTO r (id) VALUES (3);"_s); },
+         {1364},
          u"nincs kitöltve"_s},
-        {"too long", [this] { db().exec(u"UPDATE r SET nev = 'hatbetű' WHERE id = 1;"_s); }, {1406},
+        {"too long",
+         [this] { db().exec(u"UPDATE r SET nev = 'hatbetű' WHERE id = 1;"_s); },
+         {1406},
          u"hosszabb"_s},
-        {"out of range", [this] { db().exec(u"UPDATE r SET ar = 1e300 WHERE id = 1;"_s); }, {1264},
+        {"out of range",
+         [this] { db().exec(u"UPDATE r SET ar = 1e300 WHERE id = 1;"_s); },
+         {1264},
          u"túl nagy"_s},
         {"lock wait", lockWait, {1205}, u"másik munkaállomás"_s},
         {"deadlock", deadlock, {1213}, u"visszavonta"_s},
         {"lost connection", [&] { connectTo(lost); }, {2013}, u"Megszakadt a kapcsolat"_s},
         {"access denied", [&] { connectTo(wrongPassword); }, {1045}, u"nem engedte be"_s},
-        {"unknown database", [] { connectTo(TestServerParams(u"nincs_ilyen_adatbazis"_s)); }, {1049},
+        {"unknown database",
+         [] { connectTo(TestServerParams(u"nincs_ilyen_adatbazis"_s)); },
+         {1049},
          u"nem létezik"_s},
         {"cannot connect", [&] { connectTo(refused); }, {2002, 2003}, u"Nem sikerült kapcsolódni"_s},
     };
@@ -159,10 +171,11 @@ TEST_F(ServerErrorTest, EveryErrorAUserMeetsIsToldInHungarian) {
         const QString advice = ServerErrorAdvice(e->code());
         EXPECT_TRUE(advice.contains(c.says)) << s(advice);
         EXPECT_FALSE(e->serverText().isEmpty());
-        EXPECT_EQ(s(e->message()), s(u"%1\nA kiszolgáló üzenete: %2 (hibaszám: %3)"_s.arg(
-                                         advice, e->serverText().trimmed()).arg(e->code())));
+        EXPECT_EQ(s(e->message()),
+                  s(u"%1\nA kiszolgáló üzenete: %2 (hibaszám: %3)"_s.arg(advice, e->serverText().trimmed())
+                        .arg(e->code())));
     }
-    EXPECT_EQ(SelectInt(db(), u"SELECT COUNT(*) FROM r WHERE ar = 1 OR ar = 2;"_s, 0), 2);  // nothing changed
+    EXPECT_EQ(SelectInt(db(), u"SELECT COUNT(*) FROM r WHERE ar = 1 OR ar = 2;"_s, 0), 2); // nothing changed
 }
 
 TEST_F(ServerErrorTest, OtherErrorsKeepTheServerTextAndOwnMessagesStand) {
