@@ -21,6 +21,11 @@ const Advice Advices[] = {
     {{ER_NO_DEFAULT_FOR_FIELD, ER_BAD_NULL_ERROR},
      u"Egy kötelező adat nincs kitöltve. Töltse ki a hiányzó mezőt, és mentse újra."},
     {{ER_DATA_TOO_LONG}, u"Egy érték hosszabb, mint amennyi a mezőben elfér. Rövidítse le, és mentse újra."},
+    {{ER_CONSTRAINT_FAILED},
+     u"Egy érték nem felel meg az adatbázis szabályának, például üresen maradt, aminek nem szabad. Javítsa "
+     u"ki, és mentse újra."},
+    {{ER_TRUNCATED_WRONG_VALUE_FOR_FIELD},
+     u"Egy érték nem illik a mezőhöz, például szöveg került egy szám helyére. Javítsa ki, és mentse újra."},
     {{ER_WARN_DATA_OUT_OF_RANGE},
      u"Egy szám túl nagy vagy túl kicsi ahhoz, hogy a mezőben tárolni lehessen. Javítsa ki, és mentse újra."},
     {{ER_LOCK_WAIT_TIMEOUT},

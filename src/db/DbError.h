@@ -17,9 +17,9 @@ private:
     QString m_serverText;
 };
 
-// For the errors a user meets (duplicate key, missing value, value too long, lock wait, deadlock, lost
-// connection, access denied, unknown database, cannot connect): a Hungarian sentence of what happened
-// and what to do. Empty for any other number.
+// For the errors a user meets (duplicate key, missing value, a value too long or of the wrong kind, a
+// broken rule, lock wait, deadlock, lost connection, access denied, unknown database, cannot connect): a
+// Hungarian sentence of what happened and what to do. Empty for any other number.
 QString ServerErrorAdvice(int code);
 
 // The text shown for a server error: the advice, then the server's own text and number; a number

@@ -69,8 +69,8 @@ protected:
     void SetUp() override {
         db().exec(u"SET SESSION sql_mode = 'STRICT_TRANS_TABLES';"_s);
         db().exec(u"DROP TABLE IF EXISTS r;"_s);
-        db().exec(u"CREATE TABLE r (id INT PRIMARY KEY, nev VARCHAR(5) NOT NULL, ar DECIMAL(6,2)) "
-                  u"ENGINE=InnoDB;"_s);
+        db().exec(u"CREATE TABLE r (id INT PRIMARY KEY, nev VARCHAR(5) NOT NULL CHECK (nev <> ''), "
+                  u"ar DECIMAL(6,2)) ENGINE=InnoDB;"_s);
         db().exec(u"INSERT INTO r VALUES (1, 'egy', 1), (2, 'ketto', 2);"_s);
     }
     Connection& second() {
@@ -149,6 +149,14 @@ TEST_F(ServerErrorTest, EveryErrorAUserMeetsIsToldInHungarian) {
          [this] { db().exec(u"UPDATE r SET nev = 'hatbetű' WHERE id = 1;"_s); },
          {1406},
          u"hosszabb"_s},
+        {"broken rule",
+         [this] { db().exec(u"UPDATE r SET nev = '' WHERE id = 1;"_s); },
+         {4025},
+         u"szabályának"_s},
+        {"wrong kind",
+         [this] { db().exec(u"UPDATE r SET ar = 'sok' WHERE id = 1;"_s); },
+         {1366},
+         u"nem illik"_s},
         {"out of range",
          [this] { db().exec(u"UPDATE r SET ar = 1e300 WHERE id = 1;"_s); },
          {1264},
