@@ -5,6 +5,8 @@
 
 int main(int argc, char* argv[]) {
     SonoriaApplication app(argc, argv);
+    // The desktop matches the windows to the menu entry (and its icon) by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("hu.sonoria.Sonoria"));
     InstallHungarian(app);
     SetConfigLocation(QCoreApplication::applicationDirPath());
     InstallWheelAsArrowKeys(app);

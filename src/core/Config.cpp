@@ -47,6 +47,16 @@ IniFile& Config() {
     return *l.ini;
 }
 
+QString DataDirectory() {
+    return QDir::cleanPath(ExeDirectory() + QStringLiteral("/" SONORIA_DATA_FROM_BIN));
+}
+
+QString LogoFolder() {
+    for (const QString& folder : {ExeDirectory(), ConfigDirectory(), DataDirectory()})
+        if (!QDir(folder).entryList({QStringLiteral("logo.bmp")}, QDir::Files).isEmpty()) return folder;
+    return ExeDirectory();
+}
+
 QString SpecialFolder(int number) {
     switch (number) {
     case 35: return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
@@ -168,7 +178,9 @@ QList<ProfileEntry> StartupProfiles(const IniFile& ini) {
 
 void LoadSettings(const IniFile& ini, TBeall& s, QRect& mainBounds) {
     const QString sec = QStringLiteral("Alapertek");
-    s.htmlUt = ini.readText(sec, QStringLiteral("HtmlUt"), ExeDirectory() + QStringLiteral("/Html"));
+    // Beside the configuration file: the executable's folder when the file stands there, and never a
+    // system folder such as /usr/bin that the user cannot write.
+    s.htmlUt = ini.readText(sec, QStringLiteral("HtmlUt"), ConfigDirectory() + QStringLiteral("/Html"));
     s.betumeret = ini.readInt(sec, QStringLiteral("Betumeret"), 9);
     if (s.betumeret < 8 || s.betumeret > 10) s.betumeret = 9;
     s.alapVaros = ini.readText(sec, QStringLiteral("AlapVaros"), {});

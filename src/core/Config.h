@@ -17,6 +17,14 @@ const QString& ConfigPath();
 void SetConfigLocation(const QString& exeDir);
 IniFile& Config();  // the file at ConfigPath
 
+// The installed data (schema, demo-data generator, a Logo.bmp for every user): share/sonoria beside the
+// executable's bin folder, as the package installs it.
+QString DataDirectory();
+// The folder of the Logo.bmp that findings sheets and envelopes print: the executable's folder, else the
+// configuration folder, else the installed data folder, whichever holds one first (the letter case of
+// the name ignored); the executable's folder when none does.
+QString LogoFolder();
+
 // 35: the configuration folder common to the programs of this user; 5: the documents folder.
 QString SpecialFolder(int number);
 

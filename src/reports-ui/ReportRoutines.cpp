@@ -6,7 +6,7 @@
 #include "ui/PrintDialogs.h"
 
 void PrintFindingsSheet(QWidget* parent, Connection& db, int examination, bool print) {
-    const std::optional<PreparedReport> report = PrepareFindingsSheet(db, examination, ExeDirectory());
+    const std::optional<PreparedReport> report = PrepareFindingsSheet(db, examination, LogoFolder());
     if (!report) return;  // a type of 5 or more prints nothing
     OutputReport(parent, *report, print ? ReportOutput::Print : ReportOutput::Preview, RunPrinterName(Beall.printerName));
 }
@@ -41,7 +41,7 @@ void PrintPatientExamList(QWidget* parent, Connection& db, int patient) {
 }
 
 void PrintEnvelope(QWidget* parent, Connection& db, int patient, bool print) {
-    OutputReport(parent, PrepareEnvelope(db, patient, ExeDirectory()), print ? ReportOutput::Print : ReportOutput::Preview,
+    OutputReport(parent, PrepareEnvelope(db, patient, LogoFolder()), print ? ReportOutput::Print : ReportOutput::Preview,
                  RunPrinterName({}));
 }
 

@@ -298,6 +298,32 @@ TEST_F(IniTest, StartupProfilesSkipUnnamedAndHighKeys) {
     EXPECT_EQ(s(ConnectionProfile::parse(list[1].profile).database), "c");
 }
 
+TEST(Config, FoldersOfAnInstalledProgram) {
+    QTemporaryDir root;
+    const QString bin = root.filePath(u"bin"_s), data = root.filePath(u"share/sonoria"_s),
+                  config = root.filePath(u"config/Sonoria"_s);
+    for (const QString& d : {bin, data, config}) ASSERT_TRUE(QDir().mkpath(d));
+    qputenv("XDG_CONFIG_HOME", root.filePath(u"config"_s).toUtf8());
+    SetConfigLocation(bin);
+    EXPECT_EQ(s(DataDirectory()), s(data));
+    auto touch = [](const QString& path) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    };
+    EXPECT_EQ(s(LogoFolder()), s(bin));  // none anywhere
+    touch(data + u"/Logo.bmp"_s);
+    EXPECT_EQ(s(LogoFolder()), s(data));
+    touch(config + u"/logo.BMP"_s);
+    EXPECT_EQ(s(LogoFolder()), s(config));
+    touch(bin + u"/LOGO.bmp"_s);
+    EXPECT_EQ(s(LogoFolder()), s(bin));
+    // HTML pages go beside the configuration file, not into the program's folder (/usr/bin).
+    TBeall settings;
+    QRect bounds;
+    LoadSettings(Config(), settings, bounds);
+    EXPECT_EQ(s(settings.htmlUt), s(config + u"/Html"_s));
+}
+
 TEST(Config, LocationAndBounds) {
     QTemporaryDir exe, home;
     qputenv("XDG_CONFIG_HOME", home.path().toUtf8());

@@ -9,17 +9,11 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-bool checkFileArgument(CliContext& c, const QString& command) {
-    if (c.args.size() != 1) {
-        c.err << "Használat: sonoria-cli " << command << " [KAPCSOLAT] FÁJL (.sql vagy .zip)" << Qt::endl;
-        return false;
-    }
+void checkFileArgument(const CliContext& c) {
+    if (c.args.size() != 1) throw UsageError(u"Egy fájlt kell megadni."_s);
     const QString suffix = QFileInfo(c.args[0]).suffix().toLower();
-    if (suffix != u"sql"_s && suffix != u"zip"_s) {
-        c.err << "Hiba: a fájl neve .sql vagy .zip végű legyen: " << c.args[0] << Qt::endl;
-        return false;
-    }
-    return true;
+    if (suffix != u"sql"_s && suffix != u"zip"_s)
+        throw UsageError(u"A fájl neve .sql vagy .zip végű legyen: %1"_s.arg(c.args[0]));
 }
 
 // One progress line on the terminal, rewritten in place at most a few times a second.
@@ -46,7 +40,6 @@ private:
 };
 
 int RunBackup(CliContext& c) {
-    if (!checkFileArgument(c, u"backup"_s)) return 2;
     ProgressLine line(c);
     BackupProgress progress;
     progress.table = [&](const QString& table, int percent) {
@@ -66,7 +59,6 @@ int RunBackup(CliContext& c) {
 }
 
 int RunRestore(CliContext& c) {
-    if (!checkFileArgument(c, u"restore"_s)) return 2;
     ProgressLine line(c);
     BackupProgress progress;
     progress.statement = [&](int no, int maximum) {
@@ -92,12 +84,12 @@ CliRegistration
                    u"íróval, mint a Tárhelyek ablak\n"
                    u"                                  (pl. sonoria-cli backup --profile 1 "
                    u"sonoria-2024-03-05.zip)"_s,
-                   true, &RunBackup});
+                   CliTarget::Database, {}, &RunBackup, &checkFileArgument});
 CliRegistration
     restoreCommand({u"restore"_s,
                     u"restore FÁJL                    a backup által írt .sql vagy .zip, vagy a "
                     u"kiszolgáló mentőprogramjának SQL fájlja\n"
                     u"                                  betöltése (pl. sonoria-cli restore --host db "
                     u"--user admin --database sonoria mentes.sql)"_s,
-                    true, &RunRestore});
+                    CliTarget::Database, {}, &RunRestore, &checkFileArgument});
 } // namespace

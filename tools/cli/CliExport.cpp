@@ -13,24 +13,24 @@ using namespace Qt::StringLiterals;
 
 namespace {
 const QString Usage =
-    u"export [--separator ';'|tab|','|'|'] [--qualifier none|'\"'|\"'\"] [--no-header] "
-    u"[--field-names] --query SQL FILE   FILE: .csv/.txt (határolt szöveg), .xls (munkalap), "
-    u".htm/.html (HTML oldal); pl. export --separator tab --query \"SELECT * FROM vw_ugyfel\" "
-    u"ugyfelek.csv"_s;
+    u"export [--separator ';'|tab|','|'|'] [--qualifier none|'\"'|\"'\"] [--no-header] [--field-names] --query SQL FILE\n"
+    u"                                  a lekérdezés eredménye FILE-ba: .csv/.txt (határolt szöveg), .xls (munkalap),\n"
+    u"                                  .htm/.html (HTML oldal); pl. sonoria-cli export --profile 1 --separator tab\n"
+    u"                                  --query \"SELECT * FROM vw_ugyfel\" ugyfelek.csv"_s;
 
 QChar separatorOf(const QString& s) {
     if (s == u";"_s) return u';';
     if (s.compare(u"tab"_s, Qt::CaseInsensitive) == 0 || s == u"\t"_s) return u'\t';
     if (s == u","_s) return u',';
     if (s == u"|"_s) return u'|';
-    throw FormatError(u"Ismeretlen határoló: %1 (lehet: ; tab , |)"_s.arg(s));
+    throw UsageError(u"Ismeretlen határoló: %1 (lehet: ; tab , |)"_s.arg(s));
 }
 
 QChar qualifierOf(const QString& s) {
     if (s.compare(u"none"_s, Qt::CaseInsensitive) == 0) return {};
     if (s == u"\""_s) return u'"';
     if (s == u"'"_s) return u'\'';
-    throw FormatError(u"Ismeretlen szövegjelölő: %1 (lehet: none \" ')"_s.arg(s));
+    throw UsageError(u"Ismeretlen szövegjelölő: %1 (lehet: none \" ')"_s.arg(s));
 }
 
 class Progress {
@@ -49,50 +49,44 @@ private:
     CliContext& m_c;
 };
 
-int RunExport(CliContext& c) {
+enum class ExportKind { Delimited, Worksheet, Page };
+
+struct ExportArguments {
     DelimitedOptions options;
     QString query, file;
-    const QStringList& a = c.args;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        auto next = [&]() -> QString {
-            if (i + 1 >= a.size()) throw FormatError(u"A(z) %1 kapcsolóhoz érték kell."_s.arg(a[i]));
-            return a[++i];
-        };
-        if (a[i] == u"--separator"_s)
-            options.separator = separatorOf(next());
-        else if (a[i] == u"--qualifier"_s)
-            options.qualifier = qualifierOf(next());
-        else if (a[i] == u"--no-header"_s)
-            options.header = false;
-        else if (a[i] == u"--field-names"_s)
-            options.originalNames = true;
-        else if (a[i] == u"--query"_s)
-            query = next();
-        else if (a[i].startsWith(u"--"_s))
-            throw FormatError(u"Ismeretlen kapcsoló: %1\n%2"_s.arg(a[i], Usage));
-        else if (file.isEmpty())
-            file = a[i];
-        else
-            throw FormatError(u"Csak egy fájl adható meg.\n%1"_s.arg(Usage));
-    }
-    if (query.isEmpty() || file.isEmpty())
-        throw FormatError(u"Meg kell adni a lekérdezést és a fájlt.\n%1"_s.arg(Usage));
+    ExportKind kind = ExportKind::Delimited;
+};
 
-    const QString suffix = QFileInfo(file).suffix().toLower();
+ExportArguments exportArguments(const CliContext& c) {
+    ExportArguments e;
+    if (c.has(u"--separator"_s)) e.options.separator = separatorOf(c.option(u"--separator"_s));
+    if (c.has(u"--qualifier"_s)) e.options.qualifier = qualifierOf(c.option(u"--qualifier"_s));
+    e.options.header = !c.has(u"--no-header"_s);
+    e.options.originalNames = c.has(u"--field-names"_s);
+    e.query = c.option(u"--query"_s);
+    if (e.query.isEmpty()) throw UsageError(u"Meg kell adni a lekérdezést (--query SQL)."_s);
+    if (c.args.size() != 1) throw UsageError(u"Egy fájlt kell megadni."_s);
+    e.file = c.args[0];
+    const QString suffix = QFileInfo(e.file).suffix().toLower();
     if (suffix == u"xml"_s) throw FormatError(NotSupportedMessage());
-    const bool delimited = suffix == u"csv"_s || suffix == u"txt"_s;
-    const bool worksheet = suffix == u"xls"_s;
-    const bool page = suffix == u"htm"_s || suffix == u"html"_s;
-    if (!delimited && !worksheet && !page)
-        throw FormatError(u"A fájl kiterjesztése .csv, .txt, .xls, .htm vagy .html legyen: %1"_s.arg(file));
+    if (suffix == u"csv"_s || suffix == u"txt"_s) e.kind = ExportKind::Delimited;
+    else if (suffix == u"xls"_s) e.kind = ExportKind::Worksheet;
+    else if (suffix == u"htm"_s || suffix == u"html"_s) e.kind = ExportKind::Page;
+    else throw UsageError(u"A fájl kiterjesztése .csv, .txt, .xls, .htm vagy .html legyen: %1"_s.arg(e.file));
+    return e;
+}
 
+void checkExport(const CliContext& c) { exportArguments(c); }
+
+int RunExport(CliContext& c) {
+    const auto [options, query, file, kind] = exportArguments(c);
     const ResultSet rows = c.db->query(query);
     Progress progress(c);
-    if (delimited) {
+    if (kind == ExportKind::Delimited) {
         const DelimitedResult r = ExportDelimited(rows, file, options, std::ref(progress));
         progress.finish();
         c.err << file << " file kész (" << r.rows << " sor)." << Qt::endl;
-    } else if (worksheet) {
+    } else if (kind == ExportKind::Worksheet) {
         TDataToXLS xls;
         xls.SetDataSet(&rows);
         xls.AfterWriteRecord = [&](TDataExport& e) { progress(e.WrittenRows(), rows.rowCount()); };
@@ -117,5 +111,14 @@ int RunExport(CliContext& c) {
     return 0;
 }
 
-CliRegistration registration({u"export"_s, Usage, true, &RunExport});
+CliRegistration registration({u"export"_s,
+                              Usage,
+                              CliTarget::Database,
+                              {{u"--separator"_s, u"HATÁROLÓ"_s},
+                               {u"--qualifier"_s, u"JELÖLŐ"_s},
+                               {u"--no-header"_s, {}},
+                               {u"--field-names"_s, {}},
+                               {u"--query"_s, u"SQL"_s}},
+                              &RunExport,
+                              &checkExport});
 } // namespace

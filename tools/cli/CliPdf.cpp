@@ -8,82 +8,86 @@
 #include "core/Errors.h"
 
 #include <QDate>
+#include <functional>
 #include <QRect>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString Usage =
-    u"pdf findings KEY FILE | revenue FROM TO FILE | performed FROM TO FILE | totals FROM TO FILE | "
-    "patient-exams KEY FILE | envelope KEY FILE | slip KEY FILE | patients FILE [--query SQL]"_s;
-
 qint64 keyArgument(const QString& text) {
     bool ok = false;
     const qint64 key = text.toLongLong(&ok);
-    if (!ok) throw FormatError(u"A kulcs nem egész szám: %1"_s.arg(text));
+    if (!ok) throw UsageError(u"A kulcs nem egész szám: %1"_s.arg(text));
     return key;
 }
 
 QDate dateArgument(const QString& text) {
     const QDate d = QDate::fromString(text, u"yyyy-MM-dd"_s);
     if (!d.isValid())
-        throw FormatError(u"Hibás dátum: %1 (a helyes alak: éééé-hh-nn, például 2024-01-31)"_s.arg(text));
+        throw UsageError(u"Hibás dátum: %1 (a helyes alak: éééé-hh-nn, például 2024-01-31)"_s.arg(text));
     return d;
 }
 
 void expectCount(const QStringList& args, qsizetype n) {
-    if (args.size() != n) throw FormatError(u"Hibás argumentumok. Használat: sonoria-cli "_s + Usage);
+    if (args.size() != n) throw UsageError(u"Hibás számú argumentum."_s);
 }
 
-int runPdf(CliContext& c) {
+// What the arguments ask for: the report, made once the connection is open, and the file.
+struct PdfJob {
+    std::function<PreparedReport(Connection&)> prepare;
+    QString file;
+};
+
+PdfJob pdfJob(const CliContext& c) {
     QStringList args = c.args;
-    if (args.isEmpty()) throw FormatError(u"Hiányzik a nyomtatvány neve. Használat: sonoria-cli "_s + Usage);
+    if (args.isEmpty()) throw UsageError(u"Hiányzik a nyomtatvány neve."_s);
+    const QString kind = args.takeFirst();
+    if (c.has(u"--query"_s) && kind != u"patients"_s)
+        throw UsageError(u"A --query csak a patients nyomtatványhoz adható meg."_s);
+    if (kind == u"findings"_s) {
+        expectCount(args, 2);
+        const qint64 key = keyArgument(args[0]);
+        return {[key](Connection& db) {
+                    std::optional<PreparedReport> report = PrepareFindingsSheet(db, key, LogoFolder());
+                    if (!report)
+                        throw FormatError(u"A(z) %1 vizsgálat típusához nincs leletnyomtatvány; a PDF nem készült."_s.arg(key));
+                    return std::move(*report);
+                },
+                args[1]};
+    }
+    if (kind == u"revenue"_s || kind == u"performed"_s || kind == u"totals"_s) {
+        expectCount(args, 3);
+        const QDate from = dateArgument(args[0]), to = dateArgument(args[1]);
+        const auto prepare = kind == u"revenue"_s     ? &PrepareRevenueList
+                             : kind == u"performed"_s ? &PreparePerformedList
+                                                      : &PrepareExaminationTotals;
+        return {[=](Connection& db) { return prepare(db, from, to); }, args[2]};
+    }
+    if (kind == u"patient-exams"_s || kind == u"envelope"_s || kind == u"slip"_s) {
+        expectCount(args, 2);
+        const qint64 key = keyArgument(args[0]);
+        if (kind == u"envelope"_s) return {[key](Connection& db) { return PrepareEnvelope(db, key, LogoFolder()); }, args[1]};
+        const auto prepare = kind == u"patient-exams"_s ? &PreparePatientExamList : &PrepareRegisteredSlip;
+        return {[=](Connection& db) { return prepare(db, key); }, args[1]};
+    }
+    if (kind == u"patients"_s) {
+        expectCount(args, 1);
+        const QString query = c.option(u"--query"_s, DefaultPatientListQuery());
+        return {[query](Connection& db) { return PreparePatientList(db, query); }, args[0]};
+    }
+    throw UsageError(u"Ismeretlen nyomtatvány: %1"_s.arg(kind));
+}
+
+void checkPdf(const CliContext& c) { pdfJob(c); }
+
+int runPdf(CliContext& c) {
+    const PdfJob job = pdfJob(c);
     // The money format and the other display settings of this workstation.
     QRect bounds;
     LoadSettings(Config(), Beall, bounds);
-
-    const QString kind = args.takeFirst();
-    Connection& db = *c.db;
-    std::optional<PreparedReport> report;
-    QString file;
-    if (kind == u"findings"_s) {
-        expectCount(args, 2);
-        report = PrepareFindingsSheet(db, keyArgument(args[0]), ExeDirectory());
-        if (!report)
-            throw FormatError(
-                u"A(z) %1 vizsgálat típusához nincs leletnyomtatvány; a PDF nem készült."_s.arg(args[0]));
-        file = args[1];
-    } else if (kind == u"revenue"_s || kind == u"performed"_s || kind == u"totals"_s) {
-        expectCount(args, 3);
-        const QDate from = dateArgument(args[0]), to = dateArgument(args[1]);
-        report = kind == u"revenue"_s     ? PrepareRevenueList(db, from, to)
-                 : kind == u"performed"_s ? PreparePerformedList(db, from, to)
-                                          : PrepareExaminationTotals(db, from, to);
-        file = args[2];
-    } else if (kind == u"patient-exams"_s || kind == u"envelope"_s || kind == u"slip"_s) {
-        expectCount(args, 2);
-        const qint64 key = keyArgument(args[0]);
-        report = kind == u"patient-exams"_s ? PreparePatientExamList(db, key)
-                 : kind == u"envelope"_s    ? PrepareEnvelope(db, key, ExeDirectory())
-                                            : PrepareRegisteredSlip(db, key);
-        file = args[1];
-    } else if (kind == u"patients"_s) {
-        QString query = DefaultPatientListQuery();
-        const qsizetype q = args.indexOf(u"--query"_s);
-        if (q >= 0) {
-            if (q + 1 >= args.size()) throw FormatError(u"A --query kapcsolóhoz lekérdezés kell."_s);
-            query = args[q + 1];
-            args.remove(q, 2);
-        }
-        expectCount(args, 1);
-        report = PreparePatientList(db, query);
-        file = args[0];
-    } else {
-        throw FormatError(u"Ismeretlen nyomtatvány: %1. Használat: sonoria-cli "_s.arg(kind) + Usage);
-    }
-    const int pages = report->writePdf(file);
-    c.err << u"A(z) %1 fájl elkészült (%2 oldal)."_s.arg(file).arg(pages) << Qt::endl;
+    const int pages = job.prepare(*c.db).writePdf(job.file);
+    c.err << u"A(z) %1 fájl elkészült (%2 oldal)."_s.arg(job.file).arg(pages) << Qt::endl;
     return 0;
 }
 
@@ -100,6 +104,6 @@ CliRegistration
                   "    pdf slip KEY FILE               ajánlott postai szelvény a KEY páciensnek\n"
                   "    pdf patients FILE [--query SQL] páciensek listája (alapból a főablak lekérdezése)\n"
                   "    példa: sonoria-cli pdf revenue --profile 1 2024-01-01 2024-01-31 arbevetel.pdf"_s,
-                  true, &runPdf});
+                  CliTarget::Database, {{u"--query"_s, u"SQL"_s}}, &runPdf, &checkPdf});
 
 } // namespace

@@ -12,19 +12,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 int RunProfile(CliContext& c) {
-    QString iniPath;
-    QStringList positional;
-    for (qsizetype i = 0; i < c.args.size(); ++i) {
-        if (c.args[i] == u"--ini"_s) {
-            if (i + 1 >= c.args.size()) throw FormatError(u"A(z) --ini kapcsolóhoz érték kell."_s);
-            iniPath = c.args[++i];
-        } else {
-            positional << c.args[i];
-        }
-    }
-    if (positional.size() != 2)
-        throw FormatError(u"Használat: sonoria-cli profile N \"adatbázis;kiszolgáló;port;felhasználó;jelszó;megnevezés\" "
-                          u"[--ini FÁJL]"_s);
+    const QString iniPath = c.option(u"--ini"_s);
+    const QStringList& positional = c.args;
+    if (positional.size() != 2) throw UsageError(u"A parancs két argumentuma a sorszám és a kapcsolat."_s);
     bool ok = false;
     const int n = positional[0].toInt(&ok);
     if (!ok || n < 1 || n > 100) throw FormatError(u"A kapcsolat sorszáma 1 és 100 közötti egész szám: %1"_s.arg(positional[0]));
@@ -56,6 +46,6 @@ CliRegistration reg({u"profile"_s,
                      u"                                  a kapcsolatot kódolva ConStrN néven a konfigurációs fájlba írja "
                      u"(kapcsolódás nélkül; \"-\": a szabványos bemenetről olvassa)\n"
                      u"                                  pl. sonoria-cli profile 1 \"sonoria;127.0.0.1;3306;sonoria;jelszo;Rendelő\""_s,
-                     false, &RunProfile});
+                     CliTarget::None, {{u"--ini"_s, u"FÁJL"_s}}, &RunProfile});
 
 }  // namespace

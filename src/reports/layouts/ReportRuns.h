@@ -34,7 +34,7 @@ QImage LoadLogo(const QString& folder);
 QString BindParameters(const QString& sql, const QList<std::pair<QString, QString>>& values);
 
 // The findings sheet of an examination in the layout of its type; nothing for a type of 5 or more.
-// The logo comes from logoFolder (the executable's folder in the program).
+// The logo comes from logoFolder (LogoFolder() in the program).
 std::optional<PreparedReport> PrepareFindingsSheet(Connection& db, qint64 examination,
                                                    const QString& logoFolder);
 
