@@ -1,6 +1,5 @@
 #include "core/Config.h"
 #include "core/IniFile.h"
-#include "support/TestDatabase.h"
 
 #include <QFile>
 #include <QProcess>
@@ -64,26 +63,6 @@ TEST(CliProfile, BadInputIsRefusedAndTheFileIsLeftAlone) {
         EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
         EXPECT_FALSE(QFile::exists(path)) << c.args.join(u' ').toStdString();
     }
-}
-
-// A refusal of the server reaches the terminal as the program's windows show it: in Hungarian, with
-// the server's text and number after it.
-TEST(CliErrors, TheServerRefusalIsToldInHungarian) {
-    QTemporaryDir dir;
-    const ConnectionParams p = TestServerParams();
-    QProcess cli;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"SONORIA_PASSWORD"_s, u"nem ez a jelszó"_s);
-    cli.setProcessEnvironment(env);
-    cli.start(QStringLiteral(SONORIA_CLI), {u"backup"_s, u"--host"_s, p.host, u"--port"_s, QString::number(p.port),
-                                            u"--user"_s, p.user, u"--database"_s, u"mysql"_s,
-                                            dir.filePath(u"mentes.sql"_s)});
-    ASSERT_TRUE(cli.waitForFinished(30000));
-    EXPECT_NE(cli.exitCode(), 0);
-    const QString err = QString::fromUtf8(cli.readAllStandardError());
-    EXPECT_TRUE(err.contains(u"Hiba: Az adatbázis-kiszolgáló nem engedte be"_s)) << err.toStdString();
-    EXPECT_TRUE(err.contains(u"Access denied"_s) && err.contains(u"(hibaszám: 1045)"_s)) << err.toStdString();
-    EXPECT_FALSE(QFile::exists(dir.filePath(u"mentes.sql"_s)));
 }
 
 }  // namespace
