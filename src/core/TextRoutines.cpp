@@ -131,3 +131,18 @@ QString SafeFileName(const QString& text) {
     }
     return out;
 }
+
+QString CrLfLineBreaks(QStringView text) {
+    QString out;
+    out.reserve(text.size() + text.size() / 16);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' || c == u'\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+            out += u"\r\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}

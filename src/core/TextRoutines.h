@@ -36,3 +36,7 @@ QChar CapitalizeFirstKey(const QString& currentText, QChar typed);
 
 // The text made safe as a file name (windows-1250 bytes 0x81 to 0xFF become "_").
 QString SafeFileName(const QString& text);
+
+// The text with every line break (CR LF, a lone CR or LF, the line and paragraph separators) written
+// as CR LF, the way the database holds multi-line texts.
+QString CrLfLineBreaks(QStringView text);

@@ -27,35 +27,59 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-const QStringList LineQuery{u"SELECT * FROM vw_munkalap_tetel"_s, u"WHERE munkalap = 0"_s, u"ORDER BY munkalap_tetel;"_s};
-const QStringList LegArteries{u"AFC"_s, u"AFS"_s, u"AP"_s, u"A.peronea"_s, u"ATP"_s, u"ATA"_s, u"ADP"_s};
-
 QString column(int n) { return u"m%1"_s.arg(n, 2, 10, QLatin1Char('0')); }
-}  // namespace
 
-Tfrm_Munkalap::Tfrm_Munkalap(QWidget* parent, Connection& db, const ExamScreens& screens)
+struct MeasurementGroup {
+    QString title;
+    QList<std::pair<QString, QString>> boxes; // label, column
+};
+struct MeasurementTab {
+    QString title;
+    QList<MeasurementGroup> groups;
+};
+
+// The measurement tab of an examination type, each box with its own column; none for the general
+// type (1) and any unknown one.
+std::optional<MeasurementTab> measurementTab(int type) {
+    switch (type) {
+    case 2:
+        return MeasurementTab{
+            u"Pajzsmirigy UH"_s,
+            {{u"Lebenyméretek (a * b * c)"_s,
+              {{u"Bal oldalon"_s, column(1)}, {u"Jobb oldalon"_s, column(2)}, {u"Isthmus"_s, column(3)}}}}};
+    case 3:
+        return MeasurementTab{u"Nyaki erek"_s,
+                              {{u"Sebesség értékek bal oldalon"_s,
+                                {{u"ACI"_s, column(1)}, {u"ACE"_s, column(2)}, {u"ACC"_s, column(3)}}},
+                               {u"Sebesség értékek jobb oldalon"_s,
+                                {{u"ACI"_s, column(4)}, {u"ACE"_s, column(5)}, {u"ACC"_s, column(6)}}},
+                               {u"Egyéb"_s, {{u"AV"_s, column(7)}}}}};
+    case 4: {
+        const QStringList arteries{u"AFC"_s, u"AFS"_s, u"AP"_s, u"A.peronea"_s, u"ATP"_s, u"ATA"_s, u"ADP"_s};
+        MeasurementGroup left{u"Sebesség értékek bal oldalon"_s, {}},
+            right{u"Sebesség értékek jobb oldalon"_s, {}};
+        for (int i = 0; i < arteries.size(); ++i) {
+            left.boxes << std::pair{arteries[i], column(i + 1)};
+            right.boxes << std::pair{arteries[i], column(i + 8)};
+        }
+        return MeasurementTab{u"Alsó végtagi erek"_s, {left, right}};
+    }
+    default:
+        return std::nullopt;
+    }
+}
+} // namespace
+
+Tfrm_Munkalap::Tfrm_Munkalap(QWidget* parent, Connection& db, const ExamScreens& screens, int type)
     : SonoriaDialog(u"frm_Munkalap"_s, Placement::Position, parent), m_db(db), m_screens(screens),
       m_row(db, u"munkalap"_s, u"munkalap"_s) {
     setWindowTitle(u"Vizsgálat rögzítése"_s);
     tabs = new QTabWidget(this);
     tabs->addTab(buildExamTab(), u"Vizsgálat"_s);
     tabs->addTab(buildTextTab(), u"Szöveg, vélemény"_s);
-    m_measurementTabs << buildMeasurementTab({{u"Lebenyméretek (a * b * c)"_s,
-                                               {{u"Bal oldalon"_s, column(1)}, {u"Jobb oldalon"_s, column(2)},
-                                                {u"Isthmus"_s, column(3)}}}});
-    m_measurementTabs << buildMeasurementTab(
-        {{u"Sebesség értékek bal oldalon"_s, {{u"ACI"_s, column(1)}, {u"ACE"_s, column(2)}, {u"ACC"_s, column(3)}}},
-         {u"Sebesség értékek jobb oldalon"_s, {{u"ACI"_s, column(4)}, {u"ACE"_s, column(5)}, {u"ACC"_s, column(6)}}},
-         {u"Egyéb"_s, {{u"AV"_s, column(7)}}}});
-    QList<std::pair<QString, QString>> left, right;
-    for (int i = 0; i < 7; ++i) {
-        left << std::pair{LegArteries[i], column(i + 1)};
-        right << std::pair{LegArteries[i], column(i + 8)};
-    }
-    m_measurementTabs << buildMeasurementTab(
-        {{u"Sebesség értékek bal oldalon"_s, left}, {u"Sebesség értékek jobb oldalon"_s, right}});
-    const QStringList measurementTitles{u"Pajzsmirigy UH"_s, u"Nyaki erek"_s, u"Alsó végtagi erek"_s};
-    for (int i = 0; i < 3; ++i) tabs->addTab(m_measurementTabs[i], measurementTitles[i]);
+    // Only the type's own measurement tab exists: the tab strip, Ctrl+Tab and the arrow keys reach no
+    // other type's boxes, and no box of another type is read or written.
+    addMeasurementTab(type);
 
     auto* totalBox = new QGroupBox(u"Összesen"_s, this);
     eOsszesen = readOnlyBox();
@@ -154,7 +178,7 @@ QWidget* Tfrm_Munkalap::buildExamTab() {
     connect(aTorol, &QAction::triggered, this, [this] { RunGuarded([this] { aTorolExecute(); }); });
     gridTetel = new QTableView(items);
     SetUpBrowseGrid(gridTetel);
-    m_lines = new BrowseList(m_db, gridTetel, LineQuery, this);
+    m_lines = new BrowseList(m_db, gridTetel, LineItemsQuery(0), this);
     m_lines->model()->setColumns({{u"tetel_nev"_s, u"Tétel"_s, {}, {}},
                                   {u"ar"_s, u"Ár"_s, Beall.formatFt, {}},
                                   {u"who"_s, u"WHO"_s, {}, {}}});
@@ -219,7 +243,10 @@ QWidget* Tfrm_Munkalap::buildTextTab() {
         if (e.separatorAfter) bar->addSeparator();
     }
     aBeszur = new QAction(u"Beszúr"_s, this);
-    aBeszur->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Space));
+    // Linux desktops take Alt+Space for their window menu (and input methods often Ctrl+Space), so
+    // Ctrl+B ("Beszúr") works as well.
+    aBeszur->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Space), QKeySequence(Qt::CTRL | Qt::Key_B)});
+    aBeszur->setToolTip(u"Beszúr (Alt+Szóköz vagy Ctrl+B)"_s);
     aBeszur->setShortcutContext(Qt::WindowShortcut);
     connect(aBeszur, &QAction::triggered, this, [this] { RunGuarded([this] { aBeszurExecute(); }); });
     addAction(aBeszur);
@@ -230,9 +257,9 @@ QWidget* Tfrm_Munkalap::buildTextTab() {
     connect(selectAll, &QAction::triggered, this, [this] { editAction(EditOperation::SelectAll); });
     addAction(selectAll);
 
-    mSzoveg = new QPlainTextEdit(page);
-    mVelemeny = new QPlainTextEdit(page);
-    for (QPlainTextEdit* m : {mSzoveg, mVelemeny}) {
+    mSzoveg = new TextBox(page);
+    mVelemeny = new TextBox(page);
+    for (TextBox* m : {mSzoveg, mVelemeny}) {
         m->setTabChangesFocus(true);
         m->installEventFilter(this);
         EnterColouring(m);
@@ -247,22 +274,23 @@ QWidget* Tfrm_Munkalap::buildTextTab() {
     return page;
 }
 
-QWidget* Tfrm_Munkalap::buildMeasurementTab(const QList<std::pair<QString, QList<std::pair<QString, QString>>>>& groups) {
+void Tfrm_Munkalap::addMeasurementTab(int type) {
+    const std::optional<MeasurementTab> tab = measurementTab(type);
+    if (!tab) return;
     auto* page = new QWidget(this);
     auto* layout = new QHBoxLayout(page);
-    for (const auto& [title, boxes] : groups) {
-        auto* group = new QGroupBox(title, page);
+    for (const MeasurementGroup& g : tab->groups) {
+        auto* group = new QGroupBox(g.title, page);
         auto* form = new QFormLayout(group);
-        for (const auto& [label, field] : boxes) {
+        for (const auto& [label, field] : g.boxes) {
             QLineEdit* e = boundBox(field);
             e->setMaxLength(50);
-            measurements.insert(field, e);
             form->addRow(label, e);
         }
         layout->addWidget(group, 0, Qt::AlignTop);
     }
     layout->addStretch();
-    return page;
+    tabs->addTab(page, tab->title);
 }
 
 bool Tfrm_Munkalap::eventFilter(QObject* watched, QEvent* event) {
@@ -271,12 +299,13 @@ bool Tfrm_Munkalap::eventFilter(QObject* watched, QEvent* event) {
     return SonoriaDialog::eventFilter(watched, event);
 }
 
-void Tfrm_Munkalap::load(int key, int type, bool newExamination) {
+void Tfrm_Munkalap::load(int key, bool newExamination) {
     m_key = key;
     m_new = newExamination;
     if (!m_row.load(key))
         throw SonoriaError(u"A(z) %1. vizsgálat nem található; talán egy másik munkaállomás törölte."_s.arg(key));
-    m_lines->setWhere(u"munkalap = "_s + IdText(key));
+    m_lines->query().setLines(LineItemsQuery(key));
+    m_lines->open();
 
     // Saving stays possible only below status 3 (no status counts as 0).
     btnOK->setEnabled(VarToInt(m_row.value(u"statusz"_s), 0) < 3);
@@ -284,9 +313,10 @@ void Tfrm_Munkalap::load(int key, int type, bool newExamination) {
     const int patient = VarToInt(m_row.value(u"ugyfel"_s), 0);
     eMunkalap->setText(m_row.text(u"munkalap"_s));
     eDatum->setText(QLocale().toString(m_row.value(u"datum"_s).toDate(), QLocale::ShortFormat));
-    eBeteg->setText(LookupName(m_db, patient, u"ugyfel"_s, {}));
-    eTaj->setText(SelectText(m_db, u"SELECT taj FROM ugyfel WHERE ugyfel = %1;"_s.arg(patient), {}));
-    eMegjelent->setText(SelectText(m_db, u"SELECT mlapdb FROM vw_mlapcount WHERE ugyfel = %1;"_s.arg(patient), {}));
+    const ExaminationPatient shown = LoadExaminationPatient(m_db, patient);
+    eBeteg->setText(shown.name);
+    eTaj->setText(shown.taj);
+    eMegjelent->setText(shown.examinations);
     for (auto it = m_bound.cbegin(); it != m_bound.cend(); ++it) {
         const int length = m_row.maxLength(it.key());
         if (length > 0) it.value()->setMaxLength(length);
@@ -294,29 +324,36 @@ void Tfrm_Munkalap::load(int key, int type, bool newExamination) {
     }
     showTotal();
 
-    for (int i = 0; i < m_measurementTabs.size(); ++i) tabs->setTabVisible(2 + i, type == i + 2);
     tabs->setCurrentIndex(0);
-    mSzoveg->setPlainText(m_row.text(u"szoveg"_s));
-    mVelemeny->setPlainText(m_row.text(u"velemeny"_s));
+    mSzoveg->setStoredText(m_row.text(u"szoveg"_s));
+    mVelemeny->setStoredText(m_row.text(u"velemeny"_s));
     m_snippetTarget = mSzoveg;
 }
 
 void Tfrm_Munkalap::showTotal() { eOsszesen->setText(FormatFt(VarToFloat(m_row.value(u"ar_ossz"_s), 0))); }
 
-bool Tfrm_Munkalap::storeBoundFields() {
+bool Tfrm_Munkalap::saveRow() {
     try {
+        // A box the user left as it was writes nothing, so the stored text keeps its bytes.
         for (auto it = m_bound.cbegin(); it != m_bound.cend(); ++it)
-            if (it.value()->text() != m_row.text(it.key())) m_row.setText(it.key(), it.value()->text());
+            if (it.value()->text() != m_row.text(it.key()))
+                m_row.setText(it.key(), CrLfLineBreaks(it.value()->text()));
+        if (mSzoveg->isEdited()) m_row.setText(u"szoveg"_s, mSzoveg->storedText());
+        if (mVelemeny->isEdited()) m_row.setText(u"velemeny"_s, mVelemeny->storedText());
+        m_row.post();
+        // Saved before printing: a later edit, even one back to the earlier text, is a change again.
+        for (TextBox* text : {mSzoveg, mVelemeny})
+            text->markStored();
         return true;
     } catch (const SonoriaError& e) {
+        // The window stays open with everything typed.
         ErrorBox(e.message(), this);
         return false;
     }
 }
 
 void Tfrm_Munkalap::RecomputeTotal() {
-    m_row.setDouble(u"ar_ossz"_s,
-                    SelectFloat(m_db, u"SELECT SUM(ar) FROM munkalap_tetel WHERE munkalap = %1;"_s.arg(m_key), 0));
+    m_row.setDouble(u"ar_ossz"_s, LineItemsTotal(m_db, m_key));
     showTotal();
 }
 
@@ -344,7 +381,7 @@ void Tfrm_Munkalap::aSzerkesztExecute() {
 void Tfrm_Munkalap::aTorolExecute() {
     if (m_lines->currentRow() < 0) return;
     if (!ConfirmBox(u"Valóban töröljem a sort?"_s, u"Megerősítés"_s, this)) return;
-    ExecSql(m_db, u"DELETE FROM munkalap_tetel WHERE munkalap_tetel = "_s + IdText(m_lines->current(u"munkalap_tetel"_s)) + u';');
+    DeleteLineItem(m_db, m_lines->current(u"munkalap_tetel"_s).toInt());
     m_lines->reread();
     RecomputeTotal();
 }
@@ -360,26 +397,16 @@ void Tfrm_Munkalap::aBeszurExecute() {
 }
 
 void Tfrm_Munkalap::print(bool toPrinter) {
-    if (!storeBoundFields()) return;
-    try {
-        m_row.post();  // the texts are written by OK only
-    } catch (const SonoriaError& e) {
-        ErrorBox(e.message(), this);
-        return;
-    }
+    // The sheet shows what is on the screen: the row is saved with its texts first.
+    if (!saveRow()) return;
     if (m_screens.printFindings) m_screens.printFindings(this, m_key, toPrinter);
 }
 
 void Tfrm_Munkalap::accept() {
-    if (!btnOK->isEnabled() || !storeBoundFields()) return;
+    if (!btnOK->isEnabled() || !saveRow()) return;
     try {
-        if (mSzoveg->toPlainText() != m_row.text(u"szoveg"_s)) m_row.setText(u"szoveg"_s, mSzoveg->toPlainText());
-        if (mVelemeny->toPlainText() != m_row.text(u"velemeny"_s))
-            m_row.setText(u"velemeny"_s, mVelemeny->toPlainText());
-        m_row.post();
-        ExecSql(m_db, u"CALL sp_munkalapkesz(%1);"_s.arg(m_key));
+        FinishExamination(m_db, m_key);
     } catch (const SonoriaError& e) {
-        // The window stays open with everything typed.
         ErrorBox(e.message(), this);
         return;
     }
@@ -391,10 +418,7 @@ void Tfrm_Munkalap::reject() {
     m_row.cancel();
     if (m_new) {
         // An abandoned new examination leaves nothing behind: its lines go first, then the row.
-        RunGuarded([this] {
-            ExecSql(m_db, u"DELETE FROM munkalap_tetel WHERE munkalap = %1;"_s.arg(m_key));
-            ExecSql(m_db, u"DELETE FROM munkalap WHERE munkalap = %1;"_s.arg(m_key));
-        });
+        RunGuarded([this] { DeleteNewExamination(m_db, m_key); });
         m_new = false;
     }
     SonoriaDialog::reject();
@@ -409,15 +433,15 @@ int OpenExamination(QWidget* parent, Connection& db, const ExamScreens& screens,
         patient = screens.pickPatient ? screens.pickPatient(parent) : -1;
         if (patient < 0) return -1;
     }
-    Tfrm_Munkalap window(parent, db, screens);
+    Tfrm_Munkalap window(parent, db, screens, type);
     int key = examination;
     if (isNew) {
         key = CreateExamination(db, patient, type);
     }
     try {
-        window.load(key, type, isNew);
+        window.load(key, isNew);
     } catch (...) {
-        if (isNew) RunGuarded([&] { ExecSql(db, u"DELETE FROM munkalap WHERE munkalap = %1;"_s.arg(key)); });
+        if (isNew) RunGuarded([&] { DeleteNewExamination(db, key); });
         throw;
     }
     return window.exec() == QDialog::Accepted ? key : -1;

@@ -4,6 +4,7 @@
 #include "db/RowEditor.h"
 #include "ui/BrowseList.h"
 #include "ui/SonoriaDialog.h"
+#include "ui/TextBox.h"
 
 #include <QHash>
 
@@ -15,20 +16,20 @@ class QTabWidget;
 class QTableView;
 
 // "Vizsgálat rögzítése": one examination with its measurements, texts and billed line items. The row
-// is written only by OK (and before printing); line items are written at once.
+// is written only by OK and before printing; line items are written at once. The type decides the
+// measurement tab.
 class Tfrm_Munkalap : public SonoriaDialog {
 public:
-    Tfrm_Munkalap(QWidget* parent, Connection& db, const ExamScreens& screens);
+    Tfrm_Munkalap(QWidget* parent, Connection& db, const ExamScreens& screens, int type);
 
     // Loads the examination; newExamination: made by this window, so Mégsem removes it again.
-    void load(int key, int type, bool newExamination);
+    void load(int key, bool newExamination);
     int key() const { return m_key; }
 
     QTabWidget* tabs = nullptr;
     QLineEdit *eMunkalap = nullptr, *eDatum = nullptr, *eBeteg = nullptr, *eTaj = nullptr, *eMegjelent = nullptr;
     QLineEdit *ePanasz = nullptr, *eTipus = nullptr, *eOsszesen = nullptr;
-    QPlainTextEdit *mSzoveg = nullptr, *mVelemeny = nullptr;
-    QHash<QString, QLineEdit*> measurements;  // by column, m01 ... m14
+    TextBox *mSzoveg = nullptr, *mVelemeny = nullptr;
     QTableView* gridTetel = nullptr;
     QPushButton *btnOK = nullptr, *btnMegsem = nullptr, *btnNyomtat = nullptr, *btnElokep = nullptr;
     QAction *aUj = nullptr, *aSzerkeszt = nullptr, *aTorol = nullptr, *aBeszur = nullptr;
@@ -50,11 +51,12 @@ protected:
 private:
     QWidget* buildExamTab();
     QWidget* buildTextTab();
-    QWidget* buildMeasurementTab(const QList<std::pair<QString, QList<std::pair<QString, QString>>>>& groups);
+    void addMeasurementTab(int type);
     QLineEdit* readOnlyBox();
     QLineEdit* boundBox(const QString& column);
     void showTotal();
-    bool storeBoundFields();  // false (with the message shown) when a value cannot be stored
+    // The boxes and texts into the row, and the row saved; false (with the message shown) when it is not.
+    bool saveRow();
     void print(bool print);
     enum class EditOperation { Cut, Copy, Paste, Undo, SelectAll };
     void editAction(EditOperation op);
@@ -65,7 +67,6 @@ private:
     BrowseList* m_lines = nullptr;
     QHash<QString, QLineEdit*> m_bound;  // every box written to the row, by column
     QPlainTextEdit* m_snippetTarget = nullptr;
-    QList<QWidget*> m_measurementTabs;
     int m_key = 0;
     bool m_new = false;
     bool m_closing = false;

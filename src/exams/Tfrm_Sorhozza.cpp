@@ -2,6 +2,7 @@
 
 #include "ExamRoutines.h"
 #include "core/Errors.h"
+#include "data/Examinations.h"
 #include "db/QueryHelpers.h"
 #include "ui/Conventions.h"
 #include "ui/Messages.h"
@@ -83,18 +84,13 @@ void Tfrm_Sorhozza::accept() {
 
 int OpenLineItem(QWidget* parent, Connection& db, int line, int examination, int item) {
     RowEditor row(db, u"munkalap_tetel"_s, u"munkalap_tetel"_s);
-    const auto takeItem = [&] {
-        row.setInt(u"tetel"_s, item);
-        row.setText(u"tetel_nev"_s, LookupName(db, item, u"tetel"_s, {}));
-        row.setDouble(u"ar"_s, SelectFloat(db, u"SELECT ar FROM tetel WHERE tetel = %1;"_s.arg(item), 0));
-    };
     if (line < 0) {
         row.startNew();
         row.setInt(u"munkalap"_s, examination);
-        takeItem();
+        TakeItem(db, row, item);
     } else {
         if (!row.load(line)) return -1;  // another workstation deleted it meanwhile
-        if (row.value(u"tetel"_s).toInt() != item) takeItem();
+        if (row.value(u"tetel"_s).toInt() != item) TakeItem(db, row, item);
     }
     Tfrm_Sorhozza dialog(parent, row);
     if (dialog.exec() != QDialog::Accepted) return -1;

@@ -3,6 +3,7 @@
 #include "core/Codec.h"
 #include "ui/Conventions.h"
 #include "ui/Messages.h"
+#include "ui/TextBox.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -46,7 +47,7 @@ Tfrm_TorzsSzerkeszt::Tfrm_TorzsSzerkeszt(QWidget* parent, Connection& db, Editor
     for (const EditorField& f : m_desc.fields) {
         QWidget* box;
         if (f.kind == EditorField::Memo) {
-            auto* memo = new QPlainTextEdit(page);
+            auto* memo = new TextBox(page);
             memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             memo->setMinimumSize(420, 200);
             memo->setTabChangesFocus(true);
@@ -110,9 +111,9 @@ bool Tfrm_TorzsSzerkeszt::start(const Value& key) {
                 edit->setMaxLength(n);
             edit->setText(shown);
             shown = edit->text();
-        } else if (auto* memo = qobject_cast<QPlainTextEdit*>(m_boxes[i])) {
-            memo->setPlainText(shown);
-            shown = memo->toPlainText();
+        } else if (auto* memo = qobject_cast<TextBox*>(m_boxes[i])) {
+            memo->setStoredText(shown);
+            shown = memo->storedText();
         }
         m_shown << shown;
     }
@@ -121,7 +122,7 @@ bool Tfrm_TorzsSzerkeszt::start(const Value& key) {
 
 QString Tfrm_TorzsSzerkeszt::boxText(int field) const {
     if (auto* edit = qobject_cast<QLineEdit*>(m_boxes[field])) return edit->text();
-    if (auto* memo = qobject_cast<QPlainTextEdit*>(m_boxes[field])) return memo->toPlainText();
+    if (auto* memo = qobject_cast<TextBox*>(m_boxes[field])) return memo->storedText();
     return {};
 }
 

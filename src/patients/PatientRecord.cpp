@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSvgRenderer>
@@ -102,7 +101,7 @@ Tfrm_Szerkeszt::Tfrm_Szerkeszt(QWidget* parent, Connection& db)
     m_date->setDisplayFormat(QLocale().dateFormat(QLocale::LongFormat));
     m_date->setCalendarPopup(true);
     m_date->setMinimumWidth(220);
-    m_remark = new QPlainTextEdit(page);
+    m_remark = new TextBox(page);
     m_remark->setObjectName(u"megjegyzes"_s);
     QFont mono(u"Courier New"_s);
     mono.setStyleHint(QFont::Monospace);
@@ -206,8 +205,7 @@ bool Tfrm_Szerkeszt::start(int key) {
         b.edit->setText(m_row.text(b.column));
         m_shown << boxValue(b);
     }
-    m_remark->setPlainText(m_row.text(u"megjegyzes"_s));
-    m_remarkShown = m_remark->toPlainText();
+    m_remark->setStoredText(m_row.text(u"megjegyzes"_s));
     if (m_row.isNew()) edit(u"cim_varos"_s)->setText(Beall.alapVaros);
     // A patient without a visit date shows today; OK stores what the picker shows.
     const Value last = m_row.value(u"dat_utolso"_s);
@@ -285,8 +283,8 @@ void Tfrm_Szerkeszt::copyIntoRow() {
         if (m_row.isNew() ? value.isEmpty() : value == m_shown[i]) continue;
         m_row.setText(m_boxes[i].column, value);
     }
-    const QString remark = m_remark->toPlainText();
-    if (m_row.isNew() ? !remark.isEmpty() : remark != m_remarkShown) m_row.setText(u"megjegyzes"_s, remark);
+    if (m_row.isNew() ? !m_remark->storedText().isEmpty() : m_remark->isEdited())
+        m_row.setText(u"megjegyzes"_s, m_remark->storedText());
     if (m_date->date() != m_dateShown) m_row.setDate(u"dat_utolso"_s, m_date->date());
 }
 

@@ -3,11 +3,11 @@
 #include "db/RowEditor.h"
 #include "master/MasterBrowser.h"
 #include "ui/SonoriaDialog.h"
+#include "ui/TextBox.h"
 
 class QDateEdit;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QToolButton;
 
@@ -22,7 +22,7 @@ public:
     int run(); // the saved key, or -1
 
     QLineEdit* edit(const QString& column) const;
-    QPlainTextEdit* remark() const { return m_remark; }
+    TextBox* remark() const { return m_remark; }
     QDateEdit* visitDate() const { return m_date; }
     QToolButton* postalCodeButton() const { return m_postalButton; }
     QPushButton* okButton() const { return m_ok; }
@@ -55,9 +55,8 @@ private:
     RowEditor m_row;
     QList<Box> m_boxes;
     QStringList m_shown;
-    QString m_remarkShown;
     QDate m_dateShown;
-    QPlainTextEdit* m_remark;
+    TextBox* m_remark;
     QDateEdit* m_date;
     QToolButton* m_postalButton;
     QPushButton* m_ok;

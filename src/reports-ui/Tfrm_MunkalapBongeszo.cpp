@@ -3,6 +3,7 @@
 #include "ReportRoutines.h"
 #include "core/Config.h"
 #include "core/TextRoutines.h"
+#include "data/Examinations.h"
 #include "db/QueryHelpers.h"
 #include "export-ui/ExportDialogs.h"
 #include "ui/Conventions.h"
@@ -19,6 +20,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -28,7 +30,7 @@ Tfrm_MunkalapBongeszo::Tfrm_MunkalapBongeszo(QWidget* parent, Connection& db, in
     setWindowTitle(u"Vizsgálatok"_s);
     setSizeGripEnabled(true);
     setWindowFlag(Qt::WindowMaximizeButtonHint);
-    resize(900, 520);
+    resize(1100, 560); // room for the examinations' full titles beside the texts
 
     aNyomtat = new QAction(u"Nyomtat"_s, this);
     aNyomtat->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
@@ -57,16 +59,14 @@ Tfrm_MunkalapBongeszo::Tfrm_MunkalapBongeszo(QWidget* parent, Connection& db, in
     SetUpBrowseGrid(grid);
     grid->setContextMenuPolicy(Qt::ActionsContextMenu);
     grid->addActions({aNyomtat, aExcelbe, aBezar});
-    m_list = new BrowseList(db, grid, {u"SELECT * FROM vw_munkalap"_s, u"WHERE ugyfel = 0"_s, u"ORDER BY 1;"_s}, this);
+    m_list = new BrowseList(db, grid, PatientExaminationsQuery(patient), this);
     m_list->model()->setColumns({{u"munkalapstr"_s, u"Sorszám"_s, {}, {}},
                                  {u"cim"_s, u"Típus"_s, {}, {}},
                                  {u"datum"_s, u"Dátum"_s, {}, {}},
                                  {u"panaszok"_s, u"Panasz"_s, {}, {}},
                                  {u"ar_ossz"_s, u"Ár"_s, Beall.formatFt, {}}});
-    m_list->model()->setBackgroundHook([this](int row, int) {
-        return ExamTypeColour(m_list->model()->value(row, u"mlaptipus"_s).toInt());
-    });
-    m_list->query().replaceWhere(u"(ugyfel = "_s + IdText(patient) + u')');
+    m_list->model()->setBackgroundHook(
+        [this](int row, int) { return ExamTypeColour(m_list->model()->value(row, u"mlaptipus"_s).toInt()); });
 
     mSzoveg = new QPlainTextEdit(this);
     mVelemeny = new QPlainTextEdit(this);
@@ -122,6 +122,20 @@ void Tfrm_MunkalapBongeszo::resizeEvent(QResizeEvent* event) {
 
 void Tfrm_MunkalapBongeszo::sizeColumns() {
     ApplyWidthShares(grid, {0.15, 0.20, 0.15, 0.35, 0.15}, 44, WidthRounding::HalfEven);
+    // The number, type, date and price stay readable: what they lack is taken from the complaints,
+    // which keep at least their title's width (the grid scrolls beyond that).
+    constexpr int Complaints = 3;
+    QHeaderView* header = grid->horizontalHeader();
+    const QAbstractItemView* view = grid; // the widest cell of the rows shown
+    int complaints = grid->columnWidth(Complaints);
+    for (int column : {0, 1, 2, 4}) {
+        const int needed = std::max(view->sizeHintForColumn(column), header->sectionSizeHint(column));
+        const int width = grid->columnWidth(column);
+        if (width >= needed) continue;
+        grid->setColumnWidth(column, needed);
+        complaints -= needed - width;
+    }
+    grid->setColumnWidth(Complaints, std::max(complaints, header->sectionSizeHint(Complaints)));
 }
 
 void Tfrm_MunkalapBongeszo::sortBy(int column) {

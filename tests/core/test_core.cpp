@@ -76,6 +76,23 @@ TEST(TextRoutines, SafeFileName) {
     EXPECT_EQ(s(SafeFileName(u"A!b\"#%&'*+/:?@\\.,$()"_s)), "a-b------------.,$()");
 }
 
+TEST(TextRoutines, CrLfLineBreaks) {
+    const struct {
+        QString in;
+        std::string out;
+    } cases[] = {
+        {u"a\r\nb"_s, "a\r\nb"},                         // already stored form
+        {u"a\nb\n"_s, "a\r\nb\r\n"},                     // lone LF, at the end too
+        {u"a\rb"_s, "a\r\nb"},                           // lone CR
+        {u"a\n\r\nb"_s, "a\r\n\r\nb"},                   // an empty line
+        {u"a\u2029b\u2028c"_s, "a\r\nb\r\nc"},           // the editor's separators
+        {u"Első sor\u00a0vége"_s, "Első sor\u00a0vége"}, // other characters untouched
+        {QString(), ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(s(CrLfLineBreaks(c.in)), c.out) << s(c.in);
+}
+
 TEST(SqlText, QuoteAndEscape) {
     EXPECT_EQ(s(SqlQuote(Value())), "''");
     EXPECT_EQ(s(SqlQuote(u"O'Brien"_s)), "'O''Brien'");

@@ -543,7 +543,7 @@ TEST_F(MasterTest, SnippetEditorCtrlEnterAndARefusedTitle) {
     });
     EXPECT_EQ(s(EditSnippet(nullptr, tdb->db(), {})), "Pajzsmirigy");
     EXPECT_EQ(s(SelectText(tdb->db(), u"SELECT szoveg FROM szotar WHERE cim = 'Pajzsmirigy';"_s, {})),
-              "Első sor\nmásodik 'sor'");
+              "Első sor\r\nmásodik 'sor'");
 
     // A title of blanks, then one that exists: each is told in the open dialog with what was typed kept,
     // and the third try saves.

@@ -12,6 +12,7 @@
 #include "support/UiTest.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -84,6 +85,30 @@ TEST_F(ReportScreensTest, HistoryListsThePatientsKeptExaminations) {
             if (b->text() == u"OK"_s) b->click();
     });
     empty.aNyomtatExecute();  // returns without a preview to close
+}
+
+// At its first showing on a common workstation screen the number, type, date and price columns show
+// their texts whole, left of the text panel.
+TEST_F(ReportScreensTest, HistoryColumnsAreReadableAtTheDefaultSize) {
+    SetWorkArea({0, 0, 1366, 768});
+    db().exec(u"INSERT INTO ugyfel (ugyfel_nev) VALUES ('Hosszú Hanna');"_s);
+    const int hanna = static_cast<int>(db().lastInsertId());
+    db().exec(u"INSERT INTO munkalap (ev, sorszam, mlaptipus, cim, ugyfel, datum, ar_ossz, panaszok, storno) "
+              u"VALUES "
+              u"(2024, 12345, 4, 'Alsó végtagi erek Doppler vizsgálata', %1, '2024-12-31', 1234567, "
+              u"'Zsibbadás, hideg lábak, járáskor fájdalom a vádliban', 'N');"_s.arg(hanna));
+    Tfrm_MunkalapBongeszo w(nullptr, db(), hanna);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const QAbstractItemView* view = w.grid;
+    for (int column : {0, 1, 2, 4}) {
+        const int needed =
+            std::max(view->sizeHintForColumn(column), w.grid->horizontalHeader()->sectionSizeHint(column));
+        EXPECT_GE(w.grid->columnWidth(column), needed) << column;
+        EXPECT_LE(w.grid->columnViewportPosition(column) + w.grid->columnWidth(column),
+                  w.grid->viewport()->width())
+            << column;
+    }
 }
 
 TEST_F(ReportScreensTest, WhoSummaryGroupsThePeriod) {

@@ -9,6 +9,7 @@
 #include "core/Errors.h"
 #include "core/SqlText.h"
 #include "core/TextRoutines.h"
+#include "data/Examinations.h"
 #include "db/QueryHelpers.h"
 
 #include <QDir>
@@ -197,9 +198,7 @@ PreparedReport PrepareExaminationTotals(Connection& db, QDate from, QDate to) {
 PreparedReport PreparePatientExamList(Connection& db, qint64 patient) {
     PreparedReport r;
     r.layout = qrBongLista();
-    QStringList lines = {u"SELECT * FROM vw_munkalap"_s, u"WHERE ugyfel = 0"_s, u"ORDER BY 1;"_s};
-    ReplaceWhere(lines, u"ugyfel = "_s + IdText(patient));
-    r.qrySql = lines.join(u'\n');
+    r.qrySql = PatientExaminationsQuery(patient).join(u'\n');
     setAmounts(r.layout, u"ar_ossz"_s);
     r.qry = run(db, r.qrySql);
     r.tbl = run(db, PracticeQuery);
