@@ -5,6 +5,7 @@
 #include "core/Errors.h"
 #include "core/TextRoutines.h"
 #include "db/QueryHelpers.h"
+#include "ui/BrowseList.h"
 #include "ui/Conventions.h"
 #include "ui/Messages.h"
 
@@ -256,9 +257,7 @@ void Tfrm_Adatbazis::sortBy(int column) {
 
 void Tfrm_Adatbazis::resizeEvent(QResizeEvent* event) {
     SonoriaDialog::resizeEvent(event);
-    const double shares[] = {0.30, 0.15, 0.15, 0.10, 0.15, 0.15};
-    const double base = std::max(0, grid->width() - 44);
-    for (int c = 0; c < 6; ++c) grid->setColumnWidth(c, static_cast<int>(std::trunc(base * shares[c])));
+    ApplyWidthShares(grid, {0.30, 0.15, 0.15, 0.10, 0.15, 0.15}, 44, WidthRounding::Truncate);
 }
 
 void Tfrm_Adatbazis::aUjExecute() {

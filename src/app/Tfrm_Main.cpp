@@ -8,12 +8,15 @@
 #include "core/Errors.h"
 #include "core/SqlText.h"
 #include "core/TextRoutines.h"
+#include "data/Examinations.h"
+#include "data/Patients.h"
 #include "db/QueryHelpers.h"
 #include "ui/BrowseList.h"
 #include "ui/Conventions.h"
 #include "ui/Icons.h"
 #include "ui/Messages.h"
 #include "ui/PrintDialogs.h"
+#include "ui/SonoriaDialog.h"
 #include "users/Login.h"
 #include "users/UserAdmin.h"
 
@@ -104,8 +107,8 @@ bool Tfrm_Main::chooseProfile() {
         else
             Beall.profile = profiles[i];
     }
+    // The bounds are applied when the window first shows (placeForFirstShowing).
     LoadSettings(Config(), Beall, m_initialBounds);
-    setGeometry(m_initialBounds);
     return chosen;
 }
 
@@ -191,15 +194,40 @@ void Tfrm_Main::prepareLists() {
     QryMLap->query().replaceWhere(YearFilter);
 }
 
+void Tfrm_Main::setVisible(bool visible) {
+    if (visible && !m_firstShown && !m_abandoned) placeForFirstShowing();
+    QMainWindow::setVisible(visible);
+}
+
+void Tfrm_Main::placeForFirstShowing() {
+    // Start-up's dialogs are owned by this window, so its native window may exist already, made
+    // with the default size while hidden; the window system would give that size back on showing.
+    // A fresh native window takes the bounds below.
+    if (testAttribute(Qt::WA_WState_Created)) destroy();
+    const QRect bounds = LoadFormBounds(u"frm_Main"_s, m_initialBounds.width(), m_initialBounds.height());
+    resize(bounds.size());
+    // move() places the frame, not the client area: the title bar stays inside the work area.
+    move(bounds.topLeft());
+    // Full screen is the work area, which the window manager fills with frame and all.
+    if (Beall.teljesKep) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+QRect Tfrm_Main::storedBounds() const {
+    // Full screen keeps the size the user gave the window for the times it is not.
+    if (isMaximized()) return normalGeometry();
+    return FormBounds(this);
+}
+
+bool Tfrm_Main::event(QEvent* event) {
+    // The status bar's panels are the list's; menu and toolbar hints would hide them.
+    if (event->type() == QEvent::StatusTip) return true;
+    return QMainWindow::event(event);
+}
+
 void Tfrm_Main::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (m_firstShown || m_abandoned) return;
     m_firstShown = true;
-    if (Beall.teljesKep) {
-        setGeometry(0, 0, WorkArea().right() + 1, WorkArea().bottom() + 1);
-    } else {
-        setGeometry(LoadFormBounds(u"frm_Main"_s, width(), height()));
-    }
     Edit1->setFocus();
     applyFont();
     HighlightSortColumn(DBGrid1, 0);
@@ -209,7 +237,7 @@ void Tfrm_Main::showEvent(QShowEvent* event) {
 void Tfrm_Main::closeEvent(QCloseEvent* event) {
     m_closeTimer.stop();
     if (!m_abandoned) {
-        RunGuarded([this] { SaveSettings(Config(), Beall, geometry()); });
+        RunGuarded([this] { SaveSettings(Config(), Beall, storedBounds()); });
         mySQLDatabase1.close();
     }
     QMainWindow::closeEvent(event);
@@ -222,7 +250,6 @@ void Tfrm_Main::buildActions() {
                             const QString& icon, void (Tfrm_Main::*handler)()) {
         auto* a = new QAction(caption, this);
         a->setToolTip(hint);
-        a->setStatusTip(hint);
         if (!key.isEmpty()) a->setShortcut(key);
         if (!icon.isEmpty()) a->setIcon(SonoriaIcon(icon));
         if (handler)
@@ -334,18 +361,32 @@ void Tfrm_Main::buildActions() {
 }
 
 namespace {
+// A captioned button of the list toolbars: its design size, or wider when its caption needs it (a
+// larger font, a wider typeface), so that the caption is never cut short.
+class CaptionedButton : public QToolButton {
+public:
+    CaptionedButton(QAction* action, QSize designSize, QWidget* parent)
+        : QToolButton(parent), m_designSize(designSize) {
+        setDefaultAction(action);
+        setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        setIconSize(QSize(20, 20));
+        setAutoRaise(true);
+    }
+    QSize sizeHint() const override { return QToolButton::sizeHint().expandedTo(m_designSize); }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+private:
+    QSize m_designSize;
+};
+
 QToolBar* captionedToolBar(QWidget* parent, const QList<QList<QAction*>>& groups, QSize buttonSize) {
     auto* bar = new QToolBar(parent);
-    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    bar->setIconSize(QSize(20, 20));
     bool first = true;
     for (const auto& group : groups) {
         if (!first) bar->addSeparator();
         first = false;
-        for (QAction* a : group) {
-            bar->addAction(a);
-            if (auto* b = qobject_cast<QToolButton*>(bar->widgetForAction(a))) b->setMinimumSize(buttonSize);
-        }
+        for (QAction* a : group)
+            bar->addWidget(new CaptionedButton(a, buttonSize, bar));
     }
     return bar;
 }
@@ -478,9 +519,7 @@ void Tfrm_Main::buildWindow() {
     StatusPanels[0]->setAlignment(Qt::AlignCenter);
 
     // The lists.
-    QryU = new BrowseList(mySQLDatabase1, DBGrid1,
-                          {u"SELECT * FROM vw_ugyfel"_s, u"WHERE ugyfel > 0"_s, u"ORDER BY ugyfel_nev;"_s},
-                          this);
+    QryU = new BrowseList(mySQLDatabase1, DBGrid1, PatientListLines(), this);
     QryU->model()->setColumns({{u"ugyfel_nev"_s, u"Beteg neve"_s, {}, {}},
                                {u"ugyfel"_s, u"Kód"_s, u"00000"_s, {}},
                                {u"taj"_s, u"TAJ"_s, {}, {}},
@@ -517,8 +556,11 @@ void Tfrm_Main::buildWindow() {
         return ExamTypeColour(QryMLap->model()->value(row, u"mlaptipus"_s).toInt());
     });
 
-    connect(QryU, &BrowseList::currentRowChanged, this,
-            [this] { StatusPanels[0]->setText(QryU->positionText()); });
+    // The first panel counts the list on screen.
+    for (BrowseList* list : {QryU, QryMLap})
+        connect(list, &BrowseList::currentRowChanged, this, [this, list] {
+            if (list == visibleList()) StatusPanels[0]->setText(list->positionText());
+        });
     connect(Edit1, &QLineEdit::textChanged, this, [this] { RunGuarded([this] { Edit1Change(); }); });
     connect(TabControl1, &QTabWidget::currentChanged, this,
             [this] { RunGuarded([this] { TabControl1Change(); }); });
@@ -558,15 +600,18 @@ void Tfrm_Main::buildWindow() {
 }
 
 bool Tfrm_Main::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Resize) {
-        if (watched == DBGrid1) ApplyWidthShares(DBGrid1, PatientShares, 36, WidthRounding::HalfEven);
-        if (watched == DBGrid2) ApplyWidthShares(DBGrid2, ExamShares, 36, WidthRounding::HalfEven);
-    }
+    if (event->type() == QEvent::Resize && (watched == DBGrid1 || watched == DBGrid2)) fitColumns();
     return QMainWindow::eventFilter(watched, event);
+}
+
+void Tfrm_Main::fitColumns() {
+    ApplyWidthShares(DBGrid1, PatientShares, 36, WidthRounding::HalfEven);
+    ApplyWidthShares(DBGrid2, ExamShares, 36, WidthRounding::HalfEven);
 }
 
 void Tfrm_Main::applyFont() {
     ApplyFontSize(this);
+    fitColumns(); // the titles' widths change with the font
     for (QTableView* grid : {DBGrid1, DBGrid2})
         grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 6);
 }
@@ -596,10 +641,9 @@ void Tfrm_Main::TabControl1Change() {
     if (m_abandoned) return;
     QryU->close();
     QryMLap->close();
-    if (patientsShown())
-        QryU->open();
-    else
-        QryMLap->open();
+    // The list shown is searched with what the box holds: the box never says one thing while the
+    // list shows another.
+    Edit1Change();
 }
 
 void Tfrm_Main::TabControl2Change() {
@@ -668,11 +712,9 @@ void Tfrm_Main::aTorolExecute() {
     if (list->currentRow() < 0) return;
     if (!ConfirmBox(u"Valóban töröljem a sort?"_s, u"Megerősítés"_s, this)) return;
     if (list == QryU)
-        ExecSql(mySQLDatabase1, u"UPDATE ugyfel SET torolve = 'I' WHERE ugyfel = "_s +
-                                    IdText(QryU->current(u"ugyfel"_s)) + u';');
+        DeletePatient(mySQLDatabase1, QryU->current(u"ugyfel"_s));
     else
-        ExecSql(mySQLDatabase1, u"UPDATE munkalap SET storno = 'I' WHERE munkalap = "_s +
-                                    IdText(QryMLap->current(u"munkalap"_s)) + u';');
+        CancelExamination(mySQLDatabase1, QryMLap->current(u"munkalap"_s));
     list->reread();
 }
 
@@ -680,21 +722,18 @@ void Tfrm_Main::aMostJartExecute() {
     if (!patientsShown() || QryU->currentRow() < 0) return;
     QDate date = QDate::currentDate();
     if (!AskDate(date, {}, this)) return;
-    ExecSql(mySQLDatabase1, u"UPDATE ugyfel SET dat_utolso = "_s + SqlDate(date) + u" WHERE ugyfel = "_s +
-                                IdText(QryU->current(u"ugyfel"_s)) + u';');
+    SetLastVisit(mySQLDatabase1, QryU->current(u"ugyfel"_s), date);
     QryU->reread();
 }
 
 void Tfrm_Main::aFigyelmeztetExecute() {
     if (!patientsShown() || QryU->currentRow() < 0) return;
-    const QString key = IdText(QryU->current(u"ugyfel"_s));
+    const Value patient = QryU->current(u"ugyfel"_s);
     if (QryU->current(u"dat_figyelmeztet"_s).isNull()) {
         QDate date = QDate::currentDate().addDays(Beall.figynap);
-        if (AskDate(date, {}, this))
-            ExecSql(mySQLDatabase1, u"UPDATE ugyfel SET dat_figyelmeztet = "_s + SqlDate(date) +
-                                        u" WHERE ugyfel = "_s + key + u';');
+        if (AskDate(date, {}, this)) SetReminder(mySQLDatabase1, patient, date);
     } else {
-        ExecSql(mySQLDatabase1, u"UPDATE ugyfel SET dat_figyelmeztet = NULL WHERE ugyfel = "_s + key + u';');
+        ClearReminder(mySQLDatabase1, patient);
     }
     QryU->reread();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Patients.h"
 #include "db/Connection.h"
 
 #include <QMainWindow>
@@ -50,13 +51,16 @@ public:
 
     QString PatientSortField = QStringLiteral("ugyfel_nev");
     QString ExamSortField = QStringLiteral("munkalap");
-    QString PatientBaseFilter = QStringLiteral("(ugyfel > 0)");
+    QString PatientBaseFilter = PatientsTable().baseCondition;
     QString YearFilter = QStringLiteral("(ev > 0)");
 
     bool patientsShown() const;
     BrowseList* visibleList() const;
 
+    void setVisible(bool visible) override;
+
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,6 +73,9 @@ private:
     void connectDatabase();
     void prepareLists();
     void applyFont();
+    void fitColumns(); // the width shares of both grids
+    void placeForFirstShowing();
+    QRect storedBounds() const; // what closing writes to the configuration file
 
     void Edit1Change();
     void TabControl1Change();

@@ -14,6 +14,10 @@ int CreateExamination(Connection& db, int patient, int type) {
     return SelectInt(db, u"SELECT LAST_INSERT_ID();"_s, 0);
 }
 
+void CancelExamination(Connection& db, const Value& examination) {
+    ExecSql(db, u"UPDATE munkalap SET storno = 'I' WHERE munkalap = "_s + IdText(examination) + u';');
+}
+
 void FinishExamination(Connection& db, qint64 examination) {
     ExecSql(db, u"CALL sp_munkalapkesz(%1);"_s.arg(examination));
 }

@@ -13,7 +13,3 @@ ListedTable SnippetsTable() {
 ListedTable PostalCodesTable() {
     return {u"irsz"_s, u"id"_s, false, u"(irsz <> '')"_s, u"irsz"_s, {}};
 }
-
-ListedTable PatientsTable() {
-    return {u"ugyfel"_s, u"ugyfel"_s, false, u"(ugyfel > 0)"_s, u"ugyfel_nev"_s, u"vw_ugyfel"_s};
-}

@@ -6,4 +6,3 @@
 ListedTable ItemsTable();
 ListedTable SnippetsTable();
 ListedTable PostalCodesTable();
-ListedTable PatientsTable();

@@ -424,7 +424,7 @@ void Tfrm_Munkalap::reject() {
     SonoriaDialog::reject();
 }
 
-void Tfrm_Munkalap::storePlacement() { SaveFormBounds(section(), geometry()); }
+void Tfrm_Munkalap::storePlacement() { SaveFormBounds(section(), FormBounds(this)); }
 
 int OpenExamination(QWidget* parent, Connection& db, const ExamScreens& screens, int examination, int patient,
                     int type) {

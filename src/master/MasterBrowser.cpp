@@ -5,6 +5,7 @@
 #include "core/Config.h"
 #include "core/SqlText.h"
 #include "core/TextRoutines.h"
+#include "data/Patients.h"
 #include "ui/Conventions.h"
 #include "ui/Messages.h"
 

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QTranslator>
 #include <QWheelEvent>
@@ -16,9 +17,34 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+// Password boxes show "*" for each character, whatever the style would draw.
+class SonoriaStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) return u'*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+// Qt's own dialogs (file, progress) name their cancel button as the program's do.
+class ProgramWords : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char*, const char* sourceText, const char*, int) const override {
+        const QByteArrayView text(sourceText);
+        if (text == "Cancel" || text == "&Cancel") return u"Mégsem"_s;
+        return {};
+    }
+};
+} // namespace
+
 SonoriaApplication::SonoriaApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // Only the name: a display name would be added to every window title by the window system.
     setApplicationName(ApplicationTitle());
-    setApplicationDisplayName(ApplicationTitle());
+    setStyle(new SonoriaStyle);
 }
 
 bool SonoriaApplication::notify(QObject* receiver, QEvent* event) {
@@ -36,6 +62,7 @@ void InstallHungarian(QApplication& app) {
     QLocale::setDefault(QLocale(QLocale::Hungarian, QLocale::Hungary));
     auto* qt = new QTranslator(&app);
     if (qt->load(u"qtbase_hu"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) app.installTranslator(qt);
+    app.installTranslator(new ProgramWords(&app)); // asked before the one above
     InstallReportFonts();  // the families the program names, mapped to installed ones
     if (QScreen* screen = QGuiApplication::primaryScreen()) SetWorkArea(screen->availableGeometry());
 }

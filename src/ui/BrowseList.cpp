@@ -37,11 +37,15 @@ void SetUpBrowseGrid(QTableView* grid) {
     grid->setPalette(p);
 }
 
+void SetColumnWidth(QTableView* grid, int column, int width) {
+    grid->setColumnWidth(column, std::max(width, grid->horizontalHeader()->sectionSizeHint(column)));
+}
+
 void ApplyWidthShares(QTableView* grid, const QList<double>& shares, int margin, WidthRounding rounding) {
     const double base = std::max(0, grid->width() - margin);
     for (int i = 0; i < shares.size(); ++i) {
         const double w = base * shares[i];
-        grid->setColumnWidth(i, static_cast<int>(rounding == WidthRounding::HalfEven ? std::nearbyint(w) : std::trunc(w)));
+        SetColumnWidth(grid, i, static_cast<int>(rounding == WidthRounding::HalfEven ? std::nearbyint(w) : std::trunc(w)));
     }
 }
 

@@ -21,7 +21,10 @@ protected:
 // A read-only browse grid (whole rows, selection kept visible) set up the one way every list uses.
 void SetUpBrowseGrid(QTableView* grid);
 
-// Widths from shares of the grid's width less a margin; rounded half to even, or cut to whole pixels.
+// A column's width, but never narrower than its title needs: a title is read whole, not guessed at.
+void SetColumnWidth(QTableView* grid, int column, int width);
+// Widths from shares of the grid's width less a margin; rounded half to even, or cut to whole pixels
+// (and each at least its title's width).
 enum class WidthRounding { HalfEven, Truncate };
 void ApplyWidthShares(QTableView* grid, const QList<double>& shares, int margin, WidthRounding rounding);
 

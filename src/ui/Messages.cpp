@@ -1,5 +1,6 @@
 #include "Messages.h"
 
+#include "SonoriaDialog.h"
 #include "core/Config.h"
 #include "core/Errors.h"
 #include "db/DbError.h"
@@ -77,7 +78,10 @@ bool InputDialog(const QString& caption, const QString& prompt, const QString& m
     layout->addWidget(buttons);
     // 180 quarter-character widths wide, as the average character of the font gives it.
     const int charWidth = dialog.fontMetrics().averageCharWidth();
-    dialog.setFixedWidth(180 * charWidth / 4);
+    const int width = 180 * charWidth / 4;
+    dialog.setFixedSize(width, layout->hasHeightForWidth() ? layout->totalHeightForWidth(width)
+                                                          : dialog.sizeHint().height());
+    FixedSizeFrame(&dialog);
     edit->setObjectName(u"InputDialogEdit"_s);
     if (dialog.exec() != QDialog::Accepted) return false;
     text = edit->text();

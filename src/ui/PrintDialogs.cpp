@@ -91,6 +91,7 @@ bool AskPeriod(QDate& from, QDate& to, const QString& caption, QWidget* parent) 
     main->addLayout(right);
     EnterAsTab(&d, b.ok);
     d.setFixedSize(d.sizeHint());
+    FixedSizeFrame(&d);
     if (d.exec() != QDialog::Accepted) return false;
     from = eAlso->date();
     to = eFelso->date();
@@ -148,6 +149,7 @@ int AskPrintChoice(QString& printerName, QWidget* parent) {
     main->addLayout(left);
     main->addLayout(right);
     d.setFixedSize(d.sizeHint());
+    FixedSizeFrame(&d);
     if (d.exec() != QDialog::Accepted) return -1;
     printerName = printerBox->currentText();
     return options->checkedId();
@@ -180,6 +182,7 @@ int AskChoice(int initialIndex, const QString& options, const QString& caption, 
     main->addLayout(right);
     d.setMinimumWidth(300);
     d.setFixedSize(d.sizeHint().expandedTo(QSize(300, 0)));
+    FixedSizeFrame(&d);
     if (d.exec() != QDialog::Accepted) return -1;
     return buttons->checkedId();
 }
@@ -199,6 +202,7 @@ bool AskDate(QDate& date, const QString& caption, QWidget* parent) {
     main->addWidget(picker, 0, Qt::AlignVCenter);
     main->addLayout(right);
     d.setFixedSize(d.sizeHint());
+    FixedSizeFrame(&d);
     if (d.exec() != QDialog::Accepted) return false;
     date = picker->date();
     return true;

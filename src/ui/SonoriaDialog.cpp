@@ -13,32 +13,56 @@ SonoriaDialog::SonoriaDialog(const QString& section, Placement placement, QWidge
     setModal(true);
 }
 
-void SonoriaDialog::showEvent(QShowEvent* event) {
-    if (!m_placed) {
-        m_placed = true;
-        if (m_fontSize > 0) {
-            QFont f = font();
-            f.setPointSize(m_fontSize);
-            setFont(f);
-        } else {
-            ApplyFontSize(this);
-        }
-        switch (m_placement) {
-        case Placement::Position: move(LoadFormPosition(m_section)); break;
-        case Placement::Bounds: setGeometry(LoadFormBounds(m_section, width(), height())); break;
-        case Placement::Centred:
-            if (QScreen* s = QGuiApplication::primaryScreen()) move(s->availableGeometry().center() - rect().center());
-            break;
-        case Placement::None: break;
-        }
+void SonoriaDialog::setVisible(bool visible) {
+    if (visible) {
+        // Placed before the window system sees the window: a stored corner is the frame's, which
+        // the window manager honours only for a window it has not mapped yet.
+        if (!m_placed) place();
+        FixedSizeFrame(this);
     }
-    QDialog::showEvent(event);
+    QDialog::setVisible(visible);
+}
+
+void FixedSizeFrame(QWidget* window) {
+    if (window->minimumSize() != window->maximumSize()) return;
+    constexpr Qt::WindowFlags frame = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                      Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (window->windowFlags() != frame) window->setWindowFlags(frame);
+}
+
+QRect FormBounds(const QWidget* window) {
+    return {window->pos(), window->size()};
+}
+
+void SonoriaDialog::place() {
+    m_placed = true;
+    if (m_fontSize > 0) {
+        QFont f = font();
+        f.setPointSize(m_fontSize);
+        setFont(f);
+    } else {
+        ApplyFontSize(this);
+    }
+    if (!testAttribute(Qt::WA_Resized)) adjustSize();
+    switch (m_placement) {
+    case Placement::Position: move(LoadFormPosition(m_section)); break;
+    case Placement::Bounds: {
+        const QRect bounds = LoadFormBounds(m_section, width(), height());
+        resize(bounds.size());
+        move(bounds.topLeft());
+        break;
+    }
+    case Placement::Centred:
+        if (QScreen* s = QGuiApplication::primaryScreen()) move(s->availableGeometry().center() - rect().center());
+        break;
+    case Placement::None: break;
+    }
 }
 
 void SonoriaDialog::storePlacement() {
     switch (m_placement) {
     case Placement::Position: SaveFormPosition(m_section, pos()); break;
-    case Placement::Bounds: SaveFormBounds(m_section, geometry()); break;
+    case Placement::Bounds: SaveFormBounds(m_section, FormBounds(this)); break;
     default: break;
     }
 }

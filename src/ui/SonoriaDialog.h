@@ -16,20 +16,30 @@ public:
     const QString& section() const { return m_section; }
     // A window with a font size of its own instead of the settings' one.
     void setFontSize(int points) { m_fontSize = points; }
+    void setVisible(bool visible) override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void done(int result) override;
     // Stores the place; called once when the window closes.
     virtual void storePlacement();
 
 private:
+    void place(); // font size and place from the settings, once before the first showing
     QString m_section;
     Placement m_placement;
     int m_fontSize = 0;
     bool m_placed = false;
     bool m_stored = false;
 };
+
+// A window of fixed size: only its title and close box in the frame, no maximise or minimise button.
+// Does nothing to a window whose size may change. Call it before the window is first shown
+// (SonoriaDialog does it for itself).
+void FixedSizeFrame(QWidget* window);
+
+// A window's place as it is stored: the corner of its frame (where it is moved back to) and the size
+// of its contents.
+QRect FormBounds(const QWidget* window);
 
 // The "OK" and "Mégsem" buttons of a dialog (object names "ok" and "cancel"): Mégsem rejects, OK runs
 // onOk (accept when empty). okIsDefault: Enter presses OK.

@@ -225,8 +225,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override {
         SonoriaDialog::resizeEvent(event);
         ApplyWidthShares(grid, {0.33, 0.67}, 194, WidthRounding::Truncate);
-        grid->setColumnWidth(2, 77);
-        grid->setColumnWidth(3, 77);
+        SetColumnWidth(grid, 2, 77);
+        SetColumnWidth(grid, 3, 77);
     }
 
 private:

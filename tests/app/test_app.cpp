@@ -26,12 +26,15 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 
 #include <QProcess>
 
@@ -156,12 +159,14 @@ TEST_F(AppTest, OneAnsweringProfileConnectsWithoutTheChooser) {
     EXPECT_EQ(s(years.join(u',')), "2025,2024,Összes");
     EXPECT_EQ(s(w->QryMLap->sql()), "SELECT * FROM vw_munkalap\nWHERE (ev = 2025)\nORDER BY 1;");
 
-    // First showing without full screen and without a stored place: 10, 10 with the stored size.
+    // First showing without full screen and without a stored place: the frame at 10, 10, the stored size.
     w->show();
-    EXPECT_EQ(w->geometry(), QRect(10, 10, 700, 500));
+    EXPECT_EQ(w->frameGeometry().topLeft(), QPoint(10, 10));
+    EXPECT_EQ(w->size(), QSize(700, 500));
     // Closing saves the settings.
     w->close();
     EXPECT_TRUE(iniBytes().contains("Szeles=700"));
+    EXPECT_TRUE(iniBytes().contains("Magas=500"));
 }
 
 TEST_F(AppTest, ProfileThatDoesNotAnswerShowsTheErrorThenTheChooser) {
@@ -374,6 +379,30 @@ TEST_F(AppTest, LoginGivenUpClosesTheWindowAtOnce) {
     EXPECT_FALSE(main.isVisible());
 }
 
+TEST_F(AppTest, PasswordBoxesShowStars) {
+    QString login, firstRun;
+    WhenModalShown([&](QWidget* d) {
+        auto* user = child<QLineEdit>(d, u"edtFelhasznalo"_s);
+        user->setFocus();
+        TypeText(user, u"Admin"_s);
+        QTest::keyClick(user, Qt::Key_Tab);
+        TypeText(QApplication::focusWidget(), u"titok"_s);
+        login = child<QLineEdit>(d, u"edtJelszo"_s)->displayText();
+        child<QPushButton>(d, u"btnOK"_s)->click();
+    });
+    EXPECT_TRUE(RunLogin(tdb->db()));
+    WhenModalShown([&](QWidget* d) {
+        auto* password = child<QLineEdit>(d, u"password"_s);
+        password->setFocus();
+        TypeText(password, u"jelszó"_s);
+        firstRun = password->displayText();
+        child<QPushButton>(d, u"cancel"_s)->click();
+    });
+    EXPECT_FALSE(RunFirstConnectionDialog());
+    EXPECT_EQ(s(login), "*****");
+    EXPECT_EQ(s(firstRun), "******");
+}
+
 // ---- the main window ----
 
 TEST_F(AppTest, SearchSortAndYearTabs) {
@@ -438,6 +467,103 @@ TEST_F(AppTest, SearchSortAndYearTabs) {
     w->Edit1->setFocus();
     QTest::keyClick(w->Edit1, Qt::Key_PageDown);
     EXPECT_TRUE(w->DBGrid1->hasFocus());
+    w->close();
+}
+
+// The box, the list on screen and the status bar agree whichever way the user went: here a search on
+// the examinations, then the box cleared on the patients tab.
+TEST_F(AppTest, SearchBoxListAndStatusBarAgreeAcrossTabs) {
+    auto w = startedWindow();
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    QTabBar* tabs = w->TabControl1->tabBar();
+    const auto showTab = [&](int i) {
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(i).center());
+    };
+    const auto status = [&] { return s(w->StatusPanels[0]->text()); };
+
+    showTab(1);
+    ASSERT_EQ(w->TabControl1->currentIndex(), 1);
+    EXPECT_EQ(status(), "3: 1"); // the examinations of 2025
+    w->Edit1->setFocus();
+    TypeText(w->Edit1, u"szédülés"_s);
+    EXPECT_EQ(w->QryMLap->rowCount(), 1);
+    EXPECT_EQ(status(), "1: 1");
+
+    showTab(0);
+    EXPECT_EQ(s(w->Edit1->text()), "szédülés");
+    EXPECT_EQ(w->QryU->rowCount(), 0); // the box's text searches the list shown
+    EXPECT_EQ(status(), "0: 0");
+    w->Edit1->setFocus();
+    QTest::keyClick(w->Edit1, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(w->Edit1, Qt::Key_Backspace);
+    EXPECT_EQ(w->QryU->rowCount(), 5);
+    EXPECT_EQ(status(), "5: 1");
+
+    showTab(1);
+    EXPECT_EQ(s(w->Edit1->text()), "");
+    EXPECT_EQ(w->QryMLap->rowCount(), 3);
+    EXPECT_EQ(status(), "3: 1");
+    QTest::keyClick(w->DBGrid2, Qt::Key_Down);
+    EXPECT_EQ(status(), "3: 2");
+    EXPECT_TRUE(messages.entries.isEmpty()) << s(messages.last());
+    w->close();
+}
+
+// Resting the pointer on a toolbar button shows its hint there, and the status bar keeps its panels.
+TEST_F(AppTest, HintsLeaveTheStatusPanelsAlone) {
+    auto w = startedWindow();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    for (QToolBar* bar : {w->TopToolBar, w->PatientToolBar}) {
+        for (QAction* a : bar->actions()) {
+            QWidget* button = bar->widgetForAction(a);
+            if (!button || !button->isVisible() || a->isSeparator()) continue;
+            QTest::mouseMove(button);
+            QTest::qWait(20);
+        }
+    }
+    EXPECT_EQ(s(w->statusBar()->currentMessage()), "");
+    for (QLabel* panel : w->StatusPanels)
+        EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(s(w->StatusPanels[0]->text()), "5: 1");
+    EXPECT_EQ(s(w->aMostJart->toolTip()), "Most járt nálam...");
+    w->close();
+}
+
+// At the default size and at every font size the captions of the toolbars and the titles of the
+// grids' columns are whole: a button or a column is never narrower than what it has to say.
+TEST_F(AppTest, CaptionsAndColumnTitlesAreWhole) {
+    Config().writeInt(u"Alapertek"_s, u"TeljesKep"_s, 0);
+    Config().writeInt(u"Alapertek"_s, u"Betumeret"_s, 8);
+    auto w = startedWindow();
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    EXPECT_EQ(w->size(), QSize(640, 400));
+    for (int size : {8, 9, 10}) {
+        if (size > 8) QTest::keyClick(w.get(), Qt::Key_F11); // "Betűméret növelése"
+        ASSERT_EQ(w->font().pointSize(), size);
+        for (int tab : {0, 1}) {
+            QTabBar* tabs = w->TabControl1->tabBar();
+            QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
+            ASSERT_EQ(w->TabControl1->currentIndex(), tab);
+            QToolBar* bar = tab == 0 ? w->PatientToolBar : w->ExamToolBar;
+            for (QToolButton* b : bar->findChildren<QToolButton*>()) {
+                if (!b->defaultAction() || !b->isVisible()) continue;
+                const QFontMetrics fm(b->font());
+                EXPECT_GE(b->width(), fm.horizontalAdvance(b->text()) + b->iconSize().width())
+                    << size << " pt: " << s(b->text());
+            }
+            QTableView* grid = tab == 0 ? w->DBGrid1 : w->DBGrid2;
+            const QFontMetrics fm(grid->horizontalHeader()->font());
+            for (int c = 0; c < grid->model()->columnCount(); ++c) {
+                const QString title = grid->model()->headerData(c, Qt::Horizontal).toString();
+                EXPECT_GT(grid->columnWidth(c), fm.horizontalAdvance(title)) << size << " pt: " << s(title);
+            }
+        }
+    }
     w->close();
 }
 
@@ -833,4 +959,60 @@ TEST_F(AppTest, ServerThatStopsAndComesBack) {
     EXPECT_EQ(s(SelectText(w.db(),
                            u"SELECT CONCAT(@@character_set_connection, ' ', @@collation_connection);"_s, {})),
               "latin2 latin2_hungarian_ci");
+}
+
+// ---- on a virtual screen under a window manager (the test "app_wm") ----
+
+// A property of the window as the window manager sees it (xprop's line).
+static QString windowProperty(QWidget* window, const char* name) {
+    QProcess xprop;
+    xprop.start(u"xprop"_s, {u"-id"_s, QString::number(window->winId()), QString::fromLatin1(name)});
+    xprop.waitForFinished(5000);
+    return QString::fromUtf8(xprop.readAllStandardOutput()).trimmed();
+}
+
+static bool waitFor(const std::function<bool()>& done) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < 5000)
+        QTest::qWait(20);
+    return done();
+}
+
+// Several profiles, no full screen: the chooser, then the main window at the stored size with its
+// title bar on the screen; the titles are the program's own, and closing keeps the size.
+TEST_F(AppTest, UnderWindowManagerTheChosenProfileOpensAtTheStoredSize) {
+    if (QGuiApplication::platformName() != u"xcb"_s)
+        GTEST_SKIP() << "needs a window manager (the test app_wm)";
+    Config().writeInt(u"Alapertek"_s, u"TeljesKep"_s, 0);
+    Config().writeInt(u"Alapertek"_s, u"Szeles"_s, 900);
+    Config().writeInt(u"Alapertek"_s, u"Magas"_s, 600);
+    storeProfile(1, profile(u"Első"_s));
+    storeProfile(2, profile(u"Második"_s));
+    QString chooserTitle, chooserActions;
+    WhenModalShown([&](QWidget* d) {
+        waitFor([&] { return windowProperty(d, "_NET_WM_ALLOWED_ACTIONS").contains(u"_NET_WM_ACTION"_s); });
+        chooserTitle = windowProperty(d, "_NET_WM_NAME");
+        chooserActions = windowProperty(d, "_NET_WM_ALLOWED_ACTIONS");
+        auto* list = child<QListWidget>(d, u"list"_s);
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+    });
+    auto w = std::make_unique<Tfrm_Main>();
+    ASSERT_FALSE(w->abandoned()) << s(messages.last());
+    EXPECT_EQ(s(chooserTitle), "_NET_WM_NAME(UTF8_STRING) = \"Sonoria adatbázis választás\"");
+    EXPECT_TRUE(chooserActions.contains(u"_NET_WM_ACTION_CLOSE"_s)) << s(chooserActions);
+    EXPECT_FALSE(chooserActions.contains(u"MAXIMIZE"_s)) << s(chooserActions); // a fixed-size dialog
+    EXPECT_EQ(s(Beall.profileName), "Második");
+
+    w->show();
+    waitFor([&] { return w->frameGeometry() != w->geometry(); }); // framed by the window manager
+    QTest::qWait(300); // and whatever it still has to say about the size
+    EXPECT_EQ(w->size(), QSize(900, 600));
+    EXPECT_EQ(w->frameGeometry().topLeft(), QPoint(10, 10));
+    EXPECT_EQ(s(windowProperty(w.get(), "_NET_WM_NAME")),
+              "_NET_WM_NAME(UTF8_STRING) = \"Sonoria - Leletek: [Teszt Rendelő]\"");
+    w->close();
+    EXPECT_TRUE(iniBytes().contains("Szeles=900")) << iniBytes().toStdString();
+    EXPECT_TRUE(iniBytes().contains("Magas=600"));
 }

@@ -1,4 +1,5 @@
 #include "data/MasterData.h"
+#include "data/Patients.h"
 #include "data/Users.h"
 #include "db/QueryHelpers.h"
 #include "support/TestDatabase.h"

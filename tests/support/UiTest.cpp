@@ -8,7 +8,8 @@
 
 QApplication& TestApplication() {
     static SonoriaApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Headless unless the run asks for a screen (tests under a window manager).
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         static int argc = 1;
         static char name[] = "sonoria-test";
         static char* argv[] = {name, nullptr};

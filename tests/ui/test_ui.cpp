@@ -8,8 +8,12 @@
 
 #include <QAbstractItemModelTester>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -159,4 +163,21 @@ TEST_F(UiTest, InputDialogReturnsTheTextOnOk) {
     WhenModalShown([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
     EXPECT_FALSE(InputDialog(u"x"_s, u"y"_s, {}, text));
     EXPECT_EQ(s(text), "új jelszó");
+}
+
+// Qt's own dialogs name their buttons as the program's do ("Mégsem", not the translation's "Mégse").
+TEST_F(UiTest, QtDialogsSayMegsem) {
+    QFileDialog files(nullptr, u"Mentés"_s);
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    auto* buttons = files.findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    EXPECT_EQ(s(buttons->button(QDialogButtonBox::Cancel)->text()), "Mégsem");
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_EQ(s(box.button(QMessageBox::Cancel)->text()), "Mégsem");
+    EXPECT_EQ(s(box.button(QMessageBox::Yes)->text().remove(u'&')), "Igen");
+    QProgressDialog progress;
+    const QList<QPushButton*> cancel = progress.findChildren<QPushButton*>();
+    ASSERT_EQ(cancel.size(), 1);
+    EXPECT_EQ(s(cancel[0]->text()), "Mégsem");
 }

@@ -10,6 +10,7 @@
 #include "core/SqlText.h"
 #include "core/TextRoutines.h"
 #include "data/Examinations.h"
+#include "data/Patients.h"
 #include "db/QueryHelpers.h"
 
 #include <QDir>
@@ -245,8 +246,7 @@ PreparedReport PrepareRegisteredSlip(Connection& db, qint64 patient) {
 }
 
 QString DefaultPatientListQuery() {
-    return QStringList{u"SELECT * FROM vw_ugyfel"_s, u"WHERE ugyfel > 0"_s, u"ORDER BY ugyfel_nev;"_s}.join(
-        u'\n');
+    return PatientListLines().join(u'\n');
 }
 
 PreparedReport PreparePatientList(Connection& db, const QString& query) {
