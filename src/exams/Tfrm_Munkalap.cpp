@@ -5,6 +5,7 @@
 #include "core/TextRoutines.h"
 #include "data/Examinations.h"
 #include "db/QueryHelpers.h"
+#include "reports/layouts/Layouts.h"
 #include "ui/Conventions.h"
 #include "ui/Messages.h"
 
@@ -399,7 +400,19 @@ void Tfrm_Munkalap::aBeszurExecute() {
 void Tfrm_Munkalap::print(bool toPrinter) {
     // The sheet shows what is on the screen: the row is saved with its texts first.
     if (!saveRow()) return;
+    noteContinuation();
     if (m_screens.printFindings) m_screens.printFindings(this, m_key, toPrinter);
+}
+
+// Called once the row is saved: the texts as the sheet will print them.
+void Tfrm_Munkalap::noteContinuation() {
+    const QStringList texts =
+        FindingsContinued(VarToInt(m_row.value(u"mlaptipus"_s), 1), m_row.text(u"panaszok"_s),
+                          m_row.text(u"szoveg"_s), m_row.text(u"velemeny"_s));
+    if (texts.isEmpty()) return;
+    InfoBox(u"A leleten nem fér el teljesen: %1. A folytatás külön lapra kerül, a lelet után."_s.arg(
+                texts.join(u", "_s)),
+            this);
 }
 
 void Tfrm_Munkalap::accept() {
@@ -410,6 +423,7 @@ void Tfrm_Munkalap::accept() {
         ErrorBox(e.message(), this);
         return;
     }
+    noteContinuation();
     m_new = false;
     SonoriaDialog::accept();
 }

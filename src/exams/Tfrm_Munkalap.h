@@ -58,6 +58,8 @@ private:
     // The boxes and texts into the row, and the row saved; false (with the message shown) when it is not.
     bool saveRow();
     void print(bool print);
+    // Tells the user which texts the findings sheet continues on a page of their own.
+    void noteContinuation();
     enum class EditOperation { Cut, Copy, Paste, Undo, SelectAll };
     void editAction(EditOperation op);
 

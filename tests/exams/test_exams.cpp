@@ -446,3 +446,45 @@ TEST_F(ExamTest, RefusedSaveKeepsTheWindowOpen) {
     });
     EXPECT_EQ(s(SelectText(db(), u"SELECT panaszok FROM munkalap WHERE munkalap = %1;"_s.arg(key), {})), "Égető fájdalom");
 }
+
+TEST_F(ExamTest, TextsTooLongForTheSheetAreAnnouncedOnOkAndPrint) {
+    const int key = newExamination(1);
+    int printed = 0;
+    ExamScreens screens;
+    screens.printFindings = [&](QWidget*, int, bool) { ++printed; };
+    QString typed;
+    QList<MessageRecorder::Entry> beforeOk;
+    runExamination(key, -1, 1, screens, [&](Tfrm_Munkalap* w) {
+        // The text tab through the tab strip's key, the findings by a click, eighty typed lines; the
+        // window is closed whatever happens, so that a failure cannot leave it waiting.
+        w->activateWindow();
+        if (QTest::qWaitForWindowActive(w)) {
+            QTest::keyClick(w->tabs, Qt::Key_Tab, Qt::ControlModifier);
+            QTest::mouseClick(w->mSzoveg->viewport(), Qt::LeftButton);
+            for (int i = 1; i <= 80 && QApplication::focusWidget() == w->mSzoveg; ++i) {
+                TypeText(w->mSzoveg, u"sor %1"_s.arg(i));
+                if (i < 80) QTest::keyClick(w->mSzoveg, Qt::Key_Return);
+            }
+            typed = w->mSzoveg->toPlainText();
+            QTest::mouseClick(w->btnElokep, Qt::LeftButton);
+            beforeOk = messages.entries;
+        }
+        QTest::mouseClick(w->btnOK, Qt::LeftButton);
+    });
+    EXPECT_EQ(typed.count(u'\n'), 79);
+    EXPECT_EQ(printed, 1);
+    // Print told it once, OK once more.
+    ASSERT_EQ(beforeOk.size(), 1);
+    EXPECT_EQ(beforeOk[0].kind, MessageKind::Info);
+    EXPECT_TRUE(beforeOk[0].text.contains(u"Vizsgálati eredmény"_s)) << s(beforeOk[0].text);
+    EXPECT_FALSE(beforeOk[0].text.contains(u"Vélemény"_s)) << s(beforeOk[0].text);
+    ASSERT_EQ(messages.entries.size(), 2);
+    EXPECT_TRUE(messages.last().contains(u"külön lapra"_s)) << s(messages.last());
+
+    // A short text fits: OK says nothing.
+    runExamination(key, -1, 1, screens, [&](Tfrm_Munkalap* w) {
+        w->mSzoveg->setPlainText(u"Rövid lelet."_s);
+        QTest::mouseClick(w->btnOK, Qt::LeftButton);
+    });
+    EXPECT_EQ(messages.entries.size(), 2);
+}

@@ -209,7 +209,7 @@ TEST_F(LayoutTest, FindingsSheetOfEachTypeAndItsPages) {
     EXPECT_NE(pages[1].findText(u"2024. február. 10"_s), nullptr);
 }
 
-TEST_F(LayoutTest, ResultAndOpinionShrinkAt800And1600CharactersAndStopAtTheirBoxes) {
+TEST_F(LayoutTest, ResultAndOpinionShrinkAt800And1600Characters) {
     auto textOf = [](QChar first, int length) {
         QString text(first);
         while (text.size() < length)
@@ -228,19 +228,82 @@ TEST_F(LayoutTest, ResultAndOpinionShrinkAt800And1600CharactersAndStopAtTheirBox
         EXPECT_EQ(fontSizeOf(pages[0], u"Ő"_s), c.resultSize) << c.result;
         EXPECT_EQ(fontSizeOf(pages[0], u"Ű"_s), c.opinionSize) << c.opinion;
     }
-    // Sixty short lines: the box (46.8 mm high from 111.1) holds twelve at 9 pt, the rest is not printed.
-    QStringList lines;
-    for (int i = 1; i <= 60; ++i)
-        lines << u"sor %1"_s.arg(i);
-    db().exec(u"UPDATE munkalap SET szoveg = %1, velemeny = NULL WHERE munkalap = 2;"_s.arg(
-        SqlQuote(lines.join(u"\r\n"_s))));
-    const auto pages = PrepareFindingsSheet(db(), 2, noLogo())->pages();
-    const TextRun* last = pages[0].findText(u"sor 12"_s);
-    ASSERT_TRUE(last);
-    EXPECT_LE(last->box.bottom(), 10 + 111.1 + 46.8);
-    EXPECT_EQ(pages[0].findText(u"sor 13"_s), nullptr);
-    EXPECT_EQ(pages[0].findText(u"sor 60"_s), nullptr);
     db().exec(u"UPDATE munkalap SET szoveg = 'Jobb lebeny ép.', velemeny = NULL WHERE munkalap = 2;"_s);
+}
+
+TEST_F(LayoutTest, NoTextVanishesFromTheFindingsSheet) {
+    // Words with a prefix of their own, exactly a length long; the last one is the prefix, "VÉGSZÓ" and
+    // as many "ó" as make up the length.
+    auto words = [](const QString& prefix, int length) {
+        QString text;
+        for (int i = 1; text.size() + 2 * prefix.size() + 12 < length; ++i)
+            text += prefix + QString::number(i) + u' ';
+        return text + prefix + u"VÉGSZÓ"_s + QString(length - text.size() - prefix.size() - 6, u'ó');
+    };
+    // The runs of a text on all pages, joined by spaces: they read the whole text when nothing vanished.
+    auto printed = [](const std::vector<ReportPage>& pages, const QString& prefix) {
+        QStringList out;
+        for (const ReportPage& p : pages)
+            for (const TextRun* t : p.texts())
+                if (t->text.startsWith(prefix)) out << t->text;
+        return out.join(u' ');
+    };
+
+    // A thyroid sheet: 2 500 characters of findings, the longest complaint, an opinion with a lone LF.
+    const QString findings = words(u"lelet"_s, 2500), complaint = words(u"panasz"_s, 255);
+    ASSERT_EQ(findings.size(), 2500);
+    ASSERT_EQ(complaint.size(), 255);
+    const QString opinion = u"Első sor\nMásodik sor"_s;
+    db().exec(u"UPDATE munkalap SET panaszok = %1, szoveg = %2, velemeny = %3 WHERE munkalap = 2;"_s.arg(
+        SqlQuote(complaint), SqlQuote(findings), SqlQuote(opinion)));
+    auto pages = PrepareFindingsSheet(db(), 2, noLogo())->pages();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(printed(pages, u"lelet"_s), findings);
+    EXPECT_TRUE(printed({pages[1]}, u"lelet"_s).endsWith(findings.split(u' ').last())); // the last word
+    for (const TextRun* t : pages[0].texts())
+        if (t->text.startsWith(u"lelet"_s)) {
+            EXPECT_LE(t->box.bottom(), 10 + 111.1 + 46.8 + 0.01); // inside the result box
+            EXPECT_EQ(t->font.pointSize, 7);
+        }
+    // The continuation page: its caption, the patient, the examination, the footer with the page number.
+    for (const QString& t : {u"Vizsgálati eredmény (folytatás)"_s, u"Kovács Éva"_s, u"2024/00002"_s,
+                             u"Pajzsmirigy ultrahang vizsgálat"_s, u"oldal: 2"_s, u"Aláírás"_s})
+        EXPECT_NE(pages[1].findText(t), nullptr) << t.toStdString();
+    // The complaint whole inside its box (13.2 mm cell from 96.3), set smaller.
+    EXPECT_EQ(printed(pages, u"panasz"_s), complaint);
+    for (const TextRun* t : pages[0].texts())
+        if (t->text.startsWith(u"panasz"_s)) {
+            EXPECT_LE(t->box.bottom(), 10 + 96.3 + 13.2);
+            EXPECT_GE(t->font.pointSize, 6);
+        }
+    // A lone LF breaks the line.
+    const TextRun *first = pages[0].findText(u"Első sor"_s), *second = pages[0].findText(u"Második sor"_s);
+    ASSERT_TRUE(first && second);
+    EXPECT_NEAR(second->box.top() - first->box.top(), first->box.height(), 1e-9);
+    EXPECT_EQ(FindingsContinued(2, complaint, findings, opinion), QStringList{u"Vizsgálati eredmény"_s});
+
+    // Forty items fill two pages; eighty lines of opinion continue on the third.
+    QStringList lines;
+    for (int i = 1; i <= 80; ++i)
+        lines << u"sor %1"_s.arg(i);
+    db().exec(
+        u"UPDATE munkalap SET velemeny = %1 WHERE munkalap = 6;"_s.arg(SqlQuote(lines.join(u"\r\n"_s))));
+    pages = PrepareFindingsSheet(db(), 6, noLogo())->pages();
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_NE(pages[1].findText(u"Tétel 40 (12345)"_s), nullptr);
+    EXPECT_NE(pages[2].findText(u"Vélemény (folytatás)"_s), nullptr);
+    EXPECT_NE(pages[2].findText(u"oldal: 3"_s), nullptr);
+    EXPECT_EQ(printed(pages, u"sor "_s), lines.join(u' '));
+    EXPECT_EQ(FindingsContinued(1, {}, {}, lines.join(u"\r\n"_s)), QStringList{u"Vélemény"_s});
+    EXPECT_EQ(FindingsContinued(1, complaint, findings, opinion), QStringList());
+    EXPECT_EQ(FindingsContinued(5, complaint, findings, lines.join(u"\n"_s)), QStringList());
+
+    // For a look by eye.
+    if (const QByteArray dir = qgetenv("SONORIA_REPORT_PNG"); !dir.isEmpty())
+        PrepareFindingsSheet(db(), 2, noLogo())->writePdf(QString::fromLocal8Bit(dir) + u"/folytatas.pdf"_s);
+    db().exec(u"UPDATE munkalap SET panaszok = NULL, szoveg = 'Jobb lebeny ép.', velemeny = NULL "
+              "WHERE munkalap = 2;"_s);
+    db().exec(u"UPDATE munkalap SET velemeny = NULL WHERE munkalap = 6;"_s);
 }
 
 TEST_F(LayoutTest, RevenueListGroupsDaysWithTotals) {
@@ -357,6 +420,54 @@ TEST_F(LayoutTest, PatientLayouts) {
     EXPECT_TRUE(list.contains(u"2024. 01. 15."_s));
 }
 
+TEST_F(LayoutTest, NamesAndAddressesPrintWholeOnTheEnvelopeAndTheSlip) {
+    const QString name = u"Özvegy Szentgyörgyiné Hollósy Erzsébet Mária Terézia Borbála Ann"_s;
+    const QString street = u"Hunyadi János utca 123. B épület 4. emelet 12. ajt"_s;
+    ASSERT_EQ(name.size(), 64);
+    ASSERT_EQ(street.size(), 50);
+    db().exec(u"INSERT INTO ugyfel (ugyfel, ugyfel_nev, cim_irsz, cim_varos, cim_cim) VALUES (4, %1, '8220', "
+              "'Balatonalmádi', %2);"_s.arg(SqlQuote(name), SqlQuote(street)));
+    struct Case {
+        const char* report;
+        PreparedReport r;
+        double nameLeft, streetLeft, top; // the boxes on the paper, 74.4 mm wide
+    } cases[] = {{"boritek", PrepareEnvelope(db(), 4, noLogo()), 10 + 60.9, 10 + 60.9, 10},
+                 {"ajanlott", PrepareRegisteredSlip(db(), 4), 10 + 30.1, 10 + 30.4, 12}};
+    for (const Case& c : cases) {
+        const auto pages = c.r.pages();
+        ASSERT_EQ(pages.size(), 1u) << c.report;
+        // Set smaller, wrapped between words: the lines of each text follow one another and read it whole.
+        QStringList lines;
+        for (const TextRun* t : pages[0].texts())
+            lines << t->text;
+        const QString all = lines.join(u' ');
+        EXPECT_TRUE(all.contains(name)) << c.report << ": " << all.toStdString();
+        EXPECT_TRUE(all.contains(street)) << c.report << ": " << all.toStdString();
+        for (const TextRun* t : pages[0].texts()) {
+            const bool ofName = name.contains(t->text), ofStreet = street.contains(t->text);
+            if (!ofName && !ofStreet) continue;
+            const double left = ofName ? c.nameLeft : c.streetLeft;
+            EXPECT_GE(t->font.pointSize, 6) << c.report;
+            EXPECT_GE(t->box.left(), left - 0.01) << c.report << ": " << t->text.toStdString();
+            EXPECT_LE(t->box.right(), left + 74.4 + 0.01) << c.report << ": " << t->text.toStdString();
+        }
+        if (const QByteArray dir = qgetenv("SONORIA_REPORT_PNG"); !dir.isEmpty())
+            c.r.writePdf(QString::fromLocal8Bit(dir) + u'/' + QLatin1String(c.report) + u"_hosszu.pdf"_s);
+    }
+    // The findings sheet's patient panel: the name and the address whole, inside the panel (to 103.8 mm).
+    db().exec(u"INSERT INTO munkalap (munkalap, ev, sorszam, mlaptipus, cim, ugyfel, datum) "
+              "VALUES (8, 2024, 8, 1, 'Általános', 4, '2024-03-01');"_s);
+    const auto sheet = PrepareFindingsSheet(db(), 8, noLogo())->pages();
+    for (const QString& value : {name, u"8220 Balatonalmádi, "_s + street}) {
+        const TextRun* t = sheet[0].findText(value);
+        ASSERT_TRUE(t) << value.toStdString() << " in\n" << sheet[0].plainText().toStdString();
+        EXPECT_LE(t->box.right(), 10 + 103.8);
+        EXPECT_GE(t->font.pointSize, 6);
+    }
+    db().exec(u"DELETE FROM munkalap WHERE munkalap = 8;"_s);
+    db().exec(u"DELETE FROM ugyfel WHERE ugyfel = 4;"_s);
+}
+
 TEST_F(LayoutTest, LogoFromTheFolderWhateverTheLetterCase) {
     QImage logo(169, 55, QImage::Format_RGB32);
     logo.fill(Qt::red);
@@ -366,13 +477,15 @@ TEST_F(LayoutTest, LogoFromTheFolderWhateverTheLetterCase) {
     EXPECT_EQ(e->picture.pixelSize(), QSize(169, 55));
     EXPECT_EQ(e->picture.toImage(QSize(10, 10)).pixelColor(5, 5), QColor(Qt::red));
     // Centred at its natural size in the logo box.
-    for (const Primitive& p : r->pages()[0].items)
+    // The pages live in a variable: a loop over a temporary's member would read freed memory.
+    const auto sheet = r->pages();
+    for (const Primitive& p : sheet[0].items)
         if (p.kind == Primitive::Image && p.image.picture.pixelSize() == QSize(169, 55)) {
             EXPECT_NEAR(p.image.target.center().x(), 10 + 105.8 + 81.5 / 2, 1e-6);
         }
-    const auto env = PrepareEnvelope(db(), 1, tmp.path());
+    const auto envelope = PrepareEnvelope(db(), 1, tmp.path()).pages();
     int images = 0;
-    for (const Primitive& p : env.pages()[0].items)
+    for (const Primitive& p : envelope[0].items)
         if (p.kind == Primitive::Image) {
             ++images;
             EXPECT_EQ(p.image.target.topLeft(), QPointF(11.3, 27.9));

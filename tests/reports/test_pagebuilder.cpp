@@ -81,6 +81,22 @@ QStringList outline(const ReportPage& page) {
     return out;
 }
 
+// An empty layout on a 100 × 100 mm page with 10 mm margins.
+ReportLayout squarePage() {
+    ReportLayout l;
+    l.name = u"t"_s;
+    l.paper = QSizeF(100, 100);
+    l.a4 = false;
+    return l;
+}
+
+// The top of the first text run that reads the given text.
+double topOf(const ReportPage& page, const QString& text) {
+    const TextRun* t = page.findText(text);
+    if (!t) ADD_FAILURE() << "no text " << text.toStdString() << " in\n" << page.plainText().toStdString();
+    return t ? t->box.top() : -1;
+}
+
 std::vector<ReportPage> build(const ReportLayout& l, const DataSet* qry, const DataSet* tbl = nullptr) {
     PageBuilder b(l, qry, tbl);
     b.setPrintedAt(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
@@ -223,7 +239,10 @@ TEST(TextLayout, LineBreaking) {
         {u"aaaa bbbb cccc"_s, {u"aaaa bbbb"_s, u"cccc"_s}},
         {u"aaa-bbbbbbb"_s, {u"aaa-"_s, u"bbbbbbb"_s}},
         {u"aaa-bbbb cccc"_s, {u"aaa-bbbb"_s, u"cccc"_s}},
-        {u"egy\r\nkettő\rhá\nrom"_s, {u"egy"_s, u"kettő"_s, u"három"_s}},
+        // CR LF, a lone CR and a lone LF each start a line; an empty line stays.
+        {u"egy\r\nkettő\rhá\nrom"_s, {u"egy"_s, u"kettő"_s, u"há"_s, u"rom"_s}},
+        {u"Első\nMásodik"_s, {u"Első"_s, u"Második"_s}},
+        {u"a\r\n\r\nb\n\rc"_s, {u"a"_s, QString(), u"b"_s, QString(), u"c"_s}},
         {u"aaaa   bbbb"_s, {u"aaaa"_s, u"bbbb"_s}},
         {QString(30, u'x'), {}}, // checked below
     };
@@ -245,10 +264,7 @@ TEST(TextLayout, LineBreaking) {
 }
 
 TEST(TextLayout, BoxesNeverGrowAutoSizeAndBandAlignment) {
-    ReportLayout l;
-    l.name = u"t"_s;
-    l.paper = QSizeF(100, 100);
-    l.a4 = false;
+    ReportLayout l = squarePage();
     Band d = band(BandKind::Detail, 30);
     const FontSpec f = arial(10);
     const double lh = TextMeasure(f).lineHeight();
@@ -285,6 +301,69 @@ TEST(TextLayout, BoxesNeverGrowAutoSizeAndBandAlignment) {
         if (pr.kind == Primitive::Text && pr.text.text == u"SÁVJOBB"_s) {
             EXPECT_TRUE(sawFill);
         }
+    }
+}
+
+TEST(TextLayout, TooLongTextsAreSetSmallerThenWrappedOrContinued) {
+    // A 100 mm page: 10 mm margins, a 10 mm page footer; continuation pages start with a 10 mm header.
+    ReportLayout l = squarePage();
+    Band title = band(BandKind::Title, 30);
+    ReportElement name = qry(u"nev"_s, 0, 0, 40, 5, arial(11, true));
+    name.text.minPointSize = 6;
+    title.add(name);
+    ReportElement memo = qry(u"szoveg"_s, 10, 10, 60, 10, arial(10));
+    memo.text.minPointSize = 8;
+    memo.text.continuation = u"Szöveg (folytatás)"_s;
+    title.add(memo);
+    l.add(std::move(title));
+    Band more = band(BandKind::Continuation, 10);
+    more.font = arial(9, false, true);
+    more.add(qry(u"nev"_s, 0, 0, 0, 0, {}, TextAlign::Left, Auto));
+    l.add(std::move(more));
+    Band pf = band(BandKind::PageFooter, 10);
+    pf.add(system(SystemValue::PageNumber, u"oldal: "_s, 0, 0));
+    l.add(std::move(pf));
+
+    // Thirty lines (lone LF between them): three fit the box at 8 pt, the rest goes on two more pages.
+    QStringList lines;
+    for (int i = 1; i <= 30; ++i)
+        lines << u"sor %1"_s.arg(i);
+    const QString longName = u"Kiss Nagy Erzsébet Ágnes Boglárka Szentgyörgyi Mária"_s;
+    MemoryDataSet data({col(u"nev"_s), col(u"szoveg"_s)});
+    data.addRow({Value::fromText(longName), Value::fromText(lines.join(u'\n'))});
+    const auto pages = build(l, &data);
+    ASSERT_EQ(pages.size(), 3u);
+
+    // The name: smaller than 11 pt, not below 6, wrapped between words, every word inside its 40 mm.
+    QStringList nameLines;
+    for (const TextRun* t : pages[0].texts())
+        if (t->font.bold) {
+            nameLines << t->text;
+            EXPECT_GE(t->font.pointSize, 6);
+            EXPECT_LT(t->font.pointSize, 11);
+            EXPECT_LE(t->box.right(), 10 + 40 + 0.01) << t->text.toStdString();
+        }
+    EXPECT_EQ(nameLines.size(), 2);
+    EXPECT_EQ(nameLines.join(u' '), longName);
+
+    // Every line once, in order; 8 pt throughout; the caption once, on the first continuation page.
+    QStringList printed;
+    for (const ReportPage& p : pages)
+        for (const TextRun* t : p.texts())
+            if (t->text.startsWith(u"sor "_s)) {
+                printed << t->text;
+                EXPECT_EQ(t->font.pointSize, 8);
+                EXPECT_LE(t->box.bottom(), 100 - 10 - 10 + 0.01);
+                if (&p == &pages[0]) {
+                    EXPECT_LE(t->box.bottom(), 10 + 10 + 10 + 0.01); // inside the box on the first page
+                }
+            }
+    EXPECT_EQ(printed, lines);
+    EXPECT_NE(pages[1].findText(u"Szöveg (folytatás)"_s), nullptr);
+    EXPECT_EQ(pages[2].findText(u"Szöveg (folytatás)"_s), nullptr);
+    for (int i = 1; i < 3; ++i) {
+        EXPECT_NEAR(topOf(pages[i], longName), 10, 1e-9) << i; // the continuation header on top
+        EXPECT_NE(pages[i].findText(u"oldal: %1"_s.arg(i + 1)), nullptr);
     }
 }
 

@@ -1,6 +1,8 @@
 #include "LayoutKit.h"
 #include "Layouts.h"
 
+#include "reports/model/PageBuilder.h"
+
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -72,17 +74,29 @@ ReportLayout findingsBase(const QString& name, double titleHeight, double detail
                    {33.9, u"Született", u"szulstr"}, {38.1, u"TAJ", u"taj"}};
     for (const auto& p : patient) {
         title.add(label(4.2, p.y, 0, 0, QString::fromUtf16(p.caption), caption(), TextAlign::Left, Auto));
-        title.add(qry(QString::fromUtf16(p.column), 23.3, p.y, 0, 0, value(), TextAlign::Left, Auto));
+        title.add(whole(qry(QString::fromUtf16(p.column), 23.3, p.y, 79.5, 4.2, value())));
     }
-    title.add(tbl(u"tulajdonos"_s, 108.0, 22.2, 79.1, 4.2, value(), TextAlign::Right));
-    title.add(tbl(u"irszvaroscim"_s, 108.0, 27.5, 79.1, 4.2, value(), TextAlign::Right));
-    title.add(tbl(u"telefon"_s, 108.0, 32.8, 79.1, 4.2, value(), TextAlign::Right));
+    title.add(whole(tbl(u"tulajdonos"_s, 108.0, 22.2, 79.1, 4.2, value(), TextAlign::Right)));
+    title.add(whole(tbl(u"irszvaroscim"_s, 108.0, 27.5, 79.1, 4.2, value(), TextAlign::Right)));
+    title.add(whole(tbl(u"telefon"_s, 108.0, 32.8, 79.1, 4.2, value(), TextAlign::Right)));
     title.add(qry(u"cim"_s, 0, 46.6, 0, 5.0, arial(11, true), TextAlign::Center, Auto | ToBand));
     l.add(std::move(title));
 
     Band detail = band(BandKind::Detail, detailHeight);
     detail.add(qry(u"tetelnev"_s, 2.1, 0.0, 0, 0, tahoma(9), TextAlign::Left, Auto));
     l.add(std::move(detail));
+
+    // Pages that carry on a text too long for its box: the patient and the examination on top.
+    Band more = band(BandKind::Continuation, 19.0, false, true);
+    more.font = caption();
+    more.add(label(3.2, 1.1, 0, 0, u"Betegvizsgálati eredmény (folytatás)"_s,
+                   font(u"Arial Rounded MT Bold"_s, 12, true), TextAlign::Left, Auto));
+    more.add(label(4.2, 8.5, 0, 0, u"Név"_s, caption(), TextAlign::Left, Auto));
+    more.add(qry(u"ugyfel_nev"_s, 23.3, 8.5, 0, 0, value(), TextAlign::Left, Auto));
+    more.add(label(4.2, 12.7, 0, 0, u"Vizsgálat"_s, caption(), TextAlign::Left, Auto));
+    more.add(qry(u"munkalapstr"_s, 23.3, 12.7, 0, 0, value(), TextAlign::Left, Auto));
+    more.add(qry(u"cim"_s, 0, 12.7, 0, 0, value(), TextAlign::Right, Auto | ToBand));
+    l.add(std::move(more));
 
     Band footer = band(BandKind::PageFooter, 29.6);
     footer.font = courier(6);
@@ -115,29 +129,42 @@ void addCells(Band& b, std::initializer_list<ReportElement> cells) {
         b.elements.insert(at++, c);
 }
 
+// The three texts of a sheet: complaints, result, opinion.
+const struct MemoText {
+    const char16_t* column;
+    const char16_t* caption;
+    double smallest; // the size a text too long for its box is set down to
+} memoTexts[] = {{u"panaszok", u"Panaszok", SmallestReadableSize},
+                 {u"szoveg", u"Vizsgálati eredmény", 7},
+                 {u"velemeny", u"Vélemény", 7}};
+
+const MemoText& memoText(const QString& column) {
+    for (const MemoText& m : memoTexts)
+        if (column == QStringView(m.column)) return m;
+    Q_UNREACHABLE();
+}
+
 void addMemo(Band& b, const QString& column, double x, double y, double w, double h) {
+    const MemoText& m = memoText(column);
     ReportElement e = qry(column, x, y, w, h, memo());
+    e.text.minPointSize = m.smallest;
+    e.text.continuation = QString::fromUtf16(m.caption) + u" (folytatás)"_s;
     b.add(std::move(e));
 }
 
 // Complaints, result and opinion as caption cell and text cell.
 void addTextBlocks(Band& b, Block complaints, Block result, Block opinion) {
-    const struct {
-        Block block;
-        const char16_t* caption;
-        const char16_t* column;
-    } blocks[] = {{complaints, u"Panaszok", u"panaszok"},
-                  {result, u"Vizsgálati eredmény", u"szoveg"},
-                  {opinion, u"Vélemény", u"velemeny"}};
-    for (const auto& k : blocks) {
-        addCells(b, {greyCell(1.1, k.block.top, 19.1, k.block.height),
-                     whiteCell(21.2, k.block.top, 167.5, k.block.height)});
-        const double y = rowBelow(k.block.top);
-        if (k.block.captionHeight > 0)
-            b.add(label(3.2, y, 16.1, k.block.captionHeight, QString::fromUtf16(k.caption), caption()));
+    const Block blocks[] = {complaints, result, opinion};
+    for (int i = 0; i < 3; ++i) {
+        const Block& k = blocks[i];
+        const QString name = QString::fromUtf16(memoTexts[i].caption);
+        addCells(b, {greyCell(1.1, k.top, 19.1, k.height), whiteCell(21.2, k.top, 167.5, k.height)});
+        const double y = rowBelow(k.top);
+        if (k.captionHeight > 0)
+            b.add(label(3.2, y, 16.1, k.captionHeight, name, caption()));
         else
-            b.add(label(3.2, y, 0, 0, QString::fromUtf16(k.caption), caption(), TextAlign::Left, Auto));
-        addMemo(b, QString::fromUtf16(k.column), 23.3, y, 163.5, k.block.textHeight);
+            b.add(label(3.2, y, 0, 0, name, caption(), TextAlign::Left, Auto));
+        addMemo(b, QString::fromUtf16(memoTexts[i].column), 23.3, y, 163.5, k.textHeight);
     }
 }
 
@@ -271,4 +298,28 @@ double FindingsTextSize(qsizetype characters) {
     if (characters > 1600) return 7;
     if (characters > 800) return 8;
     return 9;
+}
+
+void SetFindingsTextSizes(ReportLayout& layout, const QString& findings, const QString& opinion) {
+    for (const auto& [column, text] : {std::pair{u"szoveg"_s, findings}, std::pair{u"velemeny"_s, opinion}}) {
+        TextElement* e = layout.findText(column);
+        if (!e) continue;
+        FontSpec f = e->font.value_or(layout.font);
+        f.pointSize = FindingsTextSize(text.size());
+        e->font = f;
+    }
+}
+
+QStringList FindingsContinued(int type, const QString& complaints, const QString& findings,
+                              const QString& opinion) {
+    ReportLayout l = FindingsLayout(type);
+    SetFindingsTextSizes(l, findings, opinion);
+    QStringList continued;
+    const QString texts[] = {complaints, findings, opinion};
+    for (int i = 0; i < 3; ++i) {
+        const TextElement* e = l.findText(QString::fromUtf16(memoTexts[i].column));
+        if (e && !FitText(*e, e->font.value_or(l.font), texts[i]).fits())
+            continued << QString::fromUtf16(memoTexts[i].caption);
+    }
+    return continued;
 }

@@ -8,6 +8,15 @@ namespace layoutkit {
 
 enum Flags : unsigned { None = 0, Auto = 1, ToBand = 2, Opaque = 4 };
 
+// The smallest size a text that does not fit its box is set in (names, addresses, complaints).
+constexpr double SmallestReadableSize = 6;
+
+// A name or an address that prints whole: too wide for its box, it is set smaller, then wrapped.
+inline ReportElement whole(ReportElement e) {
+    e.text.minPointSize = SmallestReadableSize;
+    return e;
+}
+
 inline FontSpec font(const QString& family, double pt, bool bold = false, bool italic = false,
                      bool underline = false, QColor colour = Qt::black) {
     FontSpec f;
@@ -133,5 +142,8 @@ inline Band band(BandKind kind, double height, bool frameTop = false, bool frame
     b.frameWidth = frameWidth;
     return b;
 }
+
+// The page footer of the lists (the period lists, one patient's examinations, the patient list).
+Band listPageFooter(const QString& layoutName);
 
 } // namespace layoutkit

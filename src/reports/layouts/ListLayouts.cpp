@@ -4,6 +4,18 @@
 using namespace Qt::StringLiterals;
 using namespace layoutkit;
 
+Band layoutkit::listPageFooter(const QString& layoutName) {
+    Band footer = band(BandKind::PageFooter, 14.6, true, false);
+    footer.font = courier(6);
+    footer.add(label(0, 1.3, 0, 0, u"Sonoria"_s, {}, TextAlign::Left, Auto | ToBand));
+    footer.add(system(SystemValue::PrintDateTime, {}, 0, 1.3, {}, TextAlign::Right, Auto | ToBand));
+    footer.add(system(SystemValue::ReportTitle, {}, 0, 5.3, {}, TextAlign::Right, Auto | ToBand));
+    footer.add(system(SystemValue::PageNumber, u"oldal: "_s, 0, 9.3, {}, TextAlign::Left, Auto | ToBand));
+    footer.add(label(0, 9.3, 0, 0, VendorWebAddress(), {}, TextAlign::Center, Auto | ToBand));
+    footer.add(label(0, 9.3, 0, 0, layoutName, {}, TextAlign::Right, Auto | ToBand));
+    return footer;
+}
+
 namespace {
 
 struct ColumnSpec {
@@ -43,15 +55,7 @@ ReportLayout listBase(const QString& name, const QString& reportTitle, const QSt
                          c.align));
     l.add(std::move(header));
 
-    Band footer = band(BandKind::PageFooter, 14.6, true, false);
-    footer.font = courier(6);
-    footer.add(label(0, 1.3, 0, 0, u"Sonoria"_s, {}, TextAlign::Left, Auto | ToBand));
-    footer.add(system(SystemValue::PrintDateTime, {}, 0, 1.3, {}, TextAlign::Right, Auto | ToBand));
-    footer.add(system(SystemValue::ReportTitle, {}, 0, 5.3, {}, TextAlign::Right, Auto | ToBand));
-    footer.add(system(SystemValue::PageNumber, u"oldal: "_s, 0, 9.3, {}, TextAlign::Left, Auto | ToBand));
-    footer.add(label(0, 9.3, 0, 0, VendorWebAddress(), {}, TextAlign::Center, Auto | ToBand));
-    footer.add(label(0, 9.3, 0, 0, name, {}, TextAlign::Right, Auto | ToBand));
-    l.add(std::move(footer));
+    l.add(listPageFooter(name));
     return l;
 }
 

@@ -23,18 +23,18 @@ ReportLayout qrBoritek() {
     ReportLayout l = smallPage(u"qrBoritek"_s, 10);
     Band d = band(BandKind::Detail, 92.3);
     d.add(image(u"logo"_s, 1.3, 17.9, 57.2, 18.2, ImageElement::TopLeftNatural, false));
-    d.add(qry(u"tulajdonos"_s, 1.3, 1.3, 74.4, 5.0,
-              font(u"Arial"_s, 9, true, false, true, QColor(0x00, 0x00, 0x80))));
-    d.add(qry(u"tulvaroscim"_s, 1.3, 6.6, 74.4, 5.0, courier(9)));
-    d.add(qry(u"tulirsz"_s, 1.3, 11.9, 74.4, 5.0, courier(9, true)));
-    d.add(qry(u"ugyfel_nev"_s, 60.9, 43.7, 74.4, 5.0, arial(11, true), TextAlign::Center));
-    d.add(qry(u"kapcsolat2"_s, 60.9, 48.9, 74.4, 5.0, arial(10), TextAlign::Center));
+    d.add(whole(qry(u"tulajdonos"_s, 1.3, 1.3, 74.4, 5.0,
+                    font(u"Arial"_s, 9, true, false, true, QColor(0x00, 0x00, 0x80)))));
+    d.add(whole(qry(u"tulvaroscim"_s, 1.3, 6.6, 74.4, 5.0, courier(9))));
+    d.add(whole(qry(u"tulirsz"_s, 1.3, 11.9, 74.4, 5.0, courier(9, true))));
+    d.add(whole(qry(u"ugyfel_nev"_s, 60.9, 43.7, 74.4, 5.0, arial(11, true), TextAlign::Center)));
+    d.add(whole(qry(u"kapcsolat2"_s, 60.9, 48.9, 74.4, 5.0, arial(10), TextAlign::Center)));
     d.add(label(60.9, 54.2, 74.4, 4.3, u"részére"_s, arial(9), TextAlign::Center));
-    d.add(qry(u"cim_varos"_s, 60.9, 62.2, 74.4, 5.0, font(u"Arial"_s, 10, false, false, true),
-              TextAlign::Center));
-    d.add(qry(u"cim_cim"_s, 60.9, 68.8, 74.4, 5.0, arial(10), TextAlign::Center));
-    d.add(qry(u"cim_irsz"_s, 60.9, 79.4, 74.4, 6.6, font(u"Arial Rounded MT Bold"_s, 16, true),
-              TextAlign::Center));
+    d.add(whole(qry(u"cim_varos"_s, 60.9, 62.2, 74.4, 5.0, font(u"Arial"_s, 10, false, false, true),
+                    TextAlign::Center)));
+    d.add(whole(qry(u"cim_cim"_s, 60.9, 68.8, 74.4, 5.0, arial(10), TextAlign::Center)));
+    d.add(whole(qry(u"cim_irsz"_s, 60.9, 79.4, 74.4, 6.6, font(u"Arial Rounded MT Bold"_s, 16, true),
+                    TextAlign::Center)));
     l.add(std::move(d));
     return l;
 }
@@ -43,13 +43,13 @@ ReportLayout qrAjanlott() {
     ReportLayout l = smallPage(u"qrAjanlott"_s, 12);
     Band d = band(BandKind::Detail, 92.3);
     const FontSpec f = arial(9);
-    d.add(tbl(u"tulajdonos"_s, 25.1, 16.5, 74.4, 5.0, f));
-    d.add(tbl(u"varoscim"_s, 25.1, 21.2, 74.4, 5.0, f));
-    d.add(tbl(u"irsz"_s, 25.1, 25.1, 74.4, 5.0, f));
-    d.add(qry(u"ugyfel_nev"_s, 30.1, 43.0, 74.4, 5.0, f));
-    d.add(qry(u"cim_irsz"_s, 30.4, 47.6, 17.5, 5.0, f));
-    d.add(qry(u"cim_varos"_s, 48.9, 47.6, 55.9, 5.0, f));
-    d.add(qry(u"cim_cim"_s, 30.4, 52.3, 74.4, 5.0, f));
+    d.add(whole(tbl(u"tulajdonos"_s, 25.1, 16.5, 74.4, 5.0, f)));
+    d.add(whole(tbl(u"varoscim"_s, 25.1, 21.2, 74.4, 5.0, f)));
+    d.add(whole(tbl(u"irsz"_s, 25.1, 25.1, 74.4, 5.0, f)));
+    d.add(whole(qry(u"ugyfel_nev"_s, 30.1, 43.0, 74.4, 5.0, f)));
+    d.add(whole(qry(u"cim_irsz"_s, 30.4, 47.6, 17.5, 5.0, f)));
+    d.add(whole(qry(u"cim_varos"_s, 48.9, 47.6, 55.9, 5.0, f)));
+    d.add(whole(qry(u"cim_cim"_s, 30.4, 52.3, 74.4, 5.0, f)));
     l.add(std::move(d));
     return l;
 }
@@ -86,14 +86,6 @@ ReportLayout qrUgyfel() {
         detail.add(qry(QString::fromUtf16(c.column), c.x, 0.8, c.w, 4.3));
     l.add(std::move(detail));
 
-    Band footer = band(BandKind::PageFooter, 14.6, true, false);
-    footer.font = courier(6);
-    footer.add(label(0, 1.3, 0, 0, u"Sonoria"_s, {}, TextAlign::Left, Auto | ToBand));
-    footer.add(system(SystemValue::PrintDateTime, {}, 0, 1.3, {}, TextAlign::Right, Auto | ToBand));
-    footer.add(system(SystemValue::ReportTitle, {}, 0, 5.3, {}, TextAlign::Right, Auto | ToBand));
-    footer.add(system(SystemValue::PageNumber, u"oldal: "_s, 0, 9.3, {}, TextAlign::Left, Auto | ToBand));
-    footer.add(label(0, 9.3, 0, 0, VendorWebAddress(), {}, TextAlign::Center, Auto | ToBand));
-    footer.add(label(0, 9.3, 0, 0, u"qrUgyfel"_s, {}, TextAlign::Right, Auto | ToBand));
-    l.add(std::move(footer));
+    l.add(listPageFooter(l.name));
     return l;
 }

@@ -123,17 +123,6 @@ void setLogo(ReportLayout& layout, const QString& folder) {
     if (ImageElement* e = layout.findImage(u"logo"_s)) e->picture = Picture::fromImage(logo);
 }
 
-// The text size of a long-text box from the length of its text in the first row.
-void shrinkToFit(ReportLayout& layout, const DataSet& qry, const QString& column) {
-    TextElement* e = layout.findText(column);
-    if (!e || qry.rowCount() == 0) return;
-    const int c = qry.columnIndex(column);
-    if (c < 0) return;
-    FontSpec f = e->font.value_or(layout.font);
-    f.pointSize = FindingsTextSize(qry.value(0, c).text().size());
-    e->font = f;
-}
-
 QString totalText(const QString& column) {
     return u"FORMATNUMERIC("_s + SqlQuote(Beall.formatFt) + u",SUM(Qry."_s + column + u"))"_s;
 }
@@ -169,8 +158,9 @@ std::optional<PreparedReport> PrepareFindingsSheet(Connection& db, qint64 examin
     setLogo(r.layout, logoFolder);
     r.qrySql = BindParameters(FindingsQuery.join(u'\n'), {{u"pmunkalap"_s, IdText(examination)}});
     r.qry = run(db, r.qrySql);
-    shrinkToFit(r.layout, *r.qry, u"szoveg"_s);
-    shrinkToFit(r.layout, *r.qry, u"velemeny"_s);
+    if (r.qry->rowCount() > 0) // the text sizes from the first row
+        SetFindingsTextSizes(r.layout, r.qry->value(0, u"szoveg"_s).text(),
+                             r.qry->value(0, u"velemeny"_s).text());
     r.tbl = run(db, PracticeQuery);
     return r;
 }

@@ -34,12 +34,22 @@ bool splitReference(const QString& ref, QString& dataSet, QString& column) {
 } // namespace
 
 QStringList HardLines(const QString& text) {
-    QString t = text;
-    t.remove(u'\n');
-    return t.split(u'\r');
+    // CR LF as the program stores it, a lone CR, and a lone LF as other programs write it.
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (text[i] != u'\r' && text[i] != u'\n') continue;
+        lines << text.mid(start, i - start);
+        if (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n') ++i;
+        start = i + 1;
+    }
+    lines << text.mid(start);
+    return lines;
 }
 
-QStringList BreakLines(const QString& text, const TextMeasure& measure, double width) {
+QStringList BreakLines(const QString& text, const TextMeasure& measure, double width, bool* wordCut) {
+    if (wordCut) *wordCut = false;
     QStringList lines;
     const double limit = width + Eps;
     for (const QString& p : HardLines(text)) {
@@ -69,6 +79,7 @@ QStringList BreakLines(const QString& text, const TextMeasure& measure, double w
                 end = best;
             } else {
                 // The first word alone is too wide: break it where it stops fitting (one character at least).
+                if (wordCut) *wordCut = true;
                 qsizetype k = 1;
                 while (start + k < n && measure.width(QStringView(p).mid(start, k + 1)) <= limit)
                     ++k;
@@ -81,6 +92,26 @@ QStringList BreakLines(const QString& text, const TextMeasure& measure, double w
         }
     }
     return lines;
+}
+
+TextFit FitText(const TextElement& element, const FontSpec& font, const QString& text) {
+    TextFit fit{font, {}, 0};
+    bool wordCut = false;
+    auto setIn = [&](double pointSize) {
+        fit.font.pointSize = pointSize;
+        const TextMeasure m(fit.font);
+        fit.lines = element.autoSize ? HardLines(text) : BreakLines(text, m, element.box.width(), &wordCut);
+        const double height = element.box.height();
+        // The first line always prints; the others while they end inside the box.
+        fit.inBox =
+            height > 0 ? std::max<qsizetype>(1, static_cast<qsizetype>((height + Eps) / m.lineHeight())) : 1;
+    };
+    setIn(font.pointSize);
+    if (element.autoSize || element.minPointSize <= 0) return fit;
+    for (double size = font.pointSize - 0.5; (!fit.fits() || wordCut) && size >= element.minPointSize - Eps;
+         size -= 0.5)
+        setIn(size);
+    return fit;
 }
 
 struct PageBuilder::State {
@@ -98,6 +129,15 @@ struct PageBuilder::State {
     const Band* title = nullptr;
     const Band* detail = nullptr;
     const Band* summary = nullptr;
+    const Band* continuationHeader = nullptr;
+    // The lines of texts too long for their boxes, printed on continuation pages after the last band.
+    struct Rest {
+        QString caption;
+        FontSpec font;
+        double left; // on the paper
+        QStringList lines;
+    };
+    std::vector<Rest> rests;
     struct Group {
         const Band* header;
         const Band* footer;
@@ -163,6 +203,9 @@ struct PageBuilder::State {
                 groups.push_back(g);
                 break;
             }
+            case BandKind::Continuation:
+                continuationHeader = &band;
+                break;
             case BandKind::GroupFooter:
                 break;
             }
@@ -360,13 +403,28 @@ struct PageBuilder::State {
         }
     }
 
-    void drawText(const TextElement& t, const FontSpec& font, const QString& text, double left, double top,
+    void addText(TextRun run) {
+        Primitive p{Primitive::Text, {}, {}, {}, {}};
+        p.text = std::move(run);
+        page.items.push_back(std::move(p));
+    }
+
+    void drawText(const TextElement& t, const FontSpec& design, const QString& text, double left, double top,
                   double bandWidth) {
+        const TextFit fit = FitText(t, design, text);
+        const FontSpec& font = fit.font;
         const TextMeasure m(font);
-        const QStringList lines = t.autoSize ? HardLines(text) : BreakLines(text, m, t.box.width());
+        QStringList lines = fit.lines;
+        if (!fit.fits() && !t.continuation.isEmpty()) {
+            rests.push_back({t.continuation, font, left + t.box.left(), lines.mid(fit.inBox)});
+            lines.resize(fit.inBox);
+        } else if (t.minPointSize <= 0) {
+            lines.resize(std::min(lines.size(), fit.inBox)); // boxes never grow
+        }
         const double lh = m.lineHeight();
         const QRectF box = t.box.translated(left, top);
-        const double boxBottom = box.top() + (t.box.height() > 0 ? t.box.height() : lh);
+        const double boxBottom =
+            std::max(box.top() + (t.box.height() > 0 ? t.box.height() : lh), box.top() + lines.size() * lh);
         // The span the alignment works across.
         double spanLeft = box.left(), spanRight = box.right();
         if (t.alignToBand) {
@@ -377,7 +435,6 @@ struct PageBuilder::State {
         double extentLeft = 1e9, extentRight = -1e9;
         for (int i = 0; i < lines.size(); ++i) {
             const double lineTop = box.top() + i * lh;
-            if (i > 0 && lineTop + lh > boxBottom + Eps) break; // boxes never grow
             const QString& line = lines[i];
             const double w = m.width(line);
             double x = spanLeft;
@@ -403,10 +460,46 @@ struct PageBuilder::State {
             p.rect.fill = QColor(Qt::white);
             page.items.push_back(std::move(p));
         }
-        for (TextRun& r : runs) {
-            Primitive p{Primitive::Text, {}, {}, {}, {}};
-            p.text = std::move(r);
-            page.items.push_back(std::move(p));
+        for (TextRun& r : runs)
+            addText(std::move(r));
+    }
+
+    // A page that carries on the texts too long for their boxes: page header, continuation header.
+    void startContinuationPage() {
+        closePage(false);
+        if (cancelled) return;
+        startPage();
+        if (continuationHeader) {
+            drawBand(*continuationHeader, y);
+            y += continuationHeader->height;
+        }
+    }
+
+    // Each rest under its caption, at the left edge of its box, in the size it was set in; as many
+    // pages as it takes.
+    void printRests() {
+        const std::vector<Rest> all = std::move(rests);
+        const FontSpec captionFont =
+            continuationHeader && continuationHeader->font ? *continuationHeader->font : layout.font;
+        const TextMeasure cm(captionFont);
+        startContinuationPage();
+        const double pageTop = y;
+        for (const Rest& r : all) {
+            const TextMeasure m(r.font);
+            if (cancelled) return;
+            if (y > pageTop) y += cm.lineHeight() / 2;
+            if (y + cm.lineHeight() + m.lineHeight() > footerTop() + Eps) startContinuationPage();
+            addText({r.caption, captionFont, QPointF(r.left, y + cm.ascent()),
+                     QRectF(r.left, y, cm.width(r.caption), cm.lineHeight())});
+            y += cm.lineHeight();
+            for (const QString& line : r.lines) {
+                if (y + m.lineHeight() > footerTop() + Eps) startContinuationPage();
+                if (cancelled) return;
+                if (!line.isEmpty())
+                    addText({line, r.font, QPointF(r.left, y + m.ascent()),
+                             QRectF(r.left, y, m.width(line), m.lineHeight())});
+                y += m.lineHeight();
+            }
         }
     }
 
@@ -459,6 +552,7 @@ struct PageBuilder::State {
             }
         }
         if (summary && !cancelled) place(*summary);
+        if (!rests.empty() && !cancelled) printRests();
         if (!cancelled) closePage(true);
     }
 };

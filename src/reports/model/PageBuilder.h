@@ -40,9 +40,20 @@ private:
     bool m_cancelled = false;
 };
 
-// A text cut into lines no wider than the width: a carriage return starts a line, line feeds are
-// dropped, a line breaks after a space or a hyphen, a word wider than the width breaks at the
-// character where it stops fitting. Trailing spaces are not part of a line.
-QStringList BreakLines(const QString& text, const TextMeasure& measure, double width);
-// Only the carriage returns break (auto-sized texts).
+// A text cut into lines no wider than the width: a line break starts a line (see HardLines), a line
+// breaks after a space or a hyphen, a word wider than the width breaks at the character where it stops
+// fitting (wordCut tells whether one did). Trailing spaces are not part of a line.
+QStringList BreakLines(const QString& text, const TextMeasure& measure, double width,
+                       bool* wordCut = nullptr);
+// Only the line breaks break (auto-sized texts): CR LF, a lone CR, a lone LF.
 QStringList HardLines(const QString& text);
+
+// A text element's text as it is set: its font (smaller, down to the element's minimum, when the text
+// does not fit the box at the given size), its lines, and how many of them fall inside the box.
+struct TextFit {
+    FontSpec font;
+    QStringList lines;
+    qsizetype inBox = 0;
+    bool fits() const { return lines.size() <= inBox; }
+};
+TextFit FitText(const TextElement& element, const FontSpec& font, const QString& text);

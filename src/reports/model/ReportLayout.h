@@ -56,6 +56,13 @@ struct TextElement {
     bool resetAfterPrint = false;           // expression text
     SystemValue system = SystemValue::PageNumber;
     QString name; // optional, to find the element from code (caption or font changed before a run)
+
+    // A text that does not fit its box (no auto-size): with a minimum size it is set smaller, in half
+    // points, down to that size. What still does not fit continues on pages after the last band under
+    // the continuation caption; without a caption it prints on below the box. With neither, lines
+    // below the box are not printed.
+    double minPointSize = 0;
+    QString continuation;
 };
 
 struct ShapeElement {
@@ -87,7 +94,18 @@ struct ReportElement {
     ImageElement image;
 };
 
-enum class BandKind { Title, PageHeader, GroupHeader, Detail, GroupFooter, Summary, PageFooter };
+// Continuation: at the top of every page that carries on texts too long for their boxes (below the
+// page header); its font is the font of the continuation captions.
+enum class BandKind {
+    Title,
+    PageHeader,
+    GroupHeader,
+    Detail,
+    GroupFooter,
+    Summary,
+    PageFooter,
+    Continuation
+};
 
 struct Band {
     BandKind kind = BandKind::Detail;
