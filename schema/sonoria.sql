@@ -59,9 +59,14 @@ CREATE TABLE munkalap (
   velemeny TEXT DEFAULT NULL,
   ar_ossz DOUBLE DEFAULT 0,
   storno CHAR(1) DEFAULT 'N',
+  -- The serial number while the examination is kept, NULL once it is cancelled: the unique key below
+  -- lets no two kept examinations of a year share a number, on one server or on every node of a
+  -- cluster. Invisible, so "SELECT *", the dumps and INSERTs without a column list do not see it.
+  sorszam_elo INT AS (IF(storno = 'I', NULL, sorszam)) STORED INVISIBLE,
   PRIMARY KEY (munkalap),
+  UNIQUE KEY ux_munkalap_sorszam (ev, sorszam_elo),
   KEY ix_munkalap_ugyfel (ugyfel, storno),  -- counts a patient's examinations from the index alone
-  KEY ix_munkalap_ev (ev),
+  KEY ix_munkalap_ev (ev, sorszam),         -- the year tabs, and the year's highest number
   KEY ix_munkalap_datum (datum)
 ) ENGINE=InnoDB DEFAULT CHARSET=latin2 COLLATE=latin2_hungarian_ci;
 
@@ -223,17 +228,32 @@ DELIMITER $$
 
 -- A new examination of the patient and type: the year's next serial number, today's date, the title
 -- of the type, status 0 and a zero total. LAST_INSERT_ID() gives the caller its key.
+-- The number is read first and then inserted, each statement on its own: no lock is held between
+-- them, and no table lock is taken. When another workstation (or another node of a cluster) stored
+-- the same number in between, the unique key refuses the row and the next number is tried. A
+-- cluster node that learns of the clash only when committing ends the call with a deadlock error
+-- (1213); the program calls the procedure again.
 CREATE PROCEDURE sp_ujmunkalap(IN p_ugyfel INT, IN p_mlaptipus INT)
 BEGIN
   DECLARE v_ev INT DEFAULT YEAR(CURDATE());
-  INSERT INTO munkalap (ev, sorszam, mlaptipus, cim, ugyfel, datum, statusz, ar_ossz, storno)
-  SELECT v_ev, COALESCE(MAX(sorszam), 0) + 1, p_mlaptipus,
-         CASE p_mlaptipus WHEN 2 THEN 'Pajzsmirigy ultrahang vizsgálat'
-                          WHEN 3 THEN 'Nyaki erek Doppler vizsgálata'
-                          WHEN 4 THEN 'Alsó végtagi erek Doppler vizsgálata'
-                          ELSE 'Általános ultrahang vizsgálat' END,
-         p_ugyfel, CURDATE(), 0, 0, 'N'
-  FROM munkalap WHERE ev = v_ev;
+  DECLARE v_sorszam INT;
+  DECLARE v_foglalt INT DEFAULT 1;
+  DECLARE v_probak INT DEFAULT 0;
+  DECLARE CONTINUE HANDLER FOR 1062 SET v_foglalt = 1;
+  WHILE v_foglalt = 1 DO
+    IF v_probak >= 100 THEN
+      SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'Az új vizsgálat sorszáma 100 próbálkozás után sem foglalható le.';
+    END IF;
+    SET v_foglalt = 0, v_probak = v_probak + 1;
+    SELECT COALESCE(MAX(sorszam), 0) + 1 INTO v_sorszam FROM munkalap WHERE ev = v_ev;
+    INSERT INTO munkalap (ev, sorszam, mlaptipus, cim, ugyfel, datum, statusz, ar_ossz, storno)
+    VALUES (v_ev, v_sorszam, p_mlaptipus,
+            CASE p_mlaptipus WHEN 2 THEN 'Pajzsmirigy ultrahang vizsgálat'
+                             WHEN 3 THEN 'Nyaki erek Doppler vizsgálata'
+                             WHEN 4 THEN 'Alsó végtagi erek Doppler vizsgálata'
+                             ELSE 'Általános ultrahang vizsgálat' END,
+            p_ugyfel, CURDATE(), 0, 0, 'N');
+  END WHILE;
 END$$
 
 -- Records that the examination was finished: status 1 ("Kész") unless it stands higher already.

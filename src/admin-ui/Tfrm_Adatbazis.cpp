@@ -8,6 +8,7 @@
 #include "ui/BrowseList.h"
 #include "ui/Conventions.h"
 #include "ui/Messages.h"
+#include "ui/ProfileOptionsFields.h"
 
 #include <QAction>
 #include <QCollator>
@@ -204,6 +205,7 @@ void Tfrm_Adatbazis::load() {
         r.felhasznalo = SeparatedPiece(u";", text, 4);
         r.jelszo = SeparatedPiece(u";", text, 5);
         r.adatbazisnev = SeparatedPiece(u";", text, 6);
+        r.options = ProfileOptions::read(Config(), n);
         m_rows << r;
     }
     eMysqlDump->setText(IniReadText(u"frm_Adatbazis"_s, u"MysqlDump"_s, {}));
@@ -216,9 +218,13 @@ void Tfrm_Adatbazis::save() {
     QList<QByteArray> encoded;
     for (const ProfileRow& r : m_rows) encoded << EncodeProfile(r.profileText());
     QStringList keys;
-    for (int n = 1; n <= 100; ++n) keys << u"ConStr%1"_s.arg(n);
+    for (int n = 1; n <= 100; ++n)
+        keys << u"ConStr%1"_s.arg(n) << ProfileOptions::keys(n);
     Config().removeKeys(Section, keys);
-    for (int i = 0; i < encoded.size(); ++i) Config().writeBytes(Section, u"ConStr%1"_s.arg(i + 1), encoded[i]);
+    for (int i = 0; i < encoded.size(); ++i) {
+        Config().writeBytes(Section, u"ConStr%1"_s.arg(i + 1), encoded[i]);
+        m_rows[i].options.write(Config(), i + 1);
+    }
 }
 
 void Tfrm_Adatbazis::storePlacement() {
@@ -291,6 +297,9 @@ ConnectionParams Tfrm_Adatbazis::selectedParams() const {
     p.user = r.felhasznalo;
     p.password = r.jelszo;
     p.database = r.adatbazis;
+    p.compression = r.options.compression;
+    p.tls = r.options.tls;
+    p.fallbackServers = ParseServerList(r.options.fallbackHosts, p.port);
     return p;
 }
 
@@ -391,6 +400,7 @@ bool EditProfile(QWidget* parent, ProfileRow& row) {
         password->setFocus();
     });
     ProfileRow edited = row;
+    ProfileOptionsFields* fields = nullptr;
     const auto [ok, cancel] = MakeOkCancel(&dialog, false, [&] {
         if (SaveOrTell(&dialog, [&] {
                 edited.adatbazisnev = name->text();
@@ -400,6 +410,13 @@ bool EditProfile(QWidget* parent, ProfileRow& row) {
                 edited.felhasznalo = user->text();
                 edited.jelszo = password->text();
                 CheckProfile(edited);
+                // A further server that is not host[:port] is told with the focus on its box.
+                try {
+                    edited.options = fields->options();
+                } catch (const FormatError&) {
+                    fields->fallbackHosts->setFocus();
+                    throw;
+                }
             }))
             dialog.accept();
     });
@@ -413,6 +430,14 @@ bool EditProfile(QWidget* parent, ProfileRow& row) {
     passwordRow->addWidget(password, 1);
     passwordRow->addWidget(show);
     form->addRow(u"Jelszó"_s, passwordRow);
+    fields = new ProfileOptionsFields(form, &dialog, row.options);
+    QList<QWidget*> chain = fields->focusChain();
+    chain << ok << cancel;
+    QWidget* previous = password;
+    for (QWidget* w : chain) {
+        QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);

@@ -22,6 +22,7 @@ struct ProfileRow {
     QString felhasznalo;
     QString jelszo;
     QString verzio;        // read by the test, stored nowhere
+    ProfileOptions options;       // compression, TLS, further servers: stored beside the profile
     QString profileText() const;  // database;host;port;user;password;name; (each field followed by ";")
 };
 

@@ -275,8 +275,18 @@ void RestoreDatabase(Connection& db, const QString& file, const BackupProgress& 
     }
 }
 
+// The profile's TLS, so that the tool is refused rather than talking in clear text.
+static QStringList serverDumpTlsArguments(const TlsSettings& tls) {
+    QStringList args;
+    if (!tls.enabled) return args;
+    args << u"--ssl"_s;
+    if (!tls.caFile.isEmpty()) args << u"--ssl-ca=%1"_s.arg(tls.caFile);
+    if (tls.verify) args << u"--ssl-verify-server-cert"_s;
+    return args;
+}
+
 QStringList ServerDumpArguments(const ConnectionParams& params, const QString& resultFile) {
-    return {u"-c"_s,
+    return QStringList{u"-c"_s,
             u"-C"_s,
             u"--force"_s,
             u"--routines"_s,
@@ -285,7 +295,8 @@ QStringList ServerDumpArguments(const ConnectionParams& params, const QString& r
             u"--port=%1"_s.arg(params.port),
             u"--host=%1"_s.arg(params.host),
             u"--user=%1"_s.arg(params.user),
-            u"--result-file=%1"_s.arg(resultFile)};
+            u"--result-file=%1"_s.arg(resultFile)} +
+           serverDumpTlsArguments(params.tls);
 }
 
 ServerDumpResult RunServerDump(const QString& toolPath, const ConnectionParams& params, const QString& file) {

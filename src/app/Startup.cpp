@@ -6,6 +6,7 @@
 #include "ui/Conventions.h"
 #include "ui/Icons.h"
 #include "ui/Messages.h"
+#include "ui/ProfileOptionsFields.h"
 #include "ui/SonoriaDialog.h"
 
 #include <QFormLayout>
@@ -44,9 +45,10 @@ bool testWithMessage(const std::function<ConnectionParams()>& params) {
 
 class Tfrm_AdatbazisNyit : public SonoriaDialog {
 public:
-    Tfrm_AdatbazisNyit(const QStringList& entries, const QStringList& profiles, const QString& title,
-                       QWidget* parent)
-        : SonoriaDialog(u"frm_AdatbazisNyit"_s, Placement::Centred, parent), m_profiles(profiles) {
+    Tfrm_AdatbazisNyit(const QStringList& entries, const QStringList& profiles,
+                       const QList<ProfileOptions>& options, const QString& title, QWidget* parent)
+        : SonoriaDialog(u"frm_AdatbazisNyit"_s, Placement::Centred, parent), m_profiles(profiles),
+          m_options(options) {
         setObjectName(u"Tfrm_AdatbazisNyit"_s);
         setWindowTitle(title);
         list = new QListWidget(this);
@@ -80,9 +82,10 @@ private:
     void choose() {
         const int i = list->currentRow();
         if (i < 0) return;
-        if (TestProfileConnection(m_profiles[i])) accept();
+        if (TestProfileConnection(m_profiles[i], m_options.value(i))) accept();
     }
     QStringList m_profiles;
+    QList<ProfileOptions> m_options;
 };
 
 class Tfrm_Init : public SonoriaDialog {
@@ -122,6 +125,15 @@ public:
         form->addRow(u"Adatbázis neve"_s, database);
         form->addRow(u"Adatbázis megjelenített neve"_s, displayName);
         form->addRow(u"Port"_s, port);
+        fields = new ProfileOptionsFields(form, this, {});
+        fields->followHost(host);
+        QList<QWidget*> chain = fields->focusChain();
+        chain << test << ok << cancel;
+        QWidget* previous = port;
+        for (QWidget* w : chain) {
+            QWidget::setTabOrder(previous, w);
+            previous = w;
+        }
         auto* buttons = new QHBoxLayout;
         buttons->addWidget(test);
         buttons->addStretch();
@@ -141,6 +153,19 @@ public:
         return QStringList{database->text(), host->text(),     port->text(),
                            user->text(),     password->text(), displayName->text()}
             .join(u';');
+    }
+    ProfileOptions options() const { return fields->options(); }
+
+    // A further server that is not host[:port] keeps the dialog open with what was typed.
+    void accept() override {
+        try {
+            fields->options();
+        } catch (const FormatError& e) {
+            ErrorBox(e.message(), this);
+            fields->fallbackHosts->setFocus();
+            return;
+        }
+        SonoriaDialog::accept();
     }
 
 protected:
@@ -164,9 +189,10 @@ private:
     }
     ConnectionParams params() const {
         ConnectionProfile p = ConnectionProfile::parse(profile());
-        return ConnectionParams::fromProfile(p);
+        return ConnectionParams::fromProfile(p, options());
     }
     QLineEdit *host, *user, *password, *database, *displayName, *port;
+    ProfileOptionsFields* fields;
     QPushButton* ok;
 };
 
@@ -211,14 +237,15 @@ private:
 };
 } // namespace
 
-bool TestProfileConnection(const QString& profile) {
-    return testWithMessage([&] { return ConnectionParams::fromProfile(ConnectionProfile::parse(profile)); });
+bool TestProfileConnection(const QString& profile, const ProfileOptions& options) {
+    return testWithMessage(
+        [&] { return ConnectionParams::fromProfile(ConnectionProfile::parse(profile), options); });
 }
 
-int ChooseDatabase(const QStringList& entries, const QStringList& profiles, const QString& title,
-                   QWidget* parent) {
-    if (entries.size() == 1 && TestProfileConnection(profiles.first())) return 0;
-    Tfrm_AdatbazisNyit dialog(entries, profiles, title, parent);
+int ChooseDatabase(const QStringList& entries, const QStringList& profiles,
+                   const QList<ProfileOptions>& options, const QString& title, QWidget* parent) {
+    if (entries.size() == 1 && TestProfileConnection(profiles.first(), options.value(0))) return 0;
+    Tfrm_AdatbazisNyit dialog(entries, profiles, options, title, parent);
     if (dialog.exec() != QDialog::Accepted) return -1;
     return dialog.list->currentRow();
 }
@@ -227,8 +254,11 @@ bool RunFirstConnectionDialog(QWidget* parent) {
     Tfrm_Init dialog(parent);
     if (dialog.exec() != QDialog::Accepted) return false;
     const QString profile = dialog.profile();
+    const ProfileOptions options = dialog.options();
     Config().writeBytes(u"Adatbazis"_s, u"ConStr1"_s, EncodeProfile(profile));
+    options.write(Config(), 1);
     Beall.profile = profile;
+    Beall.profileOptions = options;
     return true;
 }
 

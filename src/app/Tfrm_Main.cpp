@@ -93,19 +93,24 @@ void Tfrm_Main::AbandonStartup() {
 
 bool Tfrm_Main::chooseProfile() {
     Beall.profile.clear();
+    Beall.profileOptions = {};
     const QList<ProfileEntry> stored = StartupProfiles(Config());
     bool chosen = true;
     if (!stored.isEmpty()) {
         QStringList entries, profiles;
+        QList<ProfileOptions> options;
         for (const ProfileEntry& e : stored) {
             entries << e.entry;
             profiles << e.profile;
+            options << e.options;
         }
-        const int i = ChooseDatabase(entries, profiles, u"Sonoria adatbázis választás"_s, this);
-        if (i < 0)
+        const int i = ChooseDatabase(entries, profiles, options, u"Sonoria adatbázis választás"_s, this);
+        if (i < 0) {
             chosen = false;
-        else
+        } else {
             Beall.profile = profiles[i];
+            Beall.profileOptions = options[i];
+        }
     }
     // The bounds are applied when the window first shows (placeForFirstShowing).
     LoadSettings(Config(), Beall, m_initialBounds);
@@ -117,7 +122,7 @@ void Tfrm_Main::connectDatabase() {
     try {
         const ConnectionProfile profile = ConnectionProfile::parse(Beall.profile);
         Beall.profileName = profile.displayName;
-        mySQLDatabase1.open(ConnectionParams::fromProfile(profile));
+        mySQLDatabase1.open(ConnectionParams::fromProfile(profile, Beall.profileOptions));
     } catch (const SonoriaError& e) {
         ErrorBox(u"Sikertelen kapcsolódás: "_s + e.message());
         AbandonStartup();

@@ -137,6 +137,90 @@ QString ConnectionProfile::text() const {
     return QStringList{database, host, port, user, password, displayName}.join(u';');
 }
 
+QString ServerAddress::text() const {
+    return (host.contains(u':') ? u'[' + host + u']' : host) + u':' + QString::number(port);
+}
+
+QList<ServerAddress> ParseServerList(const QString& text, unsigned defaultPort) {
+    QList<ServerAddress> list;
+    for (const QString& piece : text.split(u',')) {
+        const QString entry = piece.trimmed();
+        if (entry.isEmpty()) continue;
+        ServerAddress a;
+        a.port = defaultPort;
+        QString portText;
+        bool hasPort = false;
+        if (entry.startsWith(u'[')) { // [IPv6] or [IPv6]:port
+            const qsizetype close = entry.indexOf(u']');
+            if (close < 0 || (close + 1 < entry.size() && entry[close + 1] != u':'))
+                throw FormatError(QStringLiteral("A kiszolgáló címe („%1”) hibás.").arg(entry));
+            a.host = entry.mid(1, close - 1);
+            hasPort = close + 1 < entry.size();
+            portText = entry.mid(close + 2);
+        } else if (entry.count(u':') == 1) {
+            const qsizetype colon = entry.indexOf(u':');
+            a.host = entry.left(colon).trimmed();
+            portText = entry.mid(colon + 1);
+            hasPort = true;
+        } else {
+            a.host = entry; // a name, an IPv4 address or a bare IPv6 address
+        }
+        if (a.host.isEmpty())
+            throw FormatError(
+                QStringLiteral("A(z) „%1” bejegyzésből hiányzik a kiszolgáló neve.").arg(entry));
+        if (hasPort) {
+            bool ok = false;
+            const uint port = portText.trimmed().toUInt(&ok, 10);
+            if (!ok || port == 0 || port > 65535)
+                throw FormatError(
+                    QStringLiteral("A(z) „%1” kiszolgáló portja nem érvényes egész szám (1 és 65535 között).")
+                        .arg(entry));
+            a.port = port;
+        }
+        list << a;
+    }
+    return list;
+}
+
+bool IsLoopbackHost(const QString& host) {
+    const QString h = host.trimmed().toLower();
+    return h == u"localhost" || h.startsWith(u"127.") || h == u"::1" || h == u"[::1]";
+}
+
+namespace {
+QString optionKey(const char* name, int n) {
+    return QString::fromLatin1(name) + QString::number(n);
+}
+} // namespace
+
+ProfileOptions ProfileOptions::read(const IniFile& ini, int n) {
+    const QString sec = QStringLiteral("Adatbazis");
+    ProfileOptions o;
+    o.compression = ini.readBool(sec, optionKey("Tomorites", n), o.compression);
+    o.tls.enabled = ini.readBool(sec, optionKey("Titkositas", n), o.tls.enabled);
+    o.tls.caFile = ini.readText(sec, optionKey("TitkositasCA", n), {});
+    o.tls.verify = ini.readBool(sec, optionKey("TanusitvanyEllenorzes", n), o.tls.verify);
+    o.fallbackHosts = ini.readText(sec, optionKey("TovabbiKiszolgalok", n), {});
+    return o;
+}
+
+void ProfileOptions::write(IniFile& ini, int n) const {
+    const QString sec = QStringLiteral("Adatbazis");
+    ini.writeBool(sec, optionKey("Tomorites", n), compression);
+    ini.writeBool(sec, optionKey("Titkositas", n), tls.enabled);
+    ini.writeText(sec, optionKey("TitkositasCA", n), tls.caFile);
+    ini.writeBool(sec, optionKey("TanusitvanyEllenorzes", n), tls.verify);
+    ini.writeText(sec, optionKey("TovabbiKiszolgalok", n), fallbackHosts);
+}
+
+QStringList ProfileOptions::keys(int n) {
+    QStringList k;
+    for (const char* name :
+         {"Tomorites", "Titkositas", "TitkositasCA", "TanusitvanyEllenorzes", "TovabbiKiszolgalok"})
+        k << optionKey(name, n);
+    return k;
+}
+
 QByteArray EncodeProfile(const QString& profile) {
     const QByteArray bytes = EncodeOrThrow(Codec::cp1250(), profile);
     for (qsizetype i = 0; i < bytes.size(); ++i) {
@@ -171,7 +255,8 @@ QList<ProfileEntry> StartupProfiles(const IniFile& ini) {
         const QString profile = DecodeProfile(ini.readBytes(QStringLiteral("Adatbazis"), QStringLiteral("ConStr%1").arg(n)));
         const QString name = SeparatedPiece(u";", profile, 6);
         if (name.isEmpty()) continue;
-        list << ProfileEntry{n, QString::number(n) + QStringLiteral("; ") + name, profile};
+        list << ProfileEntry{n, QString::number(n) + QStringLiteral("; ") + name, profile,
+                             ProfileOptions::read(ini, n)};
     }
     return list;
 }

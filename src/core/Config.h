@@ -49,6 +49,41 @@ struct ConnectionProfile {
     QString text() const;  // the six fields joined by ";"
 };
 
+// One server of a profile: a host name or address and its port.
+struct ServerAddress {
+    QString host;
+    unsigned port = 3306;
+    QString text() const; // "host:port", an IPv6 address in brackets
+    bool operator==(const ServerAddress&) const = default;
+};
+
+// "host[:port], host[:port], ..." (an IPv6 address with a port in brackets: "[::1]:3307"); entries
+// without a port get defaultPort, empty entries are skipped. Throws FormatError naming the entry whose
+// host is empty or whose port is not a whole number from 1 to 65535.
+QList<ServerAddress> ParseServerList(const QString& text, unsigned defaultPort = 3306);
+// "localhost", 127.x.x.x or ::1: a server on this machine.
+bool IsLoopbackHost(const QString& host);
+
+struct TlsSettings {
+    bool enabled = false;
+    QString caFile;     // the CA certificate (PEM) to trust; empty: the system's trusted CAs
+    bool verify = true; // the server's certificate and its name are checked
+    bool operator==(const TlsSettings&) const = default;
+};
+
+// The settings of profile N kept beside its ConStrN text under keys of their own, so that the six-field
+// text stays as older versions read it. A missing key gives the default.
+struct ProfileOptions {
+    bool compression = true;
+    TlsSettings tls;
+    QString fallbackHosts; // further servers tried after the profile's own, "host[:port]" separated by ","
+    bool operator==(const ProfileOptions&) const = default;
+
+    static ProfileOptions read(const IniFile& ini, int n);
+    void write(IniFile& ini, int n) const;
+    static QStringList keys(int n); // the keys of profile N, for removing them
+};
+
 // Stored form of a profile: three random bytes, then every byte plus one followed by a random byte.
 // Throws FormatError for a character the stored form cannot carry.
 QByteArray EncodeProfile(const QString& profile);
@@ -59,6 +94,7 @@ struct ProfileEntry {
     int key = 0;          // N of ConStrN
     QString entry;        // "N; display name"
     QString profile;      // decoded text
+    ProfileOptions options;
 };
 QList<ProfileEntry> StartupProfiles(const IniFile& ini);
 
@@ -66,6 +102,7 @@ QList<ProfileEntry> StartupProfiles(const IniFile& ini);
 struct TBeall {
     QString profile;          // the open database's profile text
     QString profileName;      // its display name
+    ProfileOptions profileOptions; // the settings stored beside it
     QString printerName;      // report printer, this run only; empty: the system default
     bool loginRequired = false;
     QString userName;

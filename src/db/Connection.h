@@ -2,6 +2,7 @@
 
 #include "DataSet.h"
 #include "DbError.h"
+#include "core/Config.h"
 
 #include <QString>
 
@@ -11,7 +12,6 @@
 
 struct st_mysql;
 struct st_mysql_res;
-struct ConnectionProfile;
 
 struct ConnectionParams {
     QString host;
@@ -19,8 +19,12 @@ struct ConnectionParams {
     QString user;
     QString password;
     QString database;
-    // Throws DbError when the profile's port is not a whole number.
-    static ConnectionParams fromProfile(const ConnectionProfile& profile);
+    QList<ServerAddress> fallbackServers; // tried in order after host:port
+    bool compression = true;
+    TlsSettings tls;
+    // Throws DbError when the profile's port or a further server is not valid.
+    static ConnectionParams fromProfile(const ConnectionProfile& profile, const ProfileOptions& options = {});
+    QList<ServerAddress> servers() const; // host:port, then the further servers
 };
 
 // A buffered result: all rows on the client, random access, values decoded only when read.
@@ -70,9 +74,15 @@ private:
     unsigned long* m_lengths = nullptr;
 };
 
-// The one owner of a client-library connection. Opens with the program's fixed options: compression,
-// 30 s connect time-out, latin2 with latin2_hungarian_ci. A connection that dropped is opened again
-// before the next statement, and the reconnect handler sets the character set and collation anew.
+// The one owner of a client-library connection. Opens with 30 s connect time-out, latin2 with
+// latin2_hungarian_ci, and the profile's compression and TLS settings. It connects to the first of the
+// profile's servers that answers. A session that the server ended is noticed before the next statement
+// is sent: the connection is opened again, on the next server of the list when there are several, the
+// reconnect handler sets the character set and collation anew, and the statement runs there. A statement
+// whose fate is unknown (the connection broke while it ran) is never sent twice; it fails, and so does
+// the first statement after a session lost inside a transaction.
+// A statement the server ended with a deadlock or a lock-wait time-out is sent once more when it ran on
+// its own (autocommit, no transaction open, no procedure call): the server rolled all of it back.
 class Connection {
 public:
     Connection();
@@ -93,7 +103,8 @@ public:
     QString serverVersion() const;
     unsigned long serverVersionNumber() const;  // 100511 for 10.5.11
     unsigned long threadId() const;
-    QString hostName() const { return m_params.host; }
+    QString hostName() const { return currentServer().host; }
+    ServerAddress currentServer() const; // the server of the session (the first one before opening)
     int reconnects() const { return m_reconnects; }
 
     // Runs after a dropped connection was opened again; by default "SET NAMES 'latin2' COLLATE ...".
@@ -103,7 +114,9 @@ public:
 
 private:
     friend class StreamingResult;
-    void connect();
+    void connect(qsizetype first);
+    st_mysql* connectTo(const ServerAddress& server);
+    bool sessionEnded() const;
     void ensureOpen();
     void reconnect();
     void send(QByteArrayView sql);  // runs a statement, reconnecting once where that is safe
@@ -112,6 +125,7 @@ private:
     [[noreturn]] void fail();
     st_mysql* m_mysql = nullptr;
     ConnectionParams m_params;
+    qsizetype m_server = 0; // index in m_params.servers()
     bool m_everOpened = false;
     bool m_broken = false;
     bool m_streaming = false;

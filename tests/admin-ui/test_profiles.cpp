@@ -4,6 +4,7 @@
 #include "support/TestDatabase.h"
 #include "support/UiTest.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -37,6 +38,8 @@ TEST_F(ProfilesTest, GapsSortingDeletionAndTheFileWrittenOnClose) {
     store(1, u"db1;zeta.host;3306;u1;titok;Zsófia rendelő"_s);
     store(4, u"db4;alfa.host;nincs;u4;p4;Ágnes"_s);
     store(7, u"db7;beta.host;3307;u7;p7;Béla;"_s);
+    const ProfileOptions agnes{false, {true, u"/etc/ca.pem"_s, false}, u"alfa2.host:3307"_s};
+    agnes.write(Config(), 4);
     Config().writeText(u"frm_Adatbazis"_s, u"MysqlDump"_s, u"/usr/bin/mariadb-dump"_s);
     {
         Tfrm_Adatbazis w;
@@ -63,6 +66,54 @@ TEST_F(ProfilesTest, GapsSortingDeletionAndTheFileWrittenOnClose) {
     EXPECT_EQ(s(stored(3)), "");
     EXPECT_FALSE(Config().hasKey(u"Adatbazis"_s, u"ConStr4"_s));
     EXPECT_FALSE(Config().hasKey(u"Adatbazis"_s, u"ConStr7"_s));
+    // The settings move with their profile.
+    EXPECT_EQ(ProfileOptions::read(Config(), 1), agnes);
+    EXPECT_EQ(ProfileOptions::read(Config(), 2), ProfileOptions{});
+    for (const QString& key : ProfileOptions::keys(4))
+        EXPECT_FALSE(Config().hasKey(u"Adatbazis"_s, key)) << s(key);
+}
+
+// Typed as the user types them: the six boxes, then TLS with its CA, and a further server that answers
+// while the profile's own does not. The window's test connects through both.
+TEST_F(ProfilesTest, SettingsBesideTheProfileTypedInTheDialog) {
+    TestDatabase data(u"profileoptions"_s);
+    const ConnectionParams p = data.params();
+    const QString ca = qEnvironmentVariable("SONORIA_TEST_TLS_CA");
+    const QString fallback = u"127.0.0.1:%1"_s.arg(p.port);
+    {
+        Tfrm_Adatbazis w;
+        WhenModalShown([&](QWidget*) {
+            for (const QString& text : {u"Titkos"_s, p.database, p.host, u"1"_s,
+                                        qEnvironmentVariable("SONORIA_TEST_TLS_USER"), p.password}) {
+                PressKey(Qt::Key_A, Qt::ControlModifier);
+                TypeIntoFocus(text);
+                PressKey(Qt::Key_Tab);
+            }
+            EXPECT_EQ(s(QApplication::focusWidget()->objectName()), "compression");
+            PressKey(Qt::Key_Tab);
+            PressKey(Qt::Key_Space); // TLS on
+            PressKey(Qt::Key_Tab);
+            TypeIntoFocus(ca);
+            PressKey(Qt::Key_Tab); // the browse button
+            PressKey(Qt::Key_Tab); // the check of the certificate, on
+            PressKey(Qt::Key_Tab);
+            TypeIntoFocus(u"127.0.0.1:port"_s);
+            PressKey(Qt::Key_Return, Qt::ControlModifier); // refused: the dialog stays with what was typed
+            EXPECT_TRUE(messages.last().contains(u"127.0.0.1:port"_s)) << s(messages.last());
+            PressKey(Qt::Key_A, Qt::ControlModifier);
+            TypeIntoFocus(fallback);
+            PressKey(Qt::Key_Return, Qt::ControlModifier);
+        });
+        w.aUjExecute();
+        ASSERT_EQ(w.rows().size(), 1);
+        w.aTesztExecute();
+        EXPECT_EQ(s(messages.last()), "Kapcsolat vizsgálata sikeres");
+        EXPECT_EQ(s(w.grid->item(0, 5)->text()), "17.0.0.21");
+        w.show();
+        w.aBezar->trigger();
+    }
+    EXPECT_EQ(ProfileOptions::read(Config(), 1), (ProfileOptions{true, {true, ca, true}, fallback}));
+    EXPECT_TRUE(stored(1).startsWith(u"%1;127.0.0.1;1;"_s.arg(p.database))) << s(stored(1));
 }
 
 TEST_F(ProfilesTest, NewProfileThroughTheDialogAndTheTest) {
@@ -72,7 +123,7 @@ TEST_F(ProfilesTest, NewProfileThroughTheDialogAndTheTest) {
         const ConnectionParams p = TestServerParams(u"mysql"_s);
         WhenModalShown([&](QWidget* d) {
             QList<QLineEdit*> edits = d->findChildren<QLineEdit*>();
-            ASSERT_EQ(edits.size(), 6);
+            ASSERT_EQ(edits.size(), 8); // the six of the profile, the CA file and the further servers
             EXPECT_EQ(edits[5]->echoMode(), QLineEdit::Password);
             const QStringList values{u"Teszt"_s, p.database, p.host, QString::number(p.port), p.user, p.password};
             for (int i = 0; i < 6; ++i) edits[i]->setText(values[i]);
@@ -101,7 +152,7 @@ TEST_F(ProfilesTest, TheProfileDialogRefusesWhatTheFileCannotCarry) {
         WhenModalShown([&](QWidget* d) {
             ASSERT_TRUE(QTest::qWaitForWindowActive(d));
             const QList<QLineEdit*> edits = d->findChildren<QLineEdit*>();
-            ASSERT_EQ(edits.size(), 6);
+            ASSERT_EQ(edits.size(), 8);  // the six of the profile first
             const auto type = [&](int box, const QString& text) {
                 QTest::mouseClick(edits[box], Qt::LeftButton);
                 QTest::keyClick(edits[box], Qt::Key_A, Qt::ControlModifier);

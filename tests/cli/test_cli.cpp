@@ -1,9 +1,11 @@
 #include "core/Config.h"
+#include "core/IniFile.h"
 #include "db/QueryHelpers.h"
 #include "support/TestDatabase.h"
 
 #include <QCoreApplication>
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -189,6 +191,102 @@ TEST_F(CreateDatabase, AnEmptyDatabaseIsUsedAndAFailureLeavesNothingBehind) {
     }
     EXPECT_EQ(objects(empty.name()), 0);
     EXPECT_EQ(collation(scratch.name()), QString());
+}
+
+// ---- the connection: TLS, a list of servers, compression ----
+
+QStringList Connect(const QString& hosts, const QString& user, const QString& database) {
+    return {u"--host"_s, hosts, u"--user"_s, user, u"--database"_s, database};
+}
+
+QString SharedServer() { return u"127.0.0.1:%1"_s.arg(TestServerParams().port); }
+
+TEST(CliConnection, BackupAndRestoreOverTls) {
+    TestDatabase tdb(u"clitls"_s);
+    tdb.db().exec(u"INSERT INTO ugyfel (ugyfel_nev) VALUES ('Titkos Tamás');"_s);
+    const QString count = u"SELECT COUNT(*) FROM ugyfel;"_s;
+    const int patients = SelectInt(tdb.db(), count, -1);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"mentes.sql"_s);
+    const QString password = TestServerParams().password;
+    const QStringList clear = Connect(SharedServer(), qEnvironmentVariable("SONORIA_TEST_TLS_USER"), tdb.name());
+    const QStringList overTls = clear + QStringList{u"--tls-ca"_s, qEnvironmentVariable("SONORIA_TEST_TLS_CA")};
+
+    // The TLS-only login without TLS: refused, no file.
+    const CliRun refused = Cli(QStringList{u"backup"_s, file} + clear, password);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_FALSE(QFile::exists(file)) << refused.err.toStdString();
+
+    const CliRun backup = Cli(QStringList{u"backup"_s, file} + overTls, password);
+    ASSERT_EQ(backup.exitCode, 0) << backup.err.toStdString();
+    tdb.db().exec(u"DELETE FROM ugyfel WHERE ugyfel > 0;"_s);
+    const CliRun restore = Cli(QStringList{u"restore"_s, file} + overTls, password);
+    ASSERT_EQ(restore.exitCode, 0) << restore.err.toStdString();
+    EXPECT_EQ(SelectInt(tdb.db(), count, -1), patients);
+}
+
+// The first server of the list does not answer: the next one does the work. Compression is off for a
+// server on this machine unless asked for.
+TEST(CliConnection, ServerListAndCompression) {
+    TestDatabase tdb(u"clihosts"_s, TestDatabase::Empty);
+    QTemporaryDir dir;
+    const QString out = dir.filePath(u"allapot.csv"_s);
+    const QString query =
+        u"SELECT VARIABLE_VALUE FROM information_schema.SESSION_STATUS WHERE VARIABLE_NAME = 'COMPRESSION'"_s;
+    const ConnectionParams p = TestServerParams();
+    struct Case {
+        QStringList extra;
+        const char* value;
+    } cases[] = {
+        {{}, "OFF"},
+        {{u"--compression"_s, u"on"_s}, "ON"},
+    };
+    for (const Case& c : cases) {
+        QFile::remove(out);
+        const CliRun r = Cli(QStringList{u"export"_s, u"--no-header"_s, u"--query"_s, query, out} +
+                                 Connect(u"127.0.0.1:1,"_s + SharedServer(), p.user, tdb.name()) + c.extra,
+                             p.password);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        QFile f(out);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(f.readAll().contains(c.value)) << c.extra.join(u' ').toStdString();
+    }
+    for (const QStringList& bad : {QStringList{u"--compression"_s, u"igen"_s}, QStringList{u"--host"_s, u"db:port"_s}}) {
+        const CliRun r = Cli(QStringList{u"export"_s, u"--query"_s, query, out} +
+                                 Connect(SharedServer(), p.user, tdb.name()) + bad);
+        EXPECT_EQ(r.exitCode, 2) << bad.join(u' ').toStdString();
+        EXPECT_TRUE(r.err.contains(bad[1])) << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains(u"Jelszó"_s)) << r.err.toStdString();
+    }
+}
+
+TEST(CliConnection, ProfileStoresItsSettingsBesideIt) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"Sonoria.ini"_s);
+    struct Case {
+        QString host;
+        QStringList extra;
+        ProfileOptions want;
+    } cases[] = {
+        {u"10.0.0.5"_s, {}, {}},
+        {u"127.0.0.1"_s, {}, {false, {}, {}}},
+        {u"127.0.0.1"_s,
+         {u"--compression"_s, u"on"_s, u"--tls-ca"_s, u"/etc/ca.pem"_s},
+         {true, {true, u"/etc/ca.pem"_s, true}, {}}},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        ++n;
+        const CliRun r = Cli(QStringList{u"profile"_s, QString::number(n), u"db;%1;3306;u;p;Név"_s.arg(c.host),
+                                         u"--ini"_s, path} +
+                             c.extra);
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(ProfileOptions::read(IniFile(path), n), c.want) << n;
+    }
+    // The six-field text stays as older versions read it.
+    EXPECT_EQ(DecodeProfile(IniFile(path).readBytes(u"Adatbazis"_s, u"ConStr3"_s)), u"db;127.0.0.1;3306;u;p;Név"_s);
+    EXPECT_EQ(Cli({u"profile"_s, u"4"_s, u"a;b;1;c;d;e"_s, u"--ini"_s, path, u"--compression"_s, u"x"_s}).exitCode, 2);
+    EXPECT_FALSE(IniFile(path).hasKey(u"Adatbazis"_s, u"ConStr4"_s));
 }
 
 }  // namespace

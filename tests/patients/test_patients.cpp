@@ -2,10 +2,12 @@
 
 #include "master/MasterEditors.h"
 #include "patients/PatientRecord.h"
+#include "support/TestServer.h"
 
 #include <QDateEdit>
 #include <QHeaderView>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -323,4 +325,46 @@ TEST_F(PatientTest, Screenshots) {
         save(&e, u"snippet-editor"_s);
     }
     SetWorkArea(workArea);
+}
+
+// The server of the session stops while a record is open: what was typed stays, and OK saves it on the
+// profile's next server (here a second server holding the same rows, as a cluster's node would).
+TEST_F(PatientTest, OkSavesOnTheNextServerWhenTheFirstStops) {
+    TestServer first;
+    QFile schema(SourcePath(u"schema/sonoria.sql"_s));
+    ASSERT_TRUE(schema.open(QIODevice::ReadOnly));
+    QProcess client;
+    client.start(u"mariadb"_s, {u"--no-defaults"_s, u"--default-character-set=latin2"_s, u"-h127.0.0.1"_s,
+                                u"-P%1"_s.arg(first.port()), u"-usonoria"_s, u"-psonoria"_s});
+    ASSERT_TRUE(client.waitForStarted());
+    client.write(
+        u"CREATE DATABASE %1 CHARACTER SET latin2 COLLATE latin2_hungarian_ci; USE %1;\n"_s.arg(tdb->name())
+            .toLatin1());
+    client.write(schema.readAll());
+    client.write(u"\nINSERT INTO ugyfel (ugyfel, ugyfel_nev, cim_irsz, cim_varos) "
+                 u"VALUES (1, 'Kovács Anna', '6720', 'Szeged');\n"_s.toUtf8()); // the schema speaks UTF-8
+    client.closeWriteChannel();
+    ASSERT_TRUE(client.waitForFinished(120000) && client.exitCode() == 0)
+        << client.readAllStandardError().toStdString();
+
+    ConnectionParams p = tdb->params();
+    p.host = first.address().host;
+    p.port = first.port();
+    p.fallbackServers = {{tdb->params().host, tdb->params().port}};
+    Connection db;
+    db.open(p);
+    WhenActive([&](QWidget* w) {
+        auto* f = qobject_cast<Tfrm_Szerkeszt*>(w);
+        ASSERT_NE(f, nullptr);
+        first.stop();
+        QLineEdit* name = f->edit(u"ugyfel_nev"_s);
+        name->setFocus();
+        QTest::keyClick(name, Qt::Key_End);
+        TypeText(name, u" Mária"_s);
+        QTest::mouseClick(f->okButton(), Qt::LeftButton);
+    });
+    EXPECT_EQ(OpenPatient(nullptr, db, 1), 1);
+    EXPECT_TRUE(messages.entries.isEmpty()) << s(messages.texts().join(u" | "_s));
+    EXPECT_EQ(db.currentServer().port, tdb->params().port);
+    EXPECT_EQ(s(field(1, u"ugyfel_nev"_s)), "Kovács Anna Mária");
 }

@@ -4,7 +4,10 @@
 #include "ui/Application.h"
 
 #include <QKeyEvent>
+#include <QTest>
 #include <QTimer>
+
+#include <gtest/gtest.h>
 
 QApplication& TestApplication() {
     static SonoriaApplication* app = [] {
@@ -59,4 +62,29 @@ void TypeText(QWidget* widget, const QString& text) {
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
         QApplication::sendEvent(widget, &release);
     }
+}
+
+namespace {
+// The widget the keyboard reaches: a modal window that was shown but not activated yet is activated
+// first, as the window manager would.
+QWidget* keyboardFocus() {
+    if (!QApplication::focusWidget())
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            modal->activateWindow();
+            QApplication::processEvents();
+        }
+    return QApplication::focusWidget();
+}
+} // namespace
+
+void PressKey(int key, Qt::KeyboardModifiers modifiers) {
+    QWidget* focus = keyboardFocus();
+    ASSERT_TRUE(focus) << "no widget has the focus";
+    QTest::keyClick(focus, static_cast<Qt::Key>(key), modifiers);
+}
+
+void TypeIntoFocus(const QString& text) {
+    QWidget* focus = keyboardFocus();
+    ASSERT_TRUE(focus) << "no widget has the focus";
+    TypeText(focus, text);
 }

@@ -30,3 +30,7 @@ void TypeText(QWidget* widget, const QString& text);
 
 // Runs action on the next modal window that appears (a dialog opened by exec()), polling the event loop.
 void WhenModalShown(std::function<void(QWidget*)> action, int timeoutMs = 5000);
+
+// A key, and a text key by key, to the widget that has the focus, as the keyboard would send them.
+void PressKey(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+void TypeIntoFocus(const QString& text);

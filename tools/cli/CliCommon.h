@@ -52,6 +52,9 @@ struct CliCommand {
     void (*check)(const CliContext& context) = nullptr;
 };
 
+// "on" or "off" as the value of an option; anything else is a UsageError naming the option.
+bool OnOffValue(const QString& option, const QString& value);
+
 // Each group of commands registers itself from its own file:
 //   static CliRegistration reg({u"backup"_s, u"..."_s, CliTarget::Database, {}, &RunBackup});
 struct CliRegistration {

@@ -34,7 +34,13 @@ int RunProfile(CliContext& c) {
 
     IniFile own(iniPath);
     IniFile& ini = iniPath.isEmpty() ? Config() : own;
+    // Its settings: those of the options, otherwise compression as the first-run dialog proposes it.
+    ProfileOptions options;
+    options.compression = c.has(u"--compression"_s) ? OnOffValue(u"--compression"_s, c.option(u"--compression"_s))
+                                                    : !IsLoopbackHost(profile.host);
+    if (c.has(u"--tls-ca"_s)) options.tls = TlsSettings{true, c.option(u"--tls-ca"_s), true};
     ini.writeBytes(u"Adatbazis"_s, u"ConStr%1"_s.arg(n), EncodeProfile(profile.text()));
+    options.write(ini, n);
     QTextStream out(stdout);
     out << "ConStr" << n << " („" << profile.displayName << "”) beírva: " << ini.path() << Qt::endl;
     if (n > 25) c.err << "Figyelem: induláskor a program csak az 1-25. kapcsolatot kínálja fel." << Qt::endl;
@@ -42,10 +48,13 @@ int RunProfile(CliContext& c) {
 }
 
 CliRegistration reg({u"profile"_s,
-                     u"profile N \"adatbázis;kiszolgáló;port;felhasználó;jelszó;megnevezés\" [--ini FÁJL]\n"
+                     u"profile N \"adatbázis;kiszolgáló;port;felhasználó;jelszó;megnevezés\" [--ini FÁJL] "
+                     u"[--compression on|off] [--tls-ca FÁJL]\n"
                      u"                                  a kapcsolatot kódolva ConStrN néven a konfigurációs fájlba írja "
-                     u"(kapcsolódás nélkül; \"-\": a szabványos bemenetről olvassa)\n"
+                     u"(kapcsolódás nélkül; \"-\": a szabványos bemenetről olvassa), mellé a tömörítést (alapértéke: "
+                     u"be, kivéve ha a kiszolgáló ez a gép) és a TLS-t a CA fájllal\n"
                      u"                                  pl. sonoria-cli profile 1 \"sonoria;127.0.0.1;3306;sonoria;jelszo;Rendelő\""_s,
-                     CliTarget::None, {{u"--ini"_s, u"FÁJL"_s}}, &RunProfile});
+                     CliTarget::None, {{u"--ini"_s, u"FÁJL"_s}, {u"--compression"_s, u"on|off"_s}, {u"--tls-ca"_s, u"FÁJL"_s}},
+                     &RunProfile});
 
 }  // namespace

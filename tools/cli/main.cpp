@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <cstdio>
 #include <termios.h>
 #include <unistd.h>
@@ -26,8 +27,10 @@ struct ConnectionOption {
 const QList<ConnectionOption>& ConnectionOptions() {
     static const QList<ConnectionOption> options = {
         {u"--profile"_s, u"N"_s, u"a konfigurációs fájl ConStrN kapcsolata (a jelszóval együtt)"_s, false, nullptr},
-        {u"--host"_s, u"H"_s, u"a kiszolgáló neve vagy IP címe"_s, true,
-         [](ConnectionParams& p, const QString& v) { p.host = v; }},
+        {u"--host"_s, u"H"_s,
+         u"a kiszolgáló neve vagy IP címe; több is lehet, vesszővel elválasztva (H[:P],H2[:P2]...): ha az "
+         u"előző nem válaszol, a program sorban a következőhöz kapcsolódik"_s,
+         true, [](ConnectionParams& p, const QString& v) { p.host = v; }},
         {u"--port"_s, u"P"_s, u"a kiszolgáló portja (alapértéke 3306)"_s, true,
          [](ConnectionParams& p, const QString& v) {
              bool ok = false;
@@ -38,6 +41,13 @@ const QList<ConnectionOption>& ConnectionOptions() {
         {u"--user"_s, u"U"_s, u"a felhasználó neve"_s, true, [](ConnectionParams& p, const QString& v) { p.user = v; }},
         {u"--database"_s, u"D"_s, u"az adatbázis neve"_s, true,
          [](ConnectionParams& p, const QString& v) { p.database = v; }},
+        {u"--compression"_s, u"on|off"_s,
+         u"tömörített átvitel (alapértéke a profilé; --host esetén be, kivéve ha a kiszolgáló ez a gép)"_s, false,
+         [](ConnectionParams& p, const QString& v) { p.compression = OnOffValue(u"--compression"_s, v); }},
+        {u"--tls-ca"_s, u"FÁJL"_s,
+         u"titkosított kapcsolat (TLS); a kiszolgáló tanúsítványát és nevét ezzel a hitelesítésszolgáltatói "
+         u"(CA) fájllal ellenőrzi"_s,
+         false, [](ConnectionParams& p, const QString& v) { p.tls = TlsSettings{true, v, true}; }},
     };
     return options;
 }
@@ -94,7 +104,8 @@ QString readPasswordFromTerminal(QTextStream& err) {
 }
 
 void printConnectionHelp(QTextStream& out) {
-    out << "KAPCSOLAT: --profile N, vagy --host H [--port P] --user U --database D\n";
+    out << "KAPCSOLAT: --profile N, vagy --host H[:P][,H2[:P2]...] [--port P] --user U --database D;\n"
+           "a --compression és a --tls-ca mindkettő mellett megadható\n";
     for (const ConnectionOption& o : ConnectionOptions())
         out << "  " << (o.name + u' ' + o.value).leftJustified(31) << ' ' << o.help << '\n';
     out << "A jelszót a SONORIA_PASSWORD környezeti változó adja, különben a program a terminálon kéri\n"
@@ -174,7 +185,8 @@ ConnectionParams connectionParams(const CommandLine& line, QTextStream& err) {
         const QString profile = DecodeProfile(Config().readBytes(u"Adatbazis"_s, u"ConStr"_s + line.profile));
         if (profile.isEmpty())
             throw FormatError(u"Nincs ConStr%1 kapcsolat a(z) %2 fájlban."_s.arg(line.profile, ConfigPath()));
-        params = ConnectionParams::fromProfile(ConnectionProfile::parse(profile));
+        params = ConnectionParams::fromProfile(ConnectionProfile::parse(profile),
+                                               ProfileOptions::read(Config(), line.profile.toInt()));
     }
     for (const auto& [option, value] : line.connection) option->apply(params, value);
     if (line.profile.isEmpty()) {
@@ -186,6 +198,21 @@ ConnectionParams connectionParams(const CommandLine& line, QTextStream& err) {
             throw UsageError(direct.isEmpty()
                                  ? u"Adja meg a kapcsolatot: --profile N, vagy --host H --user U --database D."_s
                                  : u"A kapcsolatból hiányzik: %1."_s.arg(missing.join(u", "_s)));
+        QList<ServerAddress> servers;
+        try {
+            servers = ParseServerList(params.host, params.port);
+        } catch (const FormatError& e) {
+            throw UsageError(e.message());
+        }
+        if (servers.isEmpty()) throw UsageError(u"A --host értéke üres."_s);
+        params.host = servers.first().host;
+        params.port = servers.first().port;
+        params.fallbackServers = servers.mid(1);
+        const bool compressionGiven = std::any_of(line.connection.begin(), line.connection.end(),
+                                                  [](const auto& o) { return o.first->name == u"--compression"_s; });
+        if (!compressionGiven)  // compression only costs time to a server on this machine
+            params.compression = !std::all_of(servers.begin(), servers.end(),
+                                              [](const ServerAddress& a) { return IsLoopbackHost(a.host); });
         params.password = qEnvironmentVariableIsSet("SONORIA_PASSWORD") ? qEnvironmentVariable("SONORIA_PASSWORD")
                                                                         : readPasswordFromTerminal(err);
     } else if (params.database.isEmpty()) {
