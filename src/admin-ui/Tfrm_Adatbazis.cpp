@@ -6,6 +6,7 @@
 #include "core/TextRoutines.h"
 #include "db/QueryHelpers.h"
 #include "ui/BrowseList.h"
+#include "ui/BusyGuard.h"
 #include "ui/Conventions.h"
 #include "ui/Messages.h"
 #include "ui/ProfileOptionsFields.h"
@@ -313,9 +314,8 @@ bool Tfrm_Adatbazis::openSelected(Connection& c) {
     }
 }
 
-void Tfrm_Adatbazis::backupTo(const QString& file) {
-    Connection db;
-    if (currentIndex() < 0 || !openSelected(db)) return;
+void Tfrm_Adatbazis::withProgress(const std::function<void(const BackupProgress&)>& work) {
+    BusyGuard busy(this);
     progress->setRange(0, 100);
     progress->setValue(0);
     progress->setVisible(true);
@@ -329,9 +329,22 @@ void Tfrm_Adatbazis::backupTo(const QString& file) {
     BackupProgress events;
     events.table = [this](const QString&, int percent) {
         progress->setValue(percent);
-        QApplication::processEvents();
+        BusyGuard::pump();
     };
-    BackupDatabase(db, file, events);  // no message follows a backup that succeeded
+    events.statement = [this](int statementNo, int maximum) {
+        progress->setMaximum(std::max(1, maximum));
+        progress->setValue(statementNo);
+        BusyGuard::pump();
+    };
+    events.stage = [](const QString&) { BusyGuard::pump(); };
+    work(events);
+}
+
+void Tfrm_Adatbazis::backupTo(const QString& file) {
+    Connection db;
+    if (currentIndex() < 0 || !openSelected(db)) return;
+    // No message follows a backup that succeeded.
+    withProgress([&](const BackupProgress& events) { BackupDatabase(db, file, events); });
 }
 
 void Tfrm_Adatbazis::restoreFrom(const QString& file) {
@@ -339,29 +352,16 @@ void Tfrm_Adatbazis::restoreFrom(const QString& file) {
     if (i < 0 || !ConfirmBox(RestoreQuestion(m_rows[i].kiszolgalo, m_rows[i].adatbazis), u"Megerősítés"_s, this)) return;
     Connection db;
     if (!openSelected(db)) return;
-    progress->setValue(0);
-    progress->setVisible(true);
-    struct Hide {
-        QProgressBar* bar;
-        ~Hide() {
-            bar->setValue(0);
-            bar->setVisible(false);
-        }
-    } hide{progress};
-    BackupProgress events;
-    events.statement = [this](int statementNo, int maximum) {
-        progress->setMaximum(std::max(1, maximum));
-        progress->setValue(statementNo);
-        QApplication::processEvents();
-    };
-    RestoreDatabase(db, file, events);
+    withProgress([&](const BackupProgress& events) { RestoreDatabase(db, file, events); });
 }
 
 void Tfrm_Adatbazis::runServerDump(const QString& file) {
     if (currentIndex() < 0) return;
-    setEnabled(false);
-    const ServerDumpResult result = RunServerDump(eMysqlDump->text(), selectedParams(), file);
-    setEnabled(true);
+    ServerDumpResult result;
+    {
+        BusyGuard busy(this);
+        result = RunServerDump(eMysqlDump->text(), selectedParams(), file);
+    }
     if (result.ok) InfoBox(u"A teljes mentés elkészült: "_s + file, this);
     else ErrorBox(u"A teljes mentés nem sikerült.\n"_s + result.errorText, this);
 }

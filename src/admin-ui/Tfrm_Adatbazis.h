@@ -1,9 +1,12 @@
 #pragma once
 
+#include "admin/BackupRestore.h"
 #include "db/Connection.h"
 #include "ui/SonoriaDialog.h"
 
 #include <QList>
+
+#include <functional>
 
 class QAction;
 class QLineEdit;
@@ -61,6 +64,8 @@ private:
     void save();
     ConnectionParams selectedParams() const;
     bool openSelected(Connection& c);  // false (with "Hiba: " shown) when the profile does not connect
+    // Runs a backup or restore with the progress bar shown and the window taking no second command.
+    void withProgress(const std::function<void(const BackupProgress&)>& work);
     QList<ProfileRow> m_rows;
 };
 

@@ -5,6 +5,8 @@
 #include "core/Errors.h"
 #include "core/TextRoutines.h"
 #include "db/QueryHelpers.h"
+#include "db/RowEditor.h"
+#include "ui/BusyGuard.h"
 #include "ui/Messages.h"
 #include "ui/TableEditModel.h"
 
@@ -176,11 +178,15 @@ void Tfrm_SQL::showResultPage() {
 bool Tfrm_SQL::tableMode() {
     const QString firstLine = editor->text(0);
     if (firstLine.left(5).compare(u"table"_s, Qt::CaseInsensitive) != 0) return false;
-    const QString table = SeparatedPiece(u":", firstLine, 2).trimmed();
+    QString table = SeparatedPiece(u":", firstLine, 2).trimmed();
+    // The name as it stands, a space or a word of SQL in it too; backquotes typed around it are not part of
+    // it.
+    if (table.size() > 2 && table.startsWith(u'`') && table.endsWith(u'`'))
+        table = table.mid(1, table.size() - 2).replace(u"``"_s, u"`"_s);
     if (table.isEmpty()) throw FormatError(u"A „table:” után adja meg a tábla nevét."_s);
     auto* model = new TableEditModel(m_db, table);
     delete m_table;
-    m_table = new BrowseList(m_db, grid, {u"SELECT * FROM "_s + table + u';'}, this, model);
+    m_table = new BrowseList(m_db, grid, {u"SELECT * FROM "_s + QuotedName(table) + u';'}, this, model);
     connect(model, &TableEditModel::edited, this, [this] { QMetaObject::invokeMethod(m_table, &BrowseList::reread, Qt::QueuedConnection); });
     connect(m_table, &BrowseList::currentRowChanged, this, [this] { status->showMessage(m_table->positionText()); });
     m_table->open();
@@ -215,11 +221,12 @@ void Tfrm_SQL::runScript(const QString& script) {
     progress->setVisible(true);
     QString statement;
     int done = 0;
+    BusyGuard busy(this);
     for (QChar c : script) {
         statement += c;
         if (c != u';') continue;
         // Every ";" ends a statement; what follows the last one is not run.
-        QApplication::processEvents();
+        BusyGuard::pump();
         try {
             m_db.exec(statement);
         } catch (const SonoriaError& e) {

@@ -1,6 +1,9 @@
 #include "BackupRestore.h"
 
+#include "core/Codec.h"
 #include "core/Config.h"
+#include "core/PrivateFile.h"
+#include "core/SqlText.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,9 +13,12 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSaveFile>
+#include <QSet>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include <zip.h>
 
@@ -47,6 +53,10 @@ struct RemoveLater {
         if (!path.isEmpty()) QFile::remove(path);
     }
 };
+
+// Deflate level of the backup archives. The file is compressed after it is written; at the highest
+// level that takes three times as long as writing it, for an archive hardly smaller than at the usual 6.
+constexpr int ZipLevel = 6;
 
 QString sqlNameOf(const QFileInfo& fi) {
     return fi.completeBaseName() + u".sql"_s;
@@ -122,8 +132,16 @@ void BackupDatabase(Connection& db, const QString& file, const BackupProgress& p
 }
 
 void ZipSingleFile(const QString& archive, const QString& file, const QString& entryName) {
+    // libzip writes the archive under a temporary name and renames it when it is complete; that happens
+    // in a folder of the owner's alone, so that nobody else can open the archive while it fills.
+    const QFileInfo target(archive);
+    QTemporaryDir privateDir(target.absolutePath() + u"/.zip-XXXXXX"_s);
+    if (!privateDir.isValid())
+        throw BackupError(
+            u"A(z) „%1” archívum nem hozható létre: %2"_s.arg(archive, privateDir.errorString()));
+    const QString building = privateDir.filePath(target.fileName());
     int code = 0;
-    zip_t* za = zip_open(QFile::encodeName(archive).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    zip_t* za = zip_open(QFile::encodeName(building).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
     if (!za)
         throw BackupError(u"A(z) „%1” archívum nem hozható létre: %2"_s.arg(archive, zipErrorText(code)));
     const auto fail = [&](const QString& text) {
@@ -137,10 +155,12 @@ void ZipSingleFile(const QString& archive, const QString& file, const QString& e
         zip_source_free(source);
         fail(QString::fromUtf8(zip_strerror(za)));
     }
-    if (zip_set_file_compression(za, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 9) != 0)
+    if (zip_set_file_compression(za, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, ZipLevel) != 0)
         fail(QString::fromUtf8(zip_strerror(za)));
-    // libzip writes the archive under a temporary name and renames it when it is complete.
     if (zip_close(za) != 0) fail(QString::fromUtf8(zip_strerror(za)));
+    if (!QFile::setPermissions(building, QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        !renameOver(building, target.absoluteFilePath()))
+        throw BackupError(u"A(z) „%1” archívum nem hozható létre."_s.arg(archive));
 }
 
 QStringList UnzipAll(const QString& archive, const QString& folder) {
@@ -182,6 +202,7 @@ QStringList UnzipAll(const QString& archive, const QString& folder) {
             zip_fclose(entry);
             throw BackupError(u"A(z) „%1” fájl nem hozható létre: %2"_s.arg(target, out.errorString()));
         }
+        MakeOwnerOnly(out);
         QByteArray buffer(1 << 16, Qt::Uninitialized);
         for (;;) {
             const zip_int64_t n = zip_fread(entry, buffer.data(), static_cast<zip_uint64_t>(buffer.size()));
@@ -205,6 +226,135 @@ QStringList UnzipAll(const QString& archive, const QString& folder) {
     return extracted;
 }
 
+namespace {
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The words and names of a statement's beginning, with comments dropped and the markers of conditional
+// comments ("/*!40000", "*/") taken away so that their content counts: "CREATE DATABASE /*!32312 IF
+// NOT EXISTS*/ `md`" gives CREATE, DATABASE, IF, NOT, EXISTS, md. At most `count` tokens.
+QList<QByteArray> leadingTokens(QByteArrayView s, int count) {
+    QList<QByteArray> tokens;
+    qsizetype i = 0;
+    const qsizetype n = s.size();
+    while (i < n && tokens.size() < count) {
+        const char c = s[i];
+        if (isSpace(c) || c == ';') {
+            ++i;
+        } else if (c == '/' && i + 1 < n && s[i + 1] == '*') {
+            if (i + 2 < n && s[i + 2] == '!') {
+                i += 3;
+                while (i < n && s[i] >= '0' && s[i] <= '9')
+                    ++i;
+            } else {
+                const qsizetype close = s.indexOf("*/", i + 2);
+                i = close < 0 ? n : close + 2;
+            }
+        } else if (c == '*' && i + 1 < n && s[i + 1] == '/') {
+            i += 2;
+        } else if (c == '`') {
+            QByteArray name;
+            ++i;
+            while (i < n) {
+                if (s[i] == '`') {
+                    if (i + 1 < n && s[i + 1] == '`') {
+                        name += '`';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                name += s[i++];
+            }
+            tokens << name;
+        } else {
+            const qsizetype b = i;
+            while (i < n && !isSpace(s[i]) && s[i] != ';' && s[i] != '`' && s[i] != '/' && s[i] != '*')
+                ++i;
+            if (i == b) ++i;
+            tokens << s.sliced(b, i - b).toByteArray();
+        }
+    }
+    return tokens;
+}
+
+// The database a statement selects, creates or drops (USE, CREATE/DROP DATABASE or SCHEMA), or null.
+std::optional<QByteArray> selectedDatabase(QByteArrayView sql) {
+    const QList<QByteArray> t = leadingTokens(sql, 6);
+    if (t.isEmpty()) return std::nullopt;
+    const auto is = [&](int i, const char* word) { return i < t.size() && t[i].toUpper() == word; };
+    if (is(0, "USE") && t.size() > 1) return t[1];
+    if ((is(0, "CREATE") || is(0, "DROP")) && (is(1, "DATABASE") || is(1, "SCHEMA"))) {
+        int at = 2;
+        if (is(at, "IF")) at += is(at + 1, "NOT") ? 3 : 2;
+        if (at < t.size()) return t[at];
+    }
+    return std::nullopt;
+}
+
+// "-- ... Table data for table "name". Record count - N": the writer's count of a table's rows.
+std::optional<std::pair<QByteArray, qint64>> recordCount(QByteArrayView comment) {
+    static constexpr QByteArrayView head = "  Table data for table \"";
+    const qsizetype at = comment.indexOf(head);
+    if (at < 0) return std::nullopt;
+    static constexpr QByteArrayView tail = "\". Record count - ";
+    const qsizetype end = comment.lastIndexOf(tail);
+    if (end < at + head.size()) return std::nullopt;
+    bool ok = false;
+    const qint64 count = comment.sliced(end + tail.size()).trimmed().toLongLong(&ok);
+    if (!ok) return std::nullopt;
+    return std::pair{comment.sliced(at + head.size(), end - at - head.size()).toByteArray(), count};
+}
+
+// The table an INSERT or REPLACE writes into.
+std::optional<QByteArray> insertTarget(QByteArrayView sql) {
+    const QList<QByteArray> t = leadingTokens(sql, 3);
+    if (t.size() < 3) return std::nullopt;
+    const QByteArray verb = t[0].toUpper();
+    if ((verb != "INSERT" && verb != "REPLACE") || t[1].toUpper() != "INTO") return std::nullopt;
+    QByteArray name = t[2];
+    const qsizetype paren = name.indexOf('(');
+    if (paren >= 0) name.truncate(paren);
+    return name;
+}
+
+// What the first line of the writer's files says: its line comment and format version.
+struct WriterHeader {
+    QByteArray lineComment;
+    int major = 0, minor = 0;
+};
+
+std::optional<WriterHeader> writerHeader(QFile& f) {
+    const QByteArray first = f.readLine(4096);
+    static constexpr QByteArrayView mark = "  MySQL Database Dump (Sonoria) ";
+    const qsizetype at = first.indexOf(mark);
+    if (at < 0) return std::nullopt;
+    WriterHeader h;
+    h.lineComment = first.left(at);
+    const QList<QByteArray> version = first.sliced(at + mark.size()).trimmed().split('.');
+    h.major = version.value(0).toInt();
+    h.minor = version.value(1).toInt();
+    return h;
+}
+
+// The file's last line that is not empty (up to 4 KiB of it).
+QByteArray lastLine(QFile& f) {
+    const qint64 size = f.size();
+    const qint64 from = std::max<qint64>(0, size - 4096);
+    if (!f.seek(from)) return {};
+    QByteArray tail = f.read(size - from);
+    while (!tail.isEmpty() && isSpace(tail.back()))
+        tail.chop(1);
+    return tail.sliced(tail.lastIndexOf('\n') + 1);
+}
+
+QString plain(const QByteArray& latin2Name) {
+    return Codec::latin2().decode(latin2Name);
+}
+} // namespace
+
 void RestoreDatabase(Connection& db, const QString& file, const BackupProgress& progress) {
     const QFileInfo fi(file);
     TMySQLBatchExecute executor;
@@ -212,54 +362,128 @@ void RestoreDatabase(Connection& db, const QString& file, const BackupProgress& 
     executor.Delimiter = u";"_s;
     executor.Action = TmySQLBatchAction::baFail;
     executor.DataOnlyTransaction = true;
-    try {
-        if (fi.suffix().toLower() == u"zip"_s) {
-            const QString temp = RestoreTempDirectory();
-            if (!QDir().mkpath(temp))
-                throw BackupError(
-                    u"A(z) „%1” ideiglenes mappa nem hozható létre."_s.arg(QDir::toNativeSeparators(temp)));
-            if (progress.stage) progress.stage(u"Kibontás"_s);
-            const QStringList extracted = UnzipAll(fi.absoluteFilePath(), temp);
-            const QString script = QDir(temp).filePath(sqlNameOf(fi));
-            if (!QFileInfo::exists(script)) {
-                QStringList names;
-                for (const QString& e : extracted)
-                    names << QDir(temp).relativeFilePath(e);
-                throw BackupError(
-                    u"A(z) „%1” archívumban nincs „%2” nevű SQL fájl (az archívumban: %3). "
-                    u"Az archívum a benne lévő fájl nevét viseli; átnevezett archívum így nem "
-                    u"állítható vissza."_s.arg(fi.fileName(), sqlNameOf(fi),
-                                               names.isEmpty() ? u"semmi"_s : names.join(u", "_s)));
-            }
-            RemoveLater remove{script};
-            executor.loadFromFile(script);
-        } else {
-            executor.loadFromFile(fi.absoluteFilePath());
+    executor.RefuseEmptyScript = true;
+
+    // An archive is unpacked into a private folder of its own that goes when the restore ends.
+    std::optional<QTemporaryDir> unpacked;
+    QString script = fi.absoluteFilePath();
+    if (fi.suffix().toLower() == u"zip"_s) {
+        const QString temp = RestoreTempDirectory();
+        if (!QDir().mkpath(temp) ||
+            !QFile::setPermissions(temp,
+                                   QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner))
+            throw BackupError(
+                u"A(z) „%1” ideiglenes mappa nem hozható létre."_s.arg(QDir::toNativeSeparators(temp)));
+        unpacked.emplace(temp + u"/restore-XXXXXX"_s);
+        if (!unpacked->isValid())
+            throw BackupError(u"A(z) „%1” mappában nem hozható létre ideiglenes mappa: %2"_s.arg(
+                QDir::toNativeSeparators(temp), unpacked->errorString()));
+        if (progress.stage) progress.stage(u"Kibontás"_s);
+        const QStringList extracted = UnzipAll(fi.absoluteFilePath(), unpacked->path());
+        script = QDir(unpacked->path()).filePath(sqlNameOf(fi));
+        if (!QFileInfo::exists(script)) {
+            QStringList names;
+            for (const QString& e : extracted)
+                names << QDir(unpacked->path()).relativeFilePath(e);
+            throw BackupError(u"A(z) „%1” archívumban nincs „%2” nevű SQL fájl (az archívumban: %3). "
+                              u"Az archívum a benne lévő fájl nevét viseli; átnevezett archívum így nem "
+                              u"állítható vissza."_s.arg(fi.fileName(), sqlNameOf(fi),
+                                                         names.isEmpty() ? u"semmi"_s : names.join(u", "_s)));
         }
-    } catch (const BackupError&) {
-        throw;
-    } catch (const SonoriaError& e) {
-        throw BackupError(u"A visszaállítás nem indult el: %1"_s.arg(e.message()), e.code());
+    }
+    executor.ScriptFile = script;
+
+    // A file of this program's writer: one that does not end as the writer ends its files was cut short.
+    std::optional<WriterHeader> header;
+    {
+        QFile f(script);
+        if (!f.open(QIODevice::ReadOnly))
+            throw BackupError(u"A visszaállítás nem indult el: a(z) „%1” fájl nem olvasható: %2"_s.arg(
+                QDir::toNativeSeparators(file), f.errorString()));
+        header = writerHeader(f);
+        if (header && (header->major > 1 || (header->major == 1 && header->minor >= 3)) &&
+            lastLine(f) != header->lineComment + DumpClosingText.toLatin1())
+            throw BackupError(
+                u"A(z) „%1” mentés hiányos: hiányzik a vége (a fájl a mentés vagy a másolás "
+                u"közben megszakadhatott). Semmi sem változott."_s.arg(QDir::toNativeSeparators(file)));
     }
 
-    const int maximum = static_cast<int>(std::count(executor.SQL.cbegin(), executor.SQL.cend(), ';'));
-    if (progress.statement)
-        executor.OnProcess = [&](TMySQLBatchExecute&, QByteArrayView, int no) {
-            progress.statement(no, maximum);
+    // Statements that select, create or drop a database: a file may name one database, and it is loaded
+    // into the connection's database (the one the confirmation named), never into another.
+    const QByteArray own = EncodeOrThrow(Codec::latin2(), db.params().database);
+    QSet<QByteArray> named;
+    executor.OnCheckStatement = [&](TMySQLBatchExecute&, QByteArrayView sql, int) {
+        if (const auto name = selectedDatabase(sql)) named.insert(*name);
+        if (named.size() > 1) {
+            QStringList names;
+            for (const QByteArray& n : named)
+                names << plain(n);
+            names.sort();
+            throw BackupError(u"A(z) „%1” fájl több adatbázisba is írna (%2); csak egy adatbázis mentése "
+                              u"állítható vissza. Semmi sem változott."_s.arg(QDir::toNativeSeparators(file),
+                                                                              names.join(u", "_s)));
+        }
+    };
+    executor.OnBeforeStatement = [&](TMySQLBatchExecute&, QByteArrayView sql, int, bool& allow) {
+        if (own.isEmpty()) return;
+        const char first = sql.isEmpty() ? 0 : static_cast<char>(QChar::toUpper(static_cast<uchar>(sql[0])));
+        if (first != 'U' && first != 'C' && first != 'D' && first != '/') return;
+        if (const auto name = selectedDatabase(sql)) allow = *name == own;
+    };
+
+    // The writer's count of each table's rows against the rows the table received.
+    QHash<QByteArray, qint64> announced, received;
+    if (header) {
+        executor.OnComment = [&](TMySQLBatchExecute&, QByteArrayView comment) {
+            if (const auto count = recordCount(comment)) {
+                announced.insert(count->first, count->second);
+                received.insert(count->first, 0);
+            }
         };
-    // A script may switch the session's character set (a file of the server's dump tool does); the
-    // connection speaks latin2 again afterwards.
-    struct ResetNames {
+        executor.OnAfterStatement = [&](TMySQLBatchExecute&, QByteArrayView sql, int, qint64 rows, bool ok) {
+            if (!ok) return;
+            if (const auto table = insertTarget(sql)) received[*table] += rows;
+        };
+        executor.OnScriptEnd = [&](TMySQLBatchExecute& ex) {
+            QStringList short_;
+            for (auto it = announced.cbegin(); it != announced.cend(); ++it)
+                if (received.value(it.key()) != it.value())
+                    short_ << u"%1: %2 sor helyett %3"_s.arg(plain(it.key()))
+                                  .arg(it.value())
+                                  .arg(received.value(it.key()));
+            if (short_.isEmpty()) return;
+            short_.sort();
+            QString message =
+                u"A(z) „%1” mentés hiányos vagy sérült: a táblák nem annyi sort kaptak, amennyit "
+                u"a mentés tartalmaz (%2)."_s.arg(QDir::toNativeSeparators(file), short_.join(u"; "_s));
+            if (!ex.ranInTransaction()) message += u"\nA betöltött utasítások hatása megmaradt."_s;
+            throw EmySQLBatchExecutorError(message);
+        };
+    }
+
+    if (progress.statement)
+        executor.OnProcess = [&](TMySQLBatchExecute& ex, QByteArrayView, int no) {
+            progress.statement(no, ex.plannedStatements());
+        };
+    // A script may switch the session's character set (a file of the server's dump tool does) and its
+    // SQL mode (files of the writer do); the connection is as before afterwards.
+    const QString sqlMode = db.query(u"SELECT @@SESSION.sql_mode"_s).value(0, 0).text();
+    struct ResetSession {
         Connection& db;
-        ~ResetNames() {
+        QString sqlMode;
+        ~ResetSession() {
             try {
-                if (db.isOpen()) Connection::DefaultReconnectHandler(db);
+                if (!db.isOpen()) return;
+                Connection::DefaultReconnectHandler(db);
+                db.exec(u"SET SESSION sql_mode = "_s + SqlQuote(sqlMode));
             } catch (const SonoriaError&) {
             }
         }
-    } resetNames{db};
+    } resetSession{db, sqlMode};
     try {
         executor.ExecuteBatch();
+    } catch (const BackupError&) {
+        throw;
     } catch (const EmySQLBatchExecutorError& e) {
         throw BackupError(u"A visszaállítás nem sikerült. "_s + e.message(), e.code());
     } catch (const DbError& e) {
@@ -315,6 +539,15 @@ ServerDumpResult RunServerDump(const QString& toolPath, const ConnectionParams& 
     tool.setProcessEnvironment(env);
     tool.setProgram(toolPath);
     tool.setArguments(ServerDumpArguments(params, part));
+    {
+        // The tool keeps the mode of a file that is there: the owner's alone.
+        QFile placeholder(part);
+        if (!placeholder.open(QIODevice::WriteOnly) || !MakeOwnerOnly(placeholder)) {
+            result.errorText = u"A(z) „%1” fájl nem hozható létre: %2"_s.arg(QDir::toNativeSeparators(file),
+                                                                             placeholder.errorString());
+            return result;
+        }
+    }
     tool.setStandardInputFile(QProcess::nullDevice());
     tool.setStandardOutputFile(QProcess::nullDevice());
     Config();

@@ -42,8 +42,13 @@ struct BackupProgress {
 void BackupDatabase(Connection& db, const QString& file, const BackupProgress& progress = {},
                     TmySQLDump* writer = nullptr);
 
-// Runs a .sql file, or the .sql of the same bare name inside a .zip, on the connection. A data-only
-// script runs in one transaction. Throws BackupError.
+// Runs a .sql file, or the .sql of the same bare name inside a .zip, on the connection, reading it in
+// pieces. A data-only script runs in one transaction. Refused before anything runs: a script with nothing
+// to run, one that cannot be cut into statements, one that names more than one database, and a file of
+// the writer that lacks its closing line. Statements that select, create or drop another database than
+// the connection's are passed over, so the file loads into the connection's database. A file of the
+// writer whose tables received other numbers of rows than it announces is rolled back. Archives are
+// unpacked into a private folder that goes when the restore ends. Throws BackupError.
 void RestoreDatabase(Connection& db, const QString& file, const BackupProgress& progress = {});
 
 // The folder where archives are unpacked for a restore: ConfigDirectory followed by "/Temp".

@@ -2,6 +2,7 @@
 
 #include "ReconnectGuard.h"
 #include "SqlScanner.h"
+#include "SqlScriptReader.h"
 
 #include "core/Codec.h"
 
@@ -35,9 +36,13 @@ bool startsWithWord(QByteArrayView s, QByteArrayView word) {
              (after >= '0' && after <= '9') || after == '_');
 }
 
-bool isSetNames(QByteArrayView s) {
+// A SET of session variables that leaves the transaction alone.
+bool isSessionSet(QByteArrayView s) {
     if (!startsWithWord(s, "SET")) return false;
-    return startsWithWord(trimmedLeft(s.sliced(3)), "NAMES");
+    const QByteArray upper = s.toByteArray().toUpper();
+    for (const char* word : {"AUTOCOMMIT", "TRANSACTION", "GLOBAL", "COMPLETION_TYPE"})
+        if (upper.contains(word)) return false;
+    return true;
 }
 
 QString scanProblemText(const SqlScanner& scanner) {
@@ -94,50 +99,69 @@ bool TMySQLBatchExecute::IsDataStatement(QByteArrayView sql) {
             ++i;
         const qsizetype close = sql.indexOf("*/", i);
         if (close < 0 || !trimmedLeft(sql.sliced(close + 2)).isEmpty()) return false;
-        return isSetNames(trimmedLeft(sql.sliced(i, close - i)));
+        return isSessionSet(trimmedLeft(sql.sliced(i, close - i)));
     }
     return startsWithWord(sql, "DELETE") || startsWithWord(sql, "INSERT") || startsWithWord(sql, "REPLACE") ||
-           isSetNames(sql);
+           isSessionSet(sql);
+}
+
+std::unique_ptr<SqlScriptReader> TMySQLBatchExecute::reader(const QByteArray& delimiter) const {
+    if (!ScriptFile.isEmpty()) return std::make_unique<SqlScriptReader>(ScriptFile, delimiter);
+    return std::make_unique<SqlScriptReader>(QByteArrayView(SQL), delimiter);
 }
 
 void TMySQLBatchExecute::ExecuteBatch() {
     if (!Database) throw EmySQLBatchExecutorError(u"(%1) property Database is not set!"_s.arg(Name));
     m_rowsAffected = 0;
     m_statementNo = 0;
+    m_planned = 0;
     m_inTransaction = false;
     if (OnBeforeExecute) OnBeforeExecute(*this);
     if (!Database->isOpen()) Database->open(Database->params());
 
     const QByteArray delimiter = EncodeOrThrow(Codec::latin2(), Delimiter);
-    const std::string_view script(SQL.constData(), static_cast<std::size_t>(SQL.size()));
 
     // The whole script is cut once before anything runs.
     bool dataOnly = true;
-    int statements = 0;
     {
-        SqlScanner scanner(script, delimiter.toStdString());
-        SqlScanner::Statement st;
-        while (scanner.next(st)) {
-            ++statements;
-            if (dataOnly && !IsDataStatement(QByteArrayView(SQL).sliced(st.begin, st.end - st.begin)))
-                dataOnly = false;
+        const auto check = reader(delimiter);
+        check->setHeadsOnly(true);
+        QByteArrayView sql;
+        int line = 0;
+        while (check->next(sql, line)) {
+            ++m_planned;
+            if (dataOnly && !IsDataStatement(sql)) dataOnly = false;
+            if (OnCheckStatement) OnCheckStatement(*this, sql, line);
         }
-        if (scanner.problem() != SqlScanner::Problem::None)
-            throw EmySQLBatchExecutorError(scanProblemText(scanner));
+        if (check->scanner().problem() != SqlScanner::Problem::None)
+            throw EmySQLBatchExecutorError(scanProblemText(check->scanner()));
+        if (RefuseEmptyScript && m_planned == 0) {
+            const int open = check->scanner().openCommentLine();
+            throw EmySQLBatchExecutorError(
+                open > 0
+                    ? u"A szkriptben nincs futtatható utasítás: a(z) %1. sorban nyitott /* megjegyzés nincs "
+                      u"lezárva, így a szöveg többi része is megjegyzés. Semmi sem változott."_s.arg(open)
+                    : u"A szkriptben nincs futtatható utasítás (üres, vagy csak megjegyzést tartalmaz). "
+                      u"Semmi sem változott."_s);
+        }
     }
 
-    if (DataOnlyTransaction && dataOnly && statements > 0)
+    if (DataOnlyTransaction && dataOnly && m_planned > 0)
         runTransaction(delimiter);
     else {
-        SqlScanner scanner(script, delimiter.toStdString());
-        SqlScanner::Statement st;
-        while (scanner.next(st)) {
-            m_currentLine = st.line;
-            if (executeStatement(QByteArrayView(SQL).sliced(st.begin, st.end - st.begin)) == Outcome::Stop)
-                return;
-        }
+        if (!runAll(delimiter)) return;
+        if (OnScriptEnd) OnScriptEnd(*this);
     }
     if (OnAfterExecute) OnAfterExecute(*this);
+}
+
+bool TMySQLBatchExecute::runAll(const QByteArray& delimiter) {
+    const auto run = reader(delimiter);
+    if (OnComment) run->setCommentHandler([this](QByteArrayView c) { OnComment(*this, c); });
+    QByteArrayView sql;
+    while (run->next(sql, m_currentLine))
+        if (executeStatement(sql) == Outcome::Stop) return false;
+    return true;
 }
 
 void TMySQLBatchExecute::runTransaction(const QByteArray& delimiter) {
@@ -166,17 +190,14 @@ void TMySQLBatchExecute::runTransaction(const QByteArray& delimiter) {
         return what + u"\n"_s + tail;
     };
 
-    const std::string_view script(SQL.constData(), static_cast<std::size_t>(SQL.size()));
-    SqlScanner scanner(script, delimiter.toStdString());
-    SqlScanner::Statement st;
     try {
-        while (scanner.next(st)) {
-            m_currentLine = st.line;
-            if (executeStatement(QByteArrayView(SQL).sliced(st.begin, st.end - st.begin)) == Outcome::Stop) {
-                rollBack({});
-                return;
-            }
+        if (!runAll(delimiter)) {
+            rollBack({});
+            return;
         }
+        if (OnScriptEnd) OnScriptEnd(*this);
+    } catch (const EmySQLBatchExecutorError& e) {
+        throw EmySQLBatchExecutorError(rollBack(e.message()), e.code());
     } catch (const DbError& e) {
         QString server = e.message();
         if (server.endsWith(u". "_s)) server.chop(2);

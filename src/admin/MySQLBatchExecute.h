@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 // Errors of the script executor itself (no connection, a script that cannot be cut into statements).
 class EmySQLBatchExecutorError : public SonoriaError {
@@ -34,6 +35,9 @@ public:
 
     // The script's bytes (in the code page of the connection, or whatever the script sets with SET NAMES).
     QByteArray SQL;
+    // When set, the script is this file, read in pieces instead of SQL: only the statement at hand is
+    // held in memory, whatever the file's size.
+    QString ScriptFile;
     void setLines(const QStringList& lines); // each line followed by CR LF, encoded to latin2
     void loadFromFile(const QString& path);  // the file's bytes as they stand
 
@@ -49,6 +53,16 @@ public:
     std::function<void(TMySQLBatchExecute&, const DbError&, SqlText, int statementNo)> OnBatchError;
     std::function<void(TMySQLBatchExecute&, SqlText, int statementNo, qint64 rowsAffected, bool success)>
         OnAfterStatement;
+    // The checking pass before anything runs: each statement's beginning (at most 64 KiB of it) and its
+    // line. Throwing refuses the script.
+    std::function<void(TMySQLBatchExecute&, SqlText, int line)> OnCheckStatement;
+    // After the last statement ran, before a transaction is committed: throwing an
+    // EmySQLBatchExecutorError rolls the transaction back and reports its message.
+    std::function<void(TMySQLBatchExecute&)> OnScriptEnd;
+    // A script without a single statement (empty, or all comment) is refused instead of run.
+    bool RefuseEmptyScript = false;
+    // Line comments between statements (without their line end), as the run reaches them.
+    std::function<void(TMySQLBatchExecute&, SqlText)> OnComment;
     // The general error display used by baContinue; without one the error goes to the Qt log.
     std::function<void(const SonoriaError&)> ShowError;
 
@@ -58,18 +72,23 @@ public:
     int statementCount() const { return m_statementNo; } // statements handed out in the last run
     bool ranInTransaction() const { return m_inTransaction; }
     int currentLine() const { return m_currentLine; } // script line where the last statement began
+    int plannedStatements() const { return m_planned; } // statements the checking pass found
 
     static TmySQLStatementType StatementType(QByteArrayView sql);
-    // Whether every statement is a DELETE, INSERT, REPLACE or SET NAMES (also inside a /*! comment).
+    // Whether the statement only changes rows (DELETE, INSERT, REPLACE) or sets a session variable
+    // (SET, also inside a /*! comment) other than autocommit or the transaction's characteristics.
     static bool IsDataStatement(QByteArrayView sql);
 
 private:
     enum class Outcome { Next, Stop };
     Outcome executeStatement(QByteArrayView sql);
     void runTransaction(const QByteArray& delimiter);
+    std::unique_ptr<class SqlScriptReader> reader(const QByteArray& delimiter) const;
+    bool runAll(const QByteArray& delimiter); // false when a statement stopped the run
 
     qint64 m_rowsAffected = 0;
     int m_statementNo = 0;
     bool m_inTransaction = false;
     int m_currentLine = 0;
+    int m_planned = 0;
 };

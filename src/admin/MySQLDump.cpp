@@ -3,12 +3,15 @@
 #include "ReconnectGuard.h"
 
 #include "core/Codec.h"
+#include "core/PrivateFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
+
+#include <array>
 
 using namespace Qt::StringLiterals;
 
@@ -47,35 +50,28 @@ QString headerTime(const QDateTime& t) {
 } // namespace
 
 void AppendEscapedSql(QByteArray& out, QByteArrayView value) {
+    // The escape letter of each byte that takes a backslash, 0 for the bytes written as they are.
+    static constexpr auto Escapes = [] {
+        std::array<char, 256> e{};
+        e[0] = '0';
+        e['\t'] = 't';
+        e['\n'] = 'n';
+        e['\r'] = 'r';
+        e['"'] = '"';
+        e['\''] = '\'';
+        e['\\'] = '\\';
+        return e;
+    }();
     const char* p = value.data();
     const char* const end = p + value.size();
     while (p < end) {
         const char* run = p;
-        while (p < end) {
-            const char c = *p;
-            if (c == '\0' || c == '\t' || c == '\n' || c == '\r' || c == '"' || c == '\'' || c == '\\') break;
+        while (p < end && !Escapes[static_cast<unsigned char>(*p)])
             ++p;
-        }
         out.append(run, p - run);
         if (p == end) break;
-        out.append('\\');
-        switch (*p) {
-        case '\0':
-            out.append('0');
-            break;
-        case '\t':
-            out.append('t');
-            break;
-        case '\n':
-            out.append('n');
-            break;
-        case '\r':
-            out.append('r');
-            break;
-        default:
-            out.append(*p);
-            break;
-        }
+        const char escaped[2] = {'\\', Escapes[static_cast<unsigned char>(*p)]};
+        out.append(escaped, 2);
         ++p;
     }
 }
@@ -86,6 +82,7 @@ public:
     explicit Writer(const QString& path, bool append) : m_file(path) {
         if (!m_file.open(QIODevice::WriteOnly))
             throw FileError(u"A(z) „%1” fájl nem hozható létre: %2"_s.arg(path, m_file.errorString()));
+        MakeOwnerOnly(m_file);
         if (append && QFileInfo::exists(path)) {
             QFile old(path);
             if (!old.open(QIODevice::ReadOnly))
@@ -112,7 +109,7 @@ public:
         if (m_buffer.isEmpty()) return;
         if (m_file.write(m_buffer) != m_buffer.size())
             throw FileError(u"A(z) „%1” fájl nem írható: %2"_s.arg(m_file.fileName(), m_file.errorString()));
-        m_buffer.clear();
+        m_buffer.resize(0); // keeps its memory for the next round
     }
     void commit() {
         flush();
@@ -164,7 +161,7 @@ bool TmySQLDump::DumpToFile() {
     const QByteArray comment = latin2(LineComment);
 
     if (IncludeHeader) {
-        out.line(comment + latin2(u"  MySQL Database Dump (Sonoria) 1.2"_s));
+        out.line(comment + latin2(u"  MySQL Database Dump (Sonoria) %1"_s.arg(DumpFormatVersion)));
         out.line(comment + latin2(u"  Host: %1    Database: %2"_s.arg(Database->params().host, database)));
         out.line(comment + latin2(u"  Server version %1"_s.arg(Database->serverVersion())));
         out.line(comment);
@@ -176,6 +173,9 @@ bool TmySQLDump::DumpToFile() {
     // The file's bytes are latin2: a client that starts in another character set (the mariadb client
     // starts in utf8mb4) switches to it before the first text.
     out.line("/*!40101 SET NAMES latin2 COLLATE latin2_hungarian_ci */" + delimiter);
+    // Rows that a server with a lax SQL mode accepted (a zero date, a zero in an auto-increment key) load
+    // on a strict one too.
+    out.line("/*!40101 SET @OLD_SQL_MODE=@@SQL_MODE, SQL_MODE='" + latin2(DumpSqlMode) + "' */" + delimiter);
     out.line();
     if (UseCreateDb) {
         out.line("CREATE DATABASE /*!32312 IF NOT EXISTS*/ " + quoteName(database) + delimiter);
@@ -223,6 +223,10 @@ bool TmySQLDump::DumpToFile() {
         throw;
     }
     if (m_snapshot) Database->exec(u"COMMIT"_s);
+    out.line("/*!40101 SET SQL_MODE=@OLD_SQL_MODE */" + delimiter);
+    out.line();
+    // The last line: a file that lacks it was cut short.
+    out.line(comment + latin2(DumpClosingText));
     out.commit();
     return true;
 }
@@ -267,7 +271,7 @@ void TmySQLDump::dataSection(Writer& out, const QString& table) {
     out.line(comment);
     if (AddLocks) out.line("LOCK TABLES " + quoted + " WRITE" + delimiter);
     // Also for a table without rows, so that running the file leaves every table as it was dumped.
-    out.line("DELETE FROM " + latin2(table) + delimiter);
+    out.line("DELETE FROM " + quoted + delimiter);
 
     if (rowCount > 0) {
         StreamingResult rows = Database->stream(u"SELECT * FROM "_s + quotedText);
@@ -299,7 +303,7 @@ void TmySQLDump::dataSection(Writer& out, const QString& table) {
             checkStop();
         };
         while (rows.next()) {
-            row.clear();
+            row.resize(0); // keeps its memory for the next row
             row += '(';
             for (int c = 0; c < columns; ++c) {
                 if (c) row += ',';

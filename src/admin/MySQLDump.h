@@ -15,6 +15,13 @@ public:
     using SonoriaError::SonoriaError;
 };
 
+// The format version in the first header line. From 1.3 on a file ends with DumpClosingText after the
+// line comment, and the restore refuses a file of such a version that lacks it.
+inline const QString DumpFormatVersion = QStringLiteral("1.3");
+inline const QString DumpClosingText = QStringLiteral("  Dump completed");
+// The SQL mode a file's statements run under (the way the server's dump tool heads its files).
+inline const QString DumpSqlMode = QStringLiteral("NO_AUTO_VALUE_ON_ZERO");
+
 enum class TDumpOption { dStructure, dData, dAll };
 
 // Writes tables of a database into a file of SQL statements (latin2 bytes, CR LF line ends) that the

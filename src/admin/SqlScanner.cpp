@@ -1,5 +1,7 @@
 #include "SqlScanner.h"
 
+#include <algorithm>
+
 namespace {
 char upper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
@@ -57,10 +59,43 @@ bool SqlScanner::delimiterAt(std::size_t pos) const {
     return true;
 }
 
+namespace {
+constexpr std::size_t MaxReportedComment = 1024;
+}
+
+std::size_t SqlScanner::keepFrom() const {
+    std::size_t keep = m_pos;
+    if (m_inStatement && !m_statementCut) keep = std::min(keep, m_statementBegin);
+    if (m_mode == Mode::DelimiterArgument) keep = std::min(keep, m_argumentBegin);
+    if (m_trackComment && m_pos - m_commentBegin <= MaxReportedComment) keep = std::min(keep, m_commentBegin);
+    return keep;
+}
+
+void SqlScanner::moreInput(std::string_view script, std::size_t dropped, bool final) {
+    m_s = script;
+    m_pos -= dropped;
+    if (m_inStatement && !m_statementCut) m_statementBegin -= dropped;
+    if (m_mode == Mode::DelimiterArgument) m_argumentBegin -= dropped;
+    if (m_trackComment) {
+        if (m_commentBegin >= dropped)
+            m_commentBegin -= dropped;
+        else
+            m_trackComment = false; // too long to report
+    }
+    m_final = final;
+    m_needInput = false;
+}
+
 bool SqlScanner::next(Statement& statement) {
     if (m_done) return false;
     const std::size_t n = m_s.size();
+    // The most any rule looks ahead: the word DELIMITER and the character after it, or the delimiter.
+    const std::size_t lookahead = std::max<std::size_t>(10, m_delimiter.size());
     while (m_pos < n) {
+        if (!m_final && n - m_pos < lookahead) {
+            m_needInput = true;
+            return false;
+        }
         const char c = m_s[m_pos];
         const char following = m_pos + 1 < n ? m_s[m_pos + 1] : '\0';
 
@@ -72,6 +107,11 @@ bool SqlScanner::next(Statement& statement) {
             const std::size_t lineEnd = m_pos;
             m_pos += ((c == '\r' && following == '\n') || (c == '\n' && following == '\r')) ? 2 : 1;
             ++m_line;
+            if (m_trackComment) {
+                m_trackComment = false;
+                if (onComment && lineEnd - m_commentBegin <= MaxReportedComment)
+                    onComment(m_s.substr(m_commentBegin, lineEnd - m_commentBegin));
+            }
             m_lineComment = false;
             if (m_mode == Mode::DelimiterArgument) {
                 std::size_t b = m_argumentBegin, e = lineEnd;
@@ -119,6 +159,10 @@ bool SqlScanner::next(Statement& statement) {
         }
         if (c == '#') {
             m_lineComment = true;
+            if (!m_inStatement && !m_blockComment) {
+                m_trackComment = true;
+                m_commentBegin = m_pos;
+            }
             ++m_pos;
             continue;
         }
@@ -127,6 +171,11 @@ bool SqlScanner::next(Statement& statement) {
                 ++m_pos;
             } else {
                 const char third = m_pos + 2 < n ? m_s[m_pos + 2] : '\0';
+                if (!m_inStatement && !m_blockComment &&
+                    (blank(third) || third == '\r' || third == '\n' || m_pos + 2 >= n)) {
+                    m_trackComment = true;
+                    m_commentBegin = m_pos;
+                }
                 if (blank(third)) {
                     m_lineComment = true;
                     m_pos += 3;
@@ -150,10 +199,12 @@ bool SqlScanner::next(Statement& statement) {
             if (following == '*') {
                 if (m_pos + 2 < n && m_s[m_pos + 2] == '!' && !m_inStatement) {
                     m_inStatement = true;
+                    m_statementCut = false;
                     m_statementBegin = m_pos;
                     m_statementLine = m_line;
                 }
                 m_blockComment = true;
+                m_blockCommentLine = m_line;
                 m_pos += 2;
             } else {
                 ++m_pos;
@@ -178,13 +229,16 @@ bool SqlScanner::next(Statement& statement) {
             m_pos += m_delimiter.size();
             if (m_inStatement) {
                 m_inStatement = false;
-                statement = {m_statementBegin, m_pos - m_delimiter.size(), m_statementLine};
+                statement = {m_statementCut ? 0 : m_statementBegin, m_pos - m_delimiter.size(),
+                             m_statementLine, m_statementCut};
+                m_statementCut = false;
                 return true;
             }
             continue;
         }
         if (!m_inStatement) {
             m_inStatement = true;
+            m_statementCut = false;
             m_statementBegin = m_pos;
             m_statementLine = m_line;
         }
@@ -192,7 +246,16 @@ bool SqlScanner::next(Statement& statement) {
         while (m_pos < n && m_plain[static_cast<unsigned char>(m_s[m_pos])])
             ++m_pos;
     }
+    if (!m_final) {
+        m_needInput = true;
+        return false;
+    }
     m_done = true;
+    if (m_trackComment) {
+        m_trackComment = false;
+        if (onComment && n - m_commentBegin <= MaxReportedComment)
+            onComment(m_s.substr(m_commentBegin, n - m_commentBegin));
+    }
     if (m_mode == Mode::Quote) {
         m_problem = Problem::UnterminatedQuote;
         m_problemLine = m_quoteLine;
@@ -200,7 +263,7 @@ bool SqlScanner::next(Statement& statement) {
     }
     if (m_inStatement) {
         m_inStatement = false;
-        statement = {m_statementBegin, n, m_statementLine};
+        statement = {m_statementCut ? 0 : m_statementBegin, n, m_statementLine, m_statementCut};
         return true;
     }
     return false;

@@ -8,6 +8,7 @@
 #include <functional>
 
 class QTableView;
+class ResultSetModel;
 class QWidget;
 
 // The screens that the main window opens and that live in other libraries. The program's entry
@@ -22,7 +23,8 @@ struct MainRoutines {
     std::function<void(Connection&, QWidget*, int examination, bool preview)> printFindingsSheet;
     std::function<void(Connection&, QWidget*, int patient)> printEnvelope;
     std::function<void(Connection&, QWidget*, int patient)> printRegisteredSlip;
-    std::function<void(QWidget*, const DataSet& rows, const QString& fileName)> exportDataSet;
+    // The export dialog over a grid's rows, the grid's column titles as the header captions.
+    std::function<void(QWidget*, const ResultSetModel& grid, const QString& fileName)> exportDataSet;
     std::function<void(QWidget*, QTableView* grid, const QString& title)> exportGridToHtml;
     using PeriodReport = std::function<void(Connection&, QWidget*, QDate from, QDate to)>;
     PeriodReport printRevenueList, printPerformedList, printExaminationTotals, showWhoSummary;

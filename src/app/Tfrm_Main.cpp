@@ -287,7 +287,7 @@ void Tfrm_Main::buildActions() {
     connect(aExcelbe, &QAction::triggered, this, [this] {
         RunGuarded([this] {
             if (Routines().exportDataSet && QryU->isOpen())
-                Routines().exportDataSet(this, QryU->model()->result(), u"Sonoria.csv"_s);
+                Routines().exportDataSet(this, *QryU->model(), u"Sonoria.csv"_s);
         });
     });
     aHtml = act(u"Html export"_s, u"Html export"_s, K(Qt::CTRL | Qt::Key_H), u"html"_s, nullptr);

@@ -38,7 +38,9 @@ void WireScreens() {
     };
     r.printEnvelope = [](Connection& db, QWidget* parent, int patient) { PrintEnvelope(parent, db, patient, true); };
     r.printRegisteredSlip = [](Connection& db, QWidget* parent, int patient) { PrintRegisteredSlip(parent, db, patient, true); };
-    r.exportDataSet = [](QWidget* parent, const DataSet& rows, const QString& fileName) { ExportDataSet(parent, rows, fileName); };
+    r.exportDataSet = [](QWidget* parent, const ResultSetModel& grid, const QString& fileName) {
+        ExportDataSet(parent, grid, fileName);
+    };
     r.exportGridToHtml = [](QWidget* parent, QTableView* grid, const QString& title) { ExportGridToHtml(parent, grid, title); };
     r.printRevenueList = [](Connection& db, QWidget* parent, QDate from, QDate to) { PrintRevenueList(parent, db, from, to); };
     r.printPerformedList = [](Connection& db, QWidget* parent, QDate from, QDate to) { PrintPerformedList(parent, db, from, to); };

@@ -2,6 +2,7 @@
 
 #include "Codec.h"
 #include "Errors.h"
+#include "PrivateFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,6 +70,7 @@ void IniFile::save(const Lines& lines) const {
     QSaveFile f(m_path);
     if (!f.open(QIODevice::WriteOnly))
         throw FileError(QStringLiteral("A(z) „%1” fájl nem írható: %2").arg(m_path, f.errorString()));
+    MakeOwnerOnly(f); // the profiles' passwords
     for (const QByteArray& line : lines.lines) {
         f.write(line);
         f.write("\r\n", 2);

@@ -85,6 +85,31 @@ void RowEditor::setNumberText(const QString& column, const QString& text) {
     setDouble(column, *d);
 }
 
+QString QuotedName(const QString& name) {
+    QString quoted = name;
+    return u'`' + quoted.replace(u'`', QStringLiteral("``")) + u'`';
+}
+
+qint64 UpdateShownRow(Connection& db, const QString& table, const DataSet& rows, qsizetype row, int column,
+                      const Value& value) {
+    QStringList where;
+    for (int c = 0; c < rows.columnCount(); ++c)
+        if (rows.column(c).primaryKey())
+            where << QuotedName(rows.column(c).name) + QStringLiteral(" = ") +
+                         SqlLiteral(rows.column(c), rows.value(row, c));
+    QString limit;
+    if (where.isEmpty()) {
+        for (int c = 0; c < rows.columnCount(); ++c)
+            where << QuotedName(rows.column(c).name) + QStringLiteral(" <=> ") +
+                         SqlLiteral(rows.column(c), rows.value(row, c));
+        limit = QStringLiteral(" LIMIT 1");
+    }
+    return db.exec(QStringLiteral("UPDATE ") + QuotedName(table) + QStringLiteral(" SET ") +
+                   QuotedName(rows.column(column).name) + QStringLiteral(" = ") +
+                   SqlLiteral(rows.column(column), value) + QStringLiteral(" WHERE ") +
+                   where.join(QStringLiteral(" AND ")) + limit + u';');
+}
+
 QString SqlLiteral(const Column& column, const Value& v) {
     if (v.isNull()) return QStringLiteral("NULL");
     switch (column.type) {

@@ -9,6 +9,16 @@
 // a quoted text.
 QString SqlLiteral(const Column& column, const Value& v);
 
+// A table or column name between backquotes (a backquote in it doubled), so that a name with a space or
+// a word of SQL stands as one name.
+QString QuotedName(const QString& name);
+
+// Sets one column of a row that a grid shows, the row found by its shown values: by the table's primary
+// key columns, or, for a table without a key, by all of its values (the first such row). Returns the
+// rows changed.
+qint64 UpdateShownRow(Connection& db, const QString& table, const DataSet& rows, qsizetype row, int column,
+                      const Value& value);
+
 // One row of one table, held for editing in insert or edit mode. post() writes an INSERT, or an
 // UPDATE of the columns that changed, and hands back the key. Every editing dialog works through it.
 class RowEditor {

@@ -3,6 +3,7 @@
 #include "ExportDialogs.h"
 #include "core/Config.h"
 #include "export/MailMessage.h"
+#include "ui/BusyGuard.h"
 #include "ui/Conventions.h"
 #include "ui/Messages.h"
 #include "ui/ResultSetModel.h"
@@ -79,9 +80,10 @@ void Tfrm_Grid2Html::writePage() {
         QProgressBar* bar;
         ~ResetProgress() { bar->setValue(0); }
     } reset{progress};
+    BusyGuard busy(this);
     WriteHtmlPage(m_request, eMentes->text(), [this](qsizetype done, qsizetype) {
         progress->setValue(static_cast<int>(done));
-        QApplication::processEvents();
+        BusyGuard::pump();
         return true;
     });
     if (chkMegnyit->isChecked()) QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(eMentes->text()).absoluteFilePath()));

@@ -4,6 +4,7 @@
 #include "core/Errors.h"
 #include "export/DataToXLS.h"
 #include "export/DelimitedExport.h"
+#include "ui/BusyGuard.h"
 #include "ui/Conventions.h"
 #include "ui/Messages.h"
 #include "ui/ResultSetModel.h"
@@ -175,10 +176,11 @@ void Tfrm_Hatarolt::exportDelimited(const QString& file) {
     options.fields = m_fields;
     btnMegallit->setEnabled(true);
     m_running = true;
+    BusyGuard busy(this, {btnMegallit});
     progress->setMaximum(static_cast<int>(std::max<qsizetype>(1, m_data.rowCount())));
     try {
         ExportDelimited(m_data, file, options, [this](qsizetype done, qsizetype) {
-            QApplication::processEvents();  // the window repaints and "Megállít" can act
+            BusyGuard::pump(); // the window repaints and "Megállít" can act
             progress->setValue(static_cast<int>(done));
             return m_running;
         });

@@ -61,7 +61,8 @@ public:
     TExportFields& GetColumns() override { return Columns; }
     int CurrentSheetRow() const { return m_row; }
 
-    static constexpr qsizetype MaxSheetRows = 65536;
+    // A BIFF2 sheet holds 16 384 rows, the header included; readers refuse a larger one.
+    static constexpr qsizetype MaxSheetRows = 16384;
     static constexpr int MaxSheetColumns = 256;
 
 protected:

@@ -97,7 +97,8 @@ Tfrm_MunkalapBongeszo::Tfrm_MunkalapBongeszo(QWidget* parent, Connection& db, in
     m_list->open();
 
     connect(aNyomtat, &QAction::triggered, this, [this] { RunGuarded([this] { aNyomtatExecute(); }); });
-    connect(aExcelbe, &QAction::triggered, this, [this] { RunGuarded([this] { ExportDataSet(this, m_list->model()->result(), {}); }); });
+    connect(aExcelbe, &QAction::triggered, this,
+            [this] { RunGuarded([this] { ExportDataSet(this, *m_list->model(), {}); }); });
     connect(aBezar, &QAction::triggered, this, &QDialog::reject);
     connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int column) { RunGuarded([&] { sortBy(column); }); });

@@ -71,7 +71,8 @@ Tfrm_WhoOssz::Tfrm_WhoOssz(QWidget* parent, Connection& db, QDate from, QDate to
     connect(m_list, &BrowseList::currentRowChanged, this, showPosition);
     showPosition();
 
-    connect(aExcelbe, &QAction::triggered, this, [this] { RunGuarded([this] { ExportDataSet(this, m_list->model()->result(), {}); }); });
+    connect(aExcelbe, &QAction::triggered, this,
+            [this] { RunGuarded([this] { ExportDataSet(this, *m_list->model(), {}); }); });
     connect(aBezar, &QAction::triggered, this, &QDialog::reject);
     connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int column) { RunGuarded([&] { sortBy(column); }); });

@@ -51,20 +51,8 @@ bool TableEditModel::setData(const QModelIndex& index, const QVariant& value, in
     const int field = fieldIndex(index.column());
     const ResultSet& rs = result();
     return RunGuarded([&] {
-        const Column& column = rs.column(field);
-        const Value v = valueFromText(column, value.toString());
-        QStringList where;
-        for (int c = 0; c < rs.columnCount(); ++c)
-            if (rs.column(c).primaryKey()) where << rs.column(c).name + u" = "_s + SqlLiteral(rs.column(c), rs.value(index.row(), c));
-        QString limit;
-        if (where.isEmpty()) {
-            // Without a key the row is found by all its old values.
-            for (int c = 0; c < rs.columnCount(); ++c)
-                where << rs.column(c).name + u" <=> "_s + SqlLiteral(rs.column(c), rs.value(index.row(), c));
-            limit = u" LIMIT 1"_s;
-        }
-        m_db.exec(u"UPDATE "_s + m_table + u" SET "_s + column.name + u" = "_s + SqlLiteral(column, v) + u" WHERE "_s +
-                  where.join(u" AND "_s) + limit + u';');
+        UpdateShownRow(m_db, m_table, rs, index.row(), field,
+                       valueFromText(rs.column(field), value.toString()));
         emit edited();
     });
 }

@@ -5,11 +5,14 @@
 #include "support/UiTest.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -206,4 +209,62 @@ TEST_F(ProfilesTest, BackupToZipAndRestoreThroughTheWindow) {
     w.backupTo(dir.filePath(u"masik.sql"_s));
     EXPECT_TRUE(messages.last().startsWith(u"Hiba: "_s));
     EXPECT_FALSE(QFile::exists(dir.filePath(u"masik.sql"_s)));
+}
+
+TEST_F(ProfilesTest, ARunningRestoreTakesNoSecondCommand) {
+    TestDatabase data(u"profilebusy"_s);
+    data.db().exec(u"INSERT INTO tetel (who, tetel_nev, ar) VALUES ('1', 'egy', 10), ('2', 'kettő', 20);"_s);
+    const ConnectionParams p = data.params();
+    store(1, u"%1;%2;%3;%4;%5;Mentés"_s.arg(p.database, p.host).arg(p.port).arg(p.user, p.password));
+    Tfrm_Adatbazis w;
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    w.grid->selectRow(0);
+    const QString file = dir.filePath(u"mentes.sql"_s);
+    w.backupTo(file);
+    data.db().exec(u"DELETE FROM tetel;"_s);
+
+    // F4 and the file of the restore; while it runs, the user presses F4, F3 and Esc and closes the window.
+    // Every file dialog that shows is counted; one beyond the first is sent away.
+    struct FileDialogs : QObject {
+        int shown = 0;
+        bool eventFilter(QObject* o, QEvent* e) override {
+            if (auto* d = qobject_cast<QFileDialog*>(o); d && e->type() == QEvent::Show && ++shown > 1)
+                QTimer::singleShot(0, d, [d] { QMetaObject::invokeMethod(d, "reject"); });
+            return false;
+        }
+    } fileDialogs;
+    qApp->installEventFilter(&fileDialogs);
+    WhenModalShown([&](QWidget* d) {
+        auto* name = d->findChild<QLineEdit*>(u"fileNameEdit"_s);
+        ASSERT_NE(name, nullptr);
+        name->clear();
+        TypeText(name, file);
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    bool pressed = false;
+    QTimer impatient;
+    QObject::connect(&impatient, &QTimer::timeout, [&] {
+        if (pressed || !w.progress->isVisible()) return;
+        pressed = true;
+        QTest::keyClick(w.grid, Qt::Key_F4);
+        QTest::keyClick(w.grid, Qt::Key_F3);
+        QTest::keyClick(w.grid, Qt::Key_Escape);
+        w.close();
+    });
+    impatient.start(0);
+    QTest::keyClick(w.grid, Qt::Key_F4);
+    impatient.stop();
+    QTest::qWait(1200); // a second file dialog would have come by now
+
+    EXPECT_TRUE(pressed) << "the keys came while the restore ran";
+    qApp->removeEventFilter(&fileDialogs);
+    EXPECT_EQ(fileDialogs.shown, 1);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(messages.texts().filter(u"felülírását?"_s).size(), 1);
+    EXPECT_EQ(SelectInt(data.db(), u"SELECT COUNT(*) FROM tetel;"_s, 0), 2);
+    // Afterwards the window takes commands again.
+    QTest::keyClick(w.grid, Qt::Key_Escape);
+    EXPECT_FALSE(w.isVisible());
 }

@@ -1,16 +1,19 @@
 #include "admin-ui/Tfrm_SQL.h"
 #include "core/Config.h"
 #include "db/QueryHelpers.h"
+#include "support/ModelCheck.h"
 #include "support/TestDatabase.h"
 #include "support/UiTest.h"
 
 #include <Qsci/qsciscintilla.h>
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -39,6 +42,7 @@ protected:
     Connection& db() { return tdb->db(); }
     MessageRecorder messages;
     Tfrm_SQL console{nullptr, tdb->db(), {}};
+    const std::unique_ptr<QAbstractItemModelTester> queryModelCheck = CheckModel(console.grid->model());
     int rows() const { return console.grid->model()->rowCount(); }
 };
 
@@ -90,6 +94,7 @@ TEST_F(SqlConsoleTest, TableModeEditsTheTable) {
         EXPECT_EQ(rows(), 2) << s(first);
     }
     QAbstractItemModel* m = console.grid->model();
+    const auto tableModelCheck = CheckModel(m);
     int nameColumn = -1;
     for (int c = 0; c < m->columnCount(); ++c)
         if (m->headerData(c, Qt::Horizontal).toString() == u"tetel_nev"_s) nameColumn = c;
@@ -103,6 +108,30 @@ TEST_F(SqlConsoleTest, TableModeEditsTheTable) {
     console.aFuttatExecute();
     EXPECT_TRUE(console.grid->model()->setData(console.grid->model()->index(1, 0), u"3"_s, Qt::EditRole));
     EXPECT_EQ(s(SelectText(db(), u"SELECT GROUP_CONCAT(verzio ORDER BY verzio) FROM verzio;"_s, {})), "1,3");
+
+    // A name with a space and a column named by a word of SQL, edited in the grid with the keyboard.
+    db().exec(u"CREATE TABLE `sp ace` (`key` INT PRIMARY KEY, `order` VARCHAR(20));"_s);
+    db().exec(u"INSERT INTO `sp ace` VALUES (1, 'egy'), (2, 'kettő');"_s);
+    for (const QString& first : {u"table: sp ace"_s, u"table: `sp ace`"_s}) {
+        console.editor->setText(first);
+        console.aFuttatExecute();
+        EXPECT_EQ(rows(), 2) << s(first);
+    }
+    console.show();
+    console.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&console));
+    QTableView* grid = console.grid;
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(1, 1));
+    QTest::keyClick(grid, Qt::Key_F2);
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_TRUE(editor && editor != grid);
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    TypeText(editor, u"Őt"_s);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::qWait(50); // the delegate commits on its next turn
+    EXPECT_EQ(s(SelectText(db(), u"SELECT `order` FROM `sp ace` WHERE `key` = 2;"_s, {})), "Őt");
+    db().exec(u"DROP TABLE `sp ace`;"_s);
 }
 
 TEST_F(SqlConsoleTest, FilesRoundTripInTheCentralEuropeanCodePage) {

@@ -2,6 +2,7 @@
 // out statements in order without overlaps, and cuts exactly as the plain rule-by-rule splitter does.
 // Built only with -DSONORIA_FUZZ=ON (clang); see scripts/fuzz.
 #include "ReferenceScanner.h"
+#include "ScanInPieces.h"
 #include "admin/SqlScanner.h"
 
 #include <cstdint>
@@ -43,5 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         scanner.problemLine() != reference.problemLine() || scanner.delimiter() != reference.delimiter())
         std::abort();
     if (scanner.next(st)) std::abort(); // the end stays the end
+    // Read in pieces, as the restore reads a file, the script is cut exactly as at once.
+    const std::size_t piece = size > 1 ? data[size - 1] % 17 + 1 : 1;
+    if (!(ScanInPieces(script, piece, delimiter) == ScanInPieces(script, 0, delimiter))) std::abort();
     return 0;
 }

@@ -1,3 +1,4 @@
+#include "ScanInPieces.h"
 #include "admin/BackupRestore.h"
 #include "admin/MySQLBatchExecute.h"
 #include "admin/MySQLDump.h"
@@ -160,7 +161,16 @@ TEST(Scanner, SplitsAsTheRulesSay) {
         if (c.problem != P::None) {
             EXPECT_EQ(scanner.problemLine(), c.problemLine) << c.name;
         }
+        // A script read in pieces is cut exactly as the whole one, whatever the pieces' size.
+        const std::string_view script(c.script.constData(), static_cast<std::size_t>(c.script.size()));
+        const ScanResult whole = ScanInPieces(script, 0);
+        EXPECT_EQ(whole.statements, c.statements) << c.name;
+        for (const std::size_t piece : {1, 2, 3, 7, 11})
+            EXPECT_TRUE(ScanInPieces(script, piece) == whole) << c.name << ", pieces of " << piece;
     }
+    EXPECT_EQ(
+        ScanInPieces("# one\r\n-- two\r\nSELECT 1 -- in it\r\n;\r\n/* block */--\r\n-- end", 3).comments,
+        (std::vector<std::string>{"# one", "-- two", "--", "-- end"}));
 }
 
 TEST(Executor, DataStatementsAndTypes) {
@@ -174,7 +184,12 @@ TEST(Executor, DataStatementsAndTypes) {
     EXPECT_FALSE(TMySQLBatchExecute::IsDataStatement("/*!40000 ALTER TABLE `t` DISABLE KEYS */"));
     EXPECT_FALSE(TMySQLBatchExecute::IsDataStatement("LOCK TABLES `t` WRITE"));
     EXPECT_FALSE(TMySQLBatchExecute::IsDataStatement("INSERTX"));
-    EXPECT_FALSE(TMySQLBatchExecute::IsDataStatement("SET @a = 1"));
+    EXPECT_TRUE(TMySQLBatchExecute::IsDataStatement(
+        "/*!40101 SET @OLD_SQL_MODE=@@SQL_MODE, SQL_MODE='NO_AUTO_VALUE_ON_ZERO' */"));
+    EXPECT_FALSE(TMySQLBatchExecute::IsDataStatement("SET autocommit = 1"));
+    EXPECT_FALSE(TMySQLBatchExecute::IsDataStatement("SET GLOBAL sql_mode = ''"));
+    EXPECT_FALSE(
+        TMySQLBatchExecute::IsDataStatement("/*!40101 SET TRANSACTION ISOLATION LEVEL READ COMMITTED */"));
     EXPECT_EQ(TMySQLBatchExecute::StatementType("show tables"), TmySQLStatementType::mstCursor);
     EXPECT_EQ(TMySQLBatchExecute::StatementType("Explain SELECT 1"), TmySQLStatementType::mstCursor);
     EXPECT_EQ(TMySQLBatchExecute::StatementType("UPDATE t SET a = 1"), TmySQLStatementType::mstNonCursor);
@@ -202,7 +217,13 @@ TEST(Backup, ProposedNameAndQuestion) {
                 dump.IncludeHeader);
     EXPECT_EQ(dump.ExtInsertsCount, 100);
     EXPECT_EQ(dump.Limit, 1024);
-    const QStringList args = ServerDumpArguments({u"h"_s, 3307, u"u"_s, u"titok"_s, u"db"_s}, u"/x/y.sql"_s);
+    ConnectionParams params;
+    params.host = u"h"_s;
+    params.port = 3307;
+    params.user = u"u"_s;
+    params.password = u"titok"_s;
+    params.database = u"db"_s;
+    const QStringList args = ServerDumpArguments(params, u"/x/y.sql"_s);
     EXPECT_EQ(s(args.join(u' ')),
               "-c -C --force --routines --databases db --port=3307 --host=h --user=u --result-file=/x/y.sql");
 }
@@ -252,7 +273,7 @@ TEST_F(AdminDb, WriterFormat) {
     const QStringList lines = QString::fromLatin1(file).split(u"\r\n"_s);
     EXPECT_FALSE(file.contains("\n\n")) << "every line ends in CR LF";
     ASSERT_GE(lines.size(), 8);
-    EXPECT_EQ(s(lines[0]), "--   MySQL Database Dump (Sonoria) 1.2");
+    EXPECT_EQ(s(lines[0]), "--   MySQL Database Dump (Sonoria) 1.3");
     EXPECT_EQ(s(lines[1]), "--   Host: 127.0.0.1    Database: " + s(tdb->name()));
     EXPECT_EQ(s(lines[2]), "--   Server version " + s(db().serverVersion()));
     EXPECT_EQ(s(lines[3]), "-- ");
@@ -262,11 +283,12 @@ TEST_F(AdminDb, WriterFormat) {
     EXPECT_EQ(s(rest), "-- \r\n"
                        "\r\n"
                        "/*!40101 SET NAMES latin2 COLLATE latin2_hungarian_ci */;\r\n"
+                       "/*!40101 SET @OLD_SQL_MODE=@@SQL_MODE, SQL_MODE='NO_AUTO_VALUE_ON_ZERO' */;\r\n"
                        "\r\n"
                        "-- \r\n"
                        "--   Table data for table \"t\". Record count - 2 \r\n"
                        "-- \r\n"
-                       "DELETE FROM t;\r\n"
+                       "DELETE FROM `t`;\r\n"
                        "INSERT INTO `t`(`id`, `s`, `d`, `x`, `n`) VALUES\r\n"
                        "(1,'O\\'R\\\\x','2024-03-05',2.5,NULL),\r\n"
                        "(2,'','2000-01-01',-1e-300,7);\r\n"
@@ -274,8 +296,11 @@ TEST_F(AdminDb, WriterFormat) {
                        "-- \r\n"
                        "--   Table data for table \"e\". Record count - 0 \r\n"
                        "-- \r\n"
-                       "DELETE FROM e;\r\n"
-                       "\r\n\r\n\r\n");
+                       "DELETE FROM `e`;\r\n"
+                       "\r\n\r\n\r\n"
+                       "/*!40101 SET SQL_MODE=@OLD_SQL_MODE */;\r\n"
+                       "\r\n"
+                       "--   Dump completed\r\n");
 
     // The other options: structure, locks, keys, REPLACE, one row per statement, no column list.
     const QByteArray all = dump({u"t"_s}, [](TmySQLDump& d) {
@@ -291,7 +316,8 @@ TEST_F(AdminDb, WriterFormat) {
     });
     const QByteArray create = db().query(u"SHOW CREATE TABLE t"_s).rawBytes(0, 1).toByteArray();
     const QByteArray name = tdb->name().toLatin1();
-    EXPECT_EQ(s(all), "/*!40101 SET NAMES latin2 COLLATE latin2_hungarian_ci */;\r\n\r\n"
+    EXPECT_EQ(s(all), "/*!40101 SET NAMES latin2 COLLATE latin2_hungarian_ci */;\r\n"
+                      "/*!40101 SET @OLD_SQL_MODE=@@SQL_MODE, SQL_MODE='NO_AUTO_VALUE_ON_ZERO' */;\r\n\r\n"
                       "CREATE DATABASE /*!32312 IF NOT EXISTS*/ `" +
                           s(name) +
                           "`;\r\n"
@@ -305,10 +331,11 @@ TEST_F(AdminDb, WriterFormat) {
                           "/*!40000 ALTER TABLE `t` DISABLE KEYS */;\r\n"
                           "# \r\n#   Table data for table \"t\". Record count - 2 \r\n# \r\n"
                           "LOCK TABLES `t` WRITE;\r\n"
-                          "DELETE FROM t;\r\n"
+                          "DELETE FROM `t`;\r\n"
                           "REPLACE INTO `t` VALUES (1,'O\\'R\\\\x','2024-03-05',2.5,NULL);\r\n"
                           "REPLACE INTO `t` VALUES (2,'','2000-01-01',-1e-300,7);\r\n"
-                          "\r\n/*!40000 ALTER TABLE `t` ENABLE KEYS */;\r\n\r\nUNLOCK TABLES;\r\n\r\n");
+                          "\r\n/*!40000 ALTER TABLE `t` ENABLE KEYS */;\r\n\r\nUNLOCK TABLES;\r\n\r\n"
+                          "/*!40101 SET SQL_MODE=@OLD_SQL_MODE */;\r\n\r\n#   Dump completed\r\n");
 
     // Appending to an existing file keeps its content.
     const QByteArray appended = dump({u"e"_s}, [](TmySQLDump& d) {
@@ -316,7 +343,9 @@ TEST_F(AdminDb, WriterFormat) {
         d.IncludeHeader = false;
     });
     EXPECT_TRUE(appended.startsWith(all));
-    EXPECT_TRUE(appended.endsWith("DELETE FROM e;\r\n\r\n\r\n\r\n"));
+    EXPECT_TRUE(
+        appended.endsWith("DELETE FROM `e`;\r\n\r\n\r\n\r\n/*!40101 SET SQL_MODE=@OLD_SQL_MODE */;\r\n\r\n"
+                          "--   Dump completed\r\n"));
 }
 
 TEST_F(AdminDb, WriterGroupsRowsAndReportsPages) {
@@ -550,7 +579,8 @@ TEST_F(RoundTrip, FailingDataOnlyRestoreRollsEverythingBack) {
     const QStringList before = Checksums(db());
     // A duplicate key in the last statement of the script.
     QByteArray script = readFile(path(u"m.sql"_s));
-    script += "INSERT INTO `ugyfel`(`ugyfel`) VALUES\r\n(1);\r\n";
+    script.replace("/*!40101 SET SQL_MODE=@OLD_SQL_MODE */",
+                   "INSERT INTO `ugyfel`(`ugyfel`) VALUES\r\n(1);\r\n/*!40101 SET SQL_MODE=@OLD_SQL_MODE */");
     writeFile(path(u"m.sql"_s), script);
     try {
         RestoreDatabase(db(), path(u"m.sql"_s));
@@ -713,7 +743,7 @@ TEST_F(AdminDb, BadInputGivesClearMessages) {
     } catch (const BackupError& e) {
         EXPECT_TRUE(e.message().startsWith(u"Hiba az archiválás közben\n"_s)) << s(e.message());
     }
-    EXPECT_TRUE(readFile(path(u"arch.sql"_s)).contains("DELETE FROM t;"));
+    EXPECT_TRUE(readFile(path(u"arch.sql"_s)).contains("DELETE FROM `t`;"));
     // An SQL file of the archive's name that stands there already is left alone.
     writeFile(path(u"mas.sql"_s), "my own file");
     BackupDatabase(db(), path(u"mas.zip"_s));
@@ -801,4 +831,127 @@ TEST_F(RoundTrip, FullBackupWithTheServerDumpTool) {
     EXPECT_FALSE(missing.ok);
     EXPECT_TRUE(missing.errorText.contains(u"nem indítható"_s)) << s(missing.errorText);
     EXPECT_EQ(s(FilesIn(dir.path()).join(u',')), "teljes.sql");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Restores that succeed whole or change nothing
+
+namespace {
+bool OwnerOnly(const QString& file) {
+    const auto others =
+        QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
+    return QFileInfo::exists(file) && !(QFile::permissions(file) & others);
+}
+
+// The message of a refused restore, or "no error".
+std::string RestoreRefusal(Connection& db, const QString& file) {
+    try {
+        RestoreDatabase(db, file);
+    } catch (const BackupError& e) {
+        return s(e.message());
+    }
+    return "no error";
+}
+} // namespace
+
+TEST_F(RoundTrip, DamagedOrEmptyFilesAreRefusedAndChangeNothing) {
+    fill();
+    BackupDatabase(db(), path(u"jo.sql"_s));
+    BackupDatabase(db(), path(u"jo.zip"_s));
+    EXPECT_TRUE(OwnerOnly(path(u"jo.sql"_s)) && OwnerOnly(path(u"jo.zip"_s)));
+    db().exec(u"UPDATE ugyfel SET ugyfel_nev = 'after the backup'"_s);
+    const QStringList before = Checksums(db());
+    const QByteArray good = readFile(path(u"jo.sql"_s));
+
+    // Cut right after a statement of the munkalap_tetel rows.
+    const qsizetype at = good.indexOf("INSERT INTO `munkalap_tetel`");
+    const QByteArray cut = good.left(good.indexOf(";\r\n", at) + 3);
+    // Complete to its last line, but one group of rows is missing.
+    QByteArray missingRows = good;
+    const qsizetype second = good.indexOf("INSERT INTO `munkalap_tetel`", at + 1);
+    missingRows.remove(at, second - at);
+    // The same file as an archive.
+    writeFile(path(u"hiany.sql"_s), cut);
+    ZipSingleFile(path(u"hiany.zip"_s), path(u"hiany.sql"_s), u"hiany.sql"_s);
+
+    const struct {
+        const char* name;
+        QByteArray content;
+        const char* message;
+    } cases[] = {
+        {"ures.sql", "", "nincs futtatható utasítás (üres"},
+        {"szokoz.sql", " \r\n\r\n\t", "nincs futtatható utasítás (üres"},
+        {"megjegyzes.sql", "-- csak megjegyzés\r\n# ez is\r\n", "csak megjegyzést"},
+        {"nyitott.sql", "-- fejléc\r\n/* DELETE FROM ugyfel;\r\nDELETE FROM munkalap;\r\n",
+         "2. sorban nyitott /* megjegyzés nincs lezárva"},
+        {"hiany.sql", cut, "mentés hiányos: hiányzik a vége"},
+        {"sorok.sql", missingRows, "munkalap_tetel: 2500 sor helyett 2400"},
+        {"ket-db.sql", "USE `a`;\r\nDELETE FROM ugyfel;\r\nUSE `b`;\r\n", "több adatbázisba is írna (a, b)"},
+    };
+    for (const auto& c : cases) {
+        writeFile(path(QString::fromLatin1(c.name)), c.content);
+        const std::string message = RestoreRefusal(db(), path(QString::fromLatin1(c.name)));
+        EXPECT_NE(message.find(c.message), std::string::npos) << c.name << ": " << message;
+        EXPECT_EQ(s(Checksums(db()).join(u'\n')), s(before.join(u'\n'))) << c.name;
+    }
+    EXPECT_NE(RestoreRefusal(db(), path(u"hiany.zip"_s)).find("hiányzik a vége"), std::string::npos);
+    EXPECT_TRUE(FilesIn(RestoreTempDirectory()).isEmpty() &&
+                QDir(RestoreTempDirectory()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty())
+        << "the unpacked script is gone";
+    EXPECT_EQ(s(Checksums(db()).join(u'\n')), s(before.join(u'\n')));
+
+    // The complete files load.
+    RestoreDatabase(db(), path(u"jo.zip"_s));
+    EXPECT_EQ(SelectText(db(), u"SELECT ugyfel_nev FROM ugyfel WHERE ugyfel = 1"_s, {}), u"Őrző Ödön"_s);
+}
+
+TEST_F(RoundTrip, FullBackupOfTheServerToolLoadsIntoTheProfilesDatabaseOnly) {
+    fill();
+    const QStringList original = Checksums(db());
+    const QString tool = QStandardPaths::findExecutable(u"mariadb-dump"_s);
+    ASSERT_TRUE(RunServerDump(tool, tdb->params(), path(u"teljes.sql"_s)).ok);
+    ASSERT_TRUE(readFile(path(u"teljes.sql"_s)).contains("USE `" + tdb->name().toLatin1() + "`;"));
+    db().exec(u"UPDATE ugyfel SET ugyfel_nev = 'md changed after the backup'"_s);
+    const QStringList changed = Checksums(db());
+
+    // Another profile's database ("md3") on the same server.
+    ConnectionParams md3 = tdb->params();
+    md3.database = tdb->name() + u"_md3"_s;
+    db().exec(u"DROP DATABASE IF EXISTS `"_s + md3.database + u'`');
+    db().exec(u"CREATE DATABASE `"_s + md3.database +
+              u"` CHARACTER SET latin2 COLLATE latin2_hungarian_ci"_s);
+    {
+        Connection other;
+        other.open(md3);
+        RestoreDatabase(other, path(u"teljes.sql"_s));
+        EXPECT_EQ(s(Checksums(other).join(u'\n').replace(md3.database + u'.', tdb->name() + u'.')),
+                  s(original.join(u'\n')));
+        EXPECT_EQ(s(SelectText(other, u"SELECT DATABASE()"_s, {})), s(md3.database));
+    }
+    EXPECT_EQ(s(Checksums(db()).join(u'\n')), s(changed.join(u'\n')))
+        << "the file's own database is untouched";
+    db().exec(u"DROP DATABASE `"_s + md3.database + u'`');
+}
+
+TEST_F(RoundTrip, SpaceInATableNameAndRowsOfALaxSqlMode) {
+    db().exec(u"SET SESSION sql_mode = ''"_s);
+    db().exec(u"CREATE TABLE `sp ace` (id INT AUTO_INCREMENT PRIMARY KEY, d DATE NOT NULL, "
+              u"s VARCHAR(5)) ENGINE=InnoDB"_s);
+    db().exec(u"SET SESSION sql_mode = 'NO_AUTO_VALUE_ON_ZERO'"_s);
+    db().exec(u"INSERT INTO `sp ace` VALUES (0, '0000-00-00', 'nulla'), (5, '2024-02-30', 'öt')"_s);
+    db().exec(u"SET SESSION sql_mode = DEFAULT"_s);
+    const QStringList before = Checksums(db());
+    ASSERT_EQ(SelectText(db(), u"SELECT GROUP_CONCAT(id, ' ', d ORDER BY id) FROM `sp ace`"_s, {}),
+              u"0 0000-00-00,5 0000-00-00"_s);
+    BackupDatabase(db(), path(u"lax.sql"_s));
+    Wipe(db());
+    db().exec(u"INSERT INTO `sp ace` (d) VALUES ('2024-01-01')"_s);
+
+    const QString strict = u"STRICT_ALL_TABLES,NO_ZERO_DATE,NO_ZERO_IN_DATE,ERROR_FOR_DIVISION_BY_ZERO"_s;
+    db().exec(u"SET SESSION sql_mode = '"_s + strict + u'\'');
+    const QString mode = SelectText(db(), u"SELECT @@SESSION.sql_mode"_s, {});
+    RestoreDatabase(db(), path(u"lax.sql"_s));
+    EXPECT_EQ(s(Checksums(db()).join(u'\n')), s(before.join(u'\n')));
+    EXPECT_EQ(s(SelectText(db(), u"SELECT @@SESSION.sql_mode"_s, {})), s(mode)) << "the session is as before";
+    db().exec(u"SET SESSION sql_mode = DEFAULT"_s);
 }

@@ -220,6 +220,9 @@ TEST_F(IniTest, PrivateProfileSemantics) {
     ini.writeText(u"New"_s, u"k"_s, u"v"_s);
     EXPECT_EQ(read(), QByteArray("; comment\r\n[alapertek]\r\nBETUMERET=8\r\nHtmlUt=C:\\Html\r\nAlapVaros=Gy\xF5r\r\n"
                                  "\r\n[Other]\r\nx=1\r\n\r\n[New]\r\nk=v\r\n"));
+    // The file holds the profiles' passwords: once written, it is its owner's alone.
+    EXPECT_EQ(QFile::permissions(path()) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     ini.removeKeys(u"alapertek"_s, {u"htmlut"_s, u"alapvaros"_s});
     EXPECT_FALSE(ini.hasKey(u"Alapertek"_s, u"HtmlUt"_s));
     EXPECT_TRUE(ini.hasKey(u"Other"_s, u"x"_s));

@@ -3,6 +3,7 @@
 #include "db/QueryHelpers.h"
 #include "exams/Tfrm_Munkalap.h"
 #include "exams/Tfrm_Sorhozza.h"
+#include "export-ui/Tfrm_Hatarolt.h"
 #include "master/MasterBrowser.h"
 #include "reports-ui/ReportOutput.h"
 #include "reports-ui/ReportRoutines.h"
@@ -12,6 +13,8 @@
 #include "support/UiTest.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -121,6 +124,31 @@ TEST_F(ReportScreensTest, WhoSummaryGroupsThePeriod) {
     w.sortBy(2);  // "Darab"
     EXPECT_EQ(w.list()->model()->value(0, u"db"_s).toInt(), 1);
     EXPECT_TRUE(w.list()->sql().contains(u"WHERE (datum BETWEEN '2024-01-01' AND '2024-01-12')"_s));
+}
+
+TEST_F(ReportScreensTest, ExportOfTheWhoSummaryHeadsItsColumnsWithTheGridsCaptions) {
+    Tfrm_WhoOssz w(nullptr, db(), QDate(2024, 1, 1), QDate(2024, 1, 12));
+    w.show();
+    QTemporaryDir dir;
+    // Ctrl+E, a file name typed into "Filenév", "Export indítás"; the second time with the field names.
+    const auto exportTo = [&](const QString& file, bool fieldNames) {
+        WhenModalShown([&](QWidget* d) {
+            auto* dialog = dynamic_cast<Tfrm_Hatarolt*>(d);
+            ASSERT_NE(dialog, nullptr);
+            dialog->eFilenev->clear();
+            TypeText(dialog->eFilenev, file);
+            if (fieldNames) QTest::mouseClick(dialog->chkEredeti, Qt::LeftButton);
+            QTest::mouseClick(dialog->btnIndit, Qt::LeftButton);
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        w.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_E, Qt::ControlModifier);
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readLine() : QByteArray();
+    };
+    EXPECT_EQ(exportTo(dir.filePath(u"who.csv"_s), false), QByteArray("WHO;T\xE9tel;Darab;\xC1r;\r\n"));
+    EXPECT_EQ(exportTo(dir.filePath(u"mezok.csv"_s), true), QByteArray("who;tetel_nev;db;ar;\r\n"));
 }
 
 TEST_F(ReportScreensTest, PreviewShowsThePagesAndPrintingWithoutPrinterSaysSo) {

@@ -172,7 +172,8 @@ TEST(PageBuilder, PageOptionsAndFrameLines) {
 
 TEST(PageBuilder, CancelStopsLayingOutRows) {
     const MemoryDataSet data = amounts(QList<std::pair<QString, QString>>(50, {u"2024-01-01"_s, u"1"_s}));
-    PageBuilder b(smallLayout(), &data);
+    const ReportLayout layout = smallLayout();
+    PageBuilder b(layout, &data);
     int seen = 0;
     EXPECT_EQ(b.build([&](ReportPage&&) { return ++seen < 2; }), 2);
     EXPECT_TRUE(b.cancelled());

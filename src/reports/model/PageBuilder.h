@@ -16,10 +16,11 @@ class TextMeasure;
 using PageSink = std::function<bool(ReportPage&& page)>;
 
 // Lays a layout over its data: Qry drives the detail band, Tbl gives its first row. The builder holds
-// one page at a time; the data sets stay the caller's.
+// one page at a time; the layout and the data sets stay the caller's and must outlive the builder.
 class PageBuilder {
 public:
     PageBuilder(const ReportLayout& layout, const DataSet* qry, const DataSet* tbl = nullptr);
+    PageBuilder(ReportLayout&&, const DataSet*, const DataSet* = nullptr) = delete;  // would dangle
     ~PageBuilder();
 
     // The date and time the system texts print (now by default).
