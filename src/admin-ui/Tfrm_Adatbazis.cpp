@@ -62,6 +62,19 @@ QString ProfileRow::profileText() const {
     return QStringList{adatbazis, kiszolgalo, QString::number(port), felhasznalo, jelszo, adatbazisnev, {}}.join(u';');
 }
 
+namespace {
+// What the stored profile cannot carry is refused while the editor is open: a ";" would shift the
+// fields after it, and a letter the stored form lacks would lose every profile when the window closes.
+void CheckProfile(const ProfileRow& r) {
+    for (const QString& field : {r.adatbazisnev, r.adatbazis, r.kiszolgalo, r.felhasznalo, r.jelszo})
+        if (field.contains(u';'))
+            throw FormatError(u"A kapcsolat adataiban nem szerepelhet „;” karakter: ez választja el őket "
+                              u"a beállítófájlban."_s);
+    if (r.port < 1 || r.port > 65535) throw FormatError(u"A port 1 és 65535 közötti egész szám legyen."_s);
+    EncodeProfile(r.profileText());
+}
+}  // namespace
+
 Tfrm_Adatbazis::Tfrm_Adatbazis(QWidget* parent) : SonoriaDialog(u"frm_Adatbazis"_s, Placement::Bounds, parent) {
     setWindowTitle(u"Tárhelyek"_s);
     setSizeGripEnabled(true);
@@ -386,17 +399,26 @@ bool EditProfile(QWidget* parent, ProfileRow& row) {
         password->setEchoMode(password->echoMode() == QLineEdit::Password ? QLineEdit::Normal : QLineEdit::Password);
         password->setFocus();
     });
-    ProfileOptions options;
+    ProfileRow edited = row;
     ProfileOptionsFields* fields = nullptr;
-    // A further server that is not host[:port] keeps the dialog open with what was typed.
     const auto [ok, cancel] = MakeOkCancel(&dialog, false, [&] {
-        try {
-            options = fields->options();
+        if (SaveOrTell(&dialog, [&] {
+                edited.adatbazisnev = name->text();
+                edited.adatbazis = database->text();
+                edited.kiszolgalo = host->text();
+                edited.port = TextToInt(port->text());
+                edited.felhasznalo = user->text();
+                edited.jelszo = password->text();
+                CheckProfile(edited);
+                // A further server that is not host[:port] is told with the focus on its box.
+                try {
+                    edited.options = fields->options();
+                } catch (const FormatError&) {
+                    fields->fallbackHosts->setFocus();
+                    throw;
+                }
+            }))
             dialog.accept();
-        } catch (const FormatError& e) {
-            ErrorBox(e.message(), &dialog);
-            fields->fallbackHosts->setFocus();
-        }
     });
     auto* form = new QFormLayout;
     form->addRow(u"Megjelenített név"_s, name);
@@ -428,13 +450,7 @@ bool EditProfile(QWidget* parent, ProfileRow& row) {
     dialog.setFontSize(9);
     dialog.setFixedSize(dialog.sizeHint().expandedTo(QSize(380, 0)));
     if (dialog.exec() != QDialog::Accepted) return false;
-    row.adatbazisnev = name->text();
-    row.adatbazis = database->text();
-    row.kiszolgalo = host->text();
-    row.port = TextToInt(port->text());
-    row.felhasznalo = user->text();
-    row.jelszo = password->text();
-    row.options = options;
+    row = edited;
     return true;
 }
 

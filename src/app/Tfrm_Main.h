@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Patients.h"
 #include "db/Connection.h"
 
 #include <QMainWindow>
@@ -50,7 +51,7 @@ public:
 
     QString PatientSortField = QStringLiteral("ugyfel_nev");
     QString ExamSortField = QStringLiteral("munkalap");
-    QString PatientBaseFilter = QStringLiteral("(ugyfel > 0)");
+    QString PatientBaseFilter = PatientsTable().baseCondition;
     QString YearFilter = QStringLiteral("(ev > 0)");
 
     bool patientsShown() const;

@@ -71,6 +71,15 @@ int TextToInt(const QString& text) {
     return ok ? v : 0;
 }
 
+std::optional<double> TextToFloat(const QString& text) {
+    QString t = text.trimmed();
+    t.replace(u',', u'.');
+    bool ok = false;
+    const double d = t.toDouble(&ok);
+    if (!ok || !std::isfinite(d)) return std::nullopt;
+    return d;
+}
+
 int CountChar(QChar c, QStringView text) { return static_cast<int>(text.count(c)); }
 
 QString RemoveChars(QStringView set, const QString& text) {

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // Conversions of nullable field values.
 QString VarToText(const Value& v, const QString& defaultText = {});
 int VarToInt(const Value& v, int defaultValue);         // throws FormatError on a non-numeric text
@@ -18,6 +20,10 @@ T IfValue(bool condition, T x, T y) {
 }
 
 int TextToInt(const QString& text);
+// A number as the user types it: "12,5" and "12.5" both read, surrounding spaces ignored. Empty for
+// anything else, also for "inf", "nan" and a number no double can hold ("1e999"): the database
+// cannot store them.
+std::optional<double> TextToFloat(const QString& text);
 QString CleanNumberText(const QString& text);
 int CountChar(QChar c, QStringView text);
 QString RemoveChars(QStringView set, const QString& text);

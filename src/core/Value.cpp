@@ -2,6 +2,8 @@
 
 #include "Codec.h"
 
+#include <cmath>
+
 bool IsNumericType(ColumnType t) {
     return t == ColumnType::Integer || t == ColumnType::BigInt || t == ColumnType::Double ||
            t == ColumnType::Decimal;
@@ -35,6 +37,7 @@ int Value::toInt(bool* ok) const {
 double Value::toDouble(bool* ok) const {
     bool good = false;
     const double v = m_null ? 0.0 : m_bytes.trimmed().toDouble(&good);  // QByteArray is locale-free
+    good = good && std::isfinite(v);  // "inf" and "nan" are no numbers a column can hold
     if (ok) *ok = good;
     return good ? v : 0.0;
 }

@@ -1,1 +1,8 @@
 #pragma once
+
+#include "ListedTable.h"
+
+// The reference-data lists.
+ListedTable ItemsTable();
+ListedTable SnippetsTable();
+ListedTable PostalCodesTable();

@@ -6,9 +6,11 @@
 
 using namespace Qt::StringLiterals;
 
-QStringList PatientListLines() {
-    return {u"SELECT * FROM vw_ugyfel"_s, u"WHERE ugyfel > 0"_s, u"ORDER BY ugyfel_nev;"_s};
+ListedTable PatientsTable() {
+    return {u"ugyfel"_s, u"ugyfel"_s, false, u"(ugyfel > 0)"_s, u"ugyfel_nev"_s, u"vw_ugyfel"_s};
 }
+
+QStringList PatientListLines() { return PatientsTable().listLines(); }
 
 void DeletePatient(Connection& db, const Value& patient) {
     ExecSql(db, u"UPDATE ugyfel SET torolve = 'I' WHERE ugyfel = "_s + IdText(patient) + u';');

@@ -1,10 +1,16 @@
 #pragma once
 
+#include "ListedTable.h"
+
 #include <QStringList>
 
 class Connection;
 class QDate;
 class Value;
+
+// The patients as lists show them: the view of the patients not deleted, keyed by ugyfel, every listing
+// keeping "(ugyfel > 0)", ordered by name. A delete through it removes the row of ugyfel itself.
+ListedTable PatientsTable();
 
 // The patient list: every patient the view shows, by name. Three lines (SELECT, WHERE, ORDER BY), so
 // that a search and a sort can replace the last two; the main window, the patient browser and the

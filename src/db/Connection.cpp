@@ -225,7 +225,7 @@ bool StreamingResult::next() {
             m_res = nullptr;
             m_connection->m_streaming = false;
             if (isLostCode(static_cast<int>(err))) m_connection->m_broken = true;
-            throw DbError(text, static_cast<int>(err));
+            throw DbError::fromServer(static_cast<int>(err), text);
         }
         mysql_free_result(m_res);
         m_res = nullptr;
@@ -305,7 +305,7 @@ MYSQL* Connection::connectTo(const ServerAddress& server) {
         const int code = static_cast<int>(mysql_errno(m));
         mysql_close(m);
         if (code == CR_SSL_CONNECTION_ERROR) text = tlsFailureText(server, text);
-        throw DbError(text, code);
+        throw DbError::fromServer(code, text);
     }
     return m;
 }
@@ -378,7 +378,7 @@ void Connection::fail() {
     const int code = static_cast<int>(mysql_errno(m_mysql));
     const QString text = Codec::latin2().decode(mysql_error(m_mysql));
     if (isLostCode(code)) m_broken = true;
-    throw DbError(text, code);
+    throw DbError::fromServer(code, text);
 }
 
 void Connection::send(QByteArrayView bytes) {

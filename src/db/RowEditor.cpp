@@ -2,6 +2,7 @@
 
 #include "core/Codec.h"
 #include "core/SqlText.h"
+#include "core/TextRoutines.h"
 
 RowEditor::RowEditor(Connection& db, QString table, QString keyColumn)
     : m_db(db), m_table(std::move(table)), m_keyColumn(std::move(keyColumn)) {}
@@ -78,13 +79,10 @@ void RowEditor::setText(const QString& column, const QString& text) {
 }
 
 void RowEditor::setNumberText(const QString& column, const QString& text) {
-    QString t = text.trimmed();
-    if (t.isEmpty()) return setNull(column);
-    t.replace(u',', u'.');
-    bool ok = false;
-    const double d = t.toDouble(&ok);
-    if (!ok) throw FormatError(QStringLiteral("A(z) „%1” nem szám.").arg(text.trimmed()));
-    setDouble(column, d);
+    if (text.trimmed().isEmpty()) return setNull(column);
+    const std::optional<double> d = TextToFloat(text);
+    if (!d) throw FormatError(QStringLiteral("A(z) „%1” nem szám.").arg(text.trimmed()));
+    setDouble(column, *d);
 }
 
 QString QuotedName(const QString& name) {

@@ -75,14 +75,11 @@ bool Tfrm_Sorhozza::eventFilter(QObject* watched, QEvent* event) {
 
 void Tfrm_Sorhozza::accept() {
     if (!priceIsValid()) return;
-    try {
-        m_line.setText(u"tetel_nev"_s, eTetel->text());
-        m_line.post();
-    } catch (const SonoriaError& e) {
-        ErrorBox(e.message(), this);  // the dialog stays open with what was typed
-        return;
-    }
-    SonoriaDialog::accept();
+    if (SaveOrTell(this, [this] {
+            m_line.setText(u"tetel_nev"_s, eTetel->text());
+            m_line.post();
+        }))
+        SonoriaDialog::accept();
 }
 
 int OpenLineItem(QWidget* parent, Connection& db, int line, int examination, int item) {

@@ -117,7 +117,7 @@ Tfrm_Torzs::Tfrm_Torzs(QWidget* parent, Connection& db, MasterDescription descri
     m_grid->addActions({aFrissit, aUj, aSzerkeszt, aTorol, aKeres, aElfogad, aBezar});
     layout->addWidget(m_grid, 1);
 
-    m_list = new BrowseList(db, m_grid, m_desc.sqlLines, this);
+    m_list = new BrowseList(db, m_grid, m_desc.table.listLines(), this);
     m_list->model()->setColumns(m_desc.columns);
     m_list->model()->setHighlightedColumn(0);
     HighlightSortColumn(m_grid, 0);
@@ -188,7 +188,6 @@ bool Tfrm_Torzs::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Tfrm_Torzs::openList(const QString& field, const Value& key) {
-    if (m_desc.replaceWhereOnOpen) m_list->query().replaceWhere(m_desc.baseCondition);
     m_list->open();
     if (!field.isEmpty() && !key.isNull()) m_list->locate(field, key);
     rowChanged();
@@ -200,7 +199,7 @@ void Tfrm_Torzs::setSearchText(const QString& text) {
 
 void Tfrm_Torzs::searchChanged(const QString& text) {
     EncodeOrThrow(Codec::latin2(), text); // a letter the database cannot hold is told; the list stays
-    m_list->setWhere(m_desc.baseCondition + LikeFilter(m_desc.searchFields, text));
+    m_list->setWhere(m_desc.table.baseCondition + LikeFilter(m_desc.searchFields, text));
     // A text that cannot begin the sort field (a letter in a number column) leaves the cursor alone.
     if (!text.isEmpty()) m_list->locateStartingWith(m_desc.sortable ? m_sortField : m_desc.sortField, text);
 }
@@ -228,7 +227,7 @@ void Tfrm_Torzs::editRow(const Value& key) {
     const Value saved = m_desc.editor(this, m_db, key);
     if (saved.isNull()) return;
     m_list->reread();
-    m_list->locate(m_desc.keyField, saved);
+    m_list->locate(m_desc.table.keyColumn, saved);
 }
 
 void Tfrm_Torzs::aUjExecute() {
@@ -238,16 +237,16 @@ void Tfrm_Torzs::aUjExecute() {
 void Tfrm_Torzs::aSzerkesztExecute() {
     // Only a row of the list is ever edited; an empty list has none.
     if (m_list->currentRow() < 0) return;
-    const Value key = m_list->current(m_desc.keyField);
+    const Value key = m_list->current(m_desc.table.keyColumn);
     if (key.isNull()) return;
     editRow(key);
 }
 
 void Tfrm_Torzs::aTorolExecute() {
     if (m_list->currentRow() < 0) return;
-    const Value key = m_list->current(m_desc.keyField);
+    const Value key = m_list->current(m_desc.table.keyColumn);
     if (!ConfirmBox(u"Valóban töröljem a sort?"_s, u"Megerősítés"_s, this)) return;
-    ExecSql(m_db, m_desc.deletePrefix + (m_desc.textKey ? SqlQuote(key) : IdText(key)) + u';');
+    DeleteListedRow(m_db, m_desc.table, key);
     m_list->reread();
 }
 
@@ -274,9 +273,7 @@ MasterDescription ItemsDescription() {
     d.section = u"frm_TorzsTetel"_s;
     d.caption = u"Tétel választás"_s;
     d.title = u"Tételek"_s;
-    d.sqlLines = {u"SELECT * FROM tetel"_s, u"WHERE tetel > 0"_s, u"ORDER BY who;"_s};
-    d.baseCondition = u"(tetel > 0)"_s;
-    d.replaceWhereOnOpen = true;
+    d.table = ItemsTable();
     d.sortField = u"who"_s;
     d.searchFields = u"who;tetel_nev"_s;
     d.columns = {{u"who"_s, u"WHO"_s, {}, {}},
@@ -284,8 +281,6 @@ MasterDescription ItemsDescription() {
                  {u"ar"_s, u"Ár"_s, Beall.formatFt, {}}};
     d.widthShares = {0.25, 0.55, 0.20};
     d.widthMargin = 40;
-    d.keyField = u"tetel"_s;
-    d.deletePrefix = u"DELETE FROM tetel WHERE tetel = "_s;
     d.deleteCaption = u"Sor törlése"_s;
     d.hasRefresh = true;
     d.editor = [](QWidget* parent, Connection& db, const Value& key) {
@@ -300,17 +295,13 @@ MasterDescription SnippetsDescription() {
     d.section = u"frm_TorzsSzotar"_s;
     d.caption = u"Szótár"_s;
     d.title = u"Szótár"_s;
-    d.sqlLines = {u"SELECT * FROM szotar"_s, u"WHERE cim <> ''"_s, u"ORDER BY 1;"_s};
-    d.baseCondition = u"(cim <> '')"_s;
+    d.table = SnippetsTable();
     d.sortField = u"cim"_s;
     d.sortable = false;
     d.searchFields = u"cim;szoveg"_s;
     d.columns = {{u"cim"_s, u"Cím"_s, {}, {}}};
     d.widthShares = {1.0};
     d.widthMargin = 44;
-    d.keyField = u"cim"_s;
-    d.textKey = true;
-    d.deletePrefix = u"DELETE FROM szotar WHERE cim = "_s;
     d.deleteCaption = u"Töröl"_s;
     d.hasSearchAction = true;
     d.textField = u"szoveg"_s;
@@ -326,15 +317,12 @@ MasterDescription PostalCodesDescription() {
     d.section = u"frm_TorzsIrsz"_s;
     d.caption = u"Irányítószámok"_s;
     d.title = u"Irányítószámok"_s;
-    d.sqlLines = {u"SELECT * FROM irsz"_s, u"WHERE (irsz <> '')"_s, u"ORDER BY irsz;"_s};
-    d.baseCondition = u"(irsz <> '')"_s;
+    d.table = PostalCodesTable();
     d.sortField = u"irsz"_s;
     d.searchFields = u"irsz;varos"_s;
     d.columns = {{u"irsz"_s, u"Irányítószám"_s, {}, {}}, {u"varos"_s, u"Település"_s, {}, {}}};
     d.widthShares = {0.25, 0.75};
     d.widthMargin = 40;
-    d.keyField = u"id"_s;
-    d.deletePrefix = u"DELETE FROM irsz WHERE id = "_s;
     d.deleteCaption = u"Töröl"_s;
     d.hasSearchAction = true;
     d.editor = [](QWidget* parent, Connection& db, const Value& key) {
@@ -348,9 +336,7 @@ MasterDescription PatientsDescription(PatientOpener patientEditor) {
     MasterDescription d;
     d.section = u"frm_TorzsUgyfel"_s;
     d.title = u"Páciensek"_s;
-    d.sqlLines = PatientListLines();
-    d.baseCondition = u"(ugyfel > 0)"_s;
-    d.replaceWhereOnOpen = true;
+    d.table = PatientsTable();
     d.sortField = u"ugyfel_nev"_s;
     d.searchFields = u"ugyfel_nev;taj;irszvaroscim;telefon"_s;
     d.columns = {{u"ugyfel_nev"_s, u"Páciens neve"_s, {}, {}},
@@ -360,8 +346,6 @@ MasterDescription PatientsDescription(PatientOpener patientEditor) {
                  {u"irszvaroscim"_s, u"Cím"_s, {}, {}}};
     d.widthShares = {0.25, 0.05, 0.20, 0.20, 0.30};
     d.widthMargin = 40;
-    d.keyField = u"ugyfel"_s;
-    d.deletePrefix = u"DELETE FROM ugyfel WHERE ugyfel = "_s;
     d.deleteCaption = u"Sor törlése"_s;
     d.hasRefresh = true;
     if (patientEditor)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/MasterData.h"
 #include "ui/BrowseList.h"
 #include "ui/SonoriaDialog.h"
 
@@ -26,18 +27,13 @@ struct MasterDescription {
     QString section;                 // "frm_" and the window's name
     QString caption;                 // window caption
     QString title;                   // bold title in the panel
-    QStringList sqlLines;            // SELECT, WHERE, ORDER BY
-    QString baseCondition;           // kept by every search
-    bool replaceWhereOnOpen = false; // the WHERE line becomes the base condition when the list opens
+    ListedTable table;               // table, key and base condition; the statements follow from them
     QString sortField;               // initial sort field
     bool sortable = true;            // a click on a title sorts (otherwise it only goes to the search box)
     QString searchFields;            // LikeFilter columns
     QList<GridColumn> columns;
     QList<double> widthShares;
     int widthMargin = 40;
-    QString keyField;             // the row's key
-    bool textKey = false;         // the key is a text (quoted in the DELETE)
-    QString deletePrefix;         // "DELETE FROM t WHERE k = "
     QString deleteCaption;        // "Sor törlése" or "Töröl"
     bool hasRefresh = false;      // "Frissítés" (F5)
     bool hasSearchAction = false; // "Kereső" (Ctrl+F)

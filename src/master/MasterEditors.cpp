@@ -28,7 +28,7 @@ QString NumberText(const Value& v) {
 
 Tfrm_TorzsSzerkeszt::Tfrm_TorzsSzerkeszt(QWidget* parent, Connection& db, EditorDescription description)
     : SonoriaDialog(description.section, Placement::Position, parent), m_desc(std::move(description)),
-      m_row(db, m_desc.table, m_desc.keyColumn) {
+      m_row(db, m_desc.table.table, m_desc.table.keyColumn) {
     setWindowTitle(m_desc.caption);
 
     auto* layout = new QVBoxLayout(this);
@@ -137,6 +137,9 @@ void Tfrm_TorzsSzerkeszt::copyIntoRow() {
     for (int i = 0; i < m_desc.fields.size(); ++i) {
         const EditorField& f = m_desc.fields[i];
         const QString text = boxText(i);
+        // Blanks alone would make a row the list cannot tell from an empty one.
+        if (f.required && text.trimmed().isEmpty())
+            throw FormatError(u"A(z) „%1” mező kitöltése kötelező."_s.arg(f.label));
         if (!m_row.isNew() && text == m_shown[i]) continue;
         if (m_row.isNew() && text.isEmpty()) continue;
         if (f.kind == EditorField::Number)
@@ -147,38 +150,19 @@ void Tfrm_TorzsSzerkeszt::copyIntoRow() {
 }
 
 void Tfrm_TorzsSzerkeszt::okClicked() {
-    // A value the column cannot hold is told here, and the dialog stays open with what was typed.
-    try {
-        copyIntoRow();
-    } catch (const SonoriaError& e) {
-        ErrorBox(e.message(), this);
-        return;
-    }
-    if (m_desc.saveOnOk) {
-        try {
+    // Saved while the dialog is open: what the row or the server refuses is told, and the dialog
+    // stays open with what was typed.
+    if (SaveOrTell(this, [this] {
+            copyIntoRow();
             m_saved = m_row.post();
-        } catch (const DbError& e) {
-            ErrorBox(u"Hibás adat megadás: "_s + e.message(), this);
-            return;
-        }
-    }
-    accept();
+        }, u"Hibás adat megadás: "_s))
+        accept();
 }
 
 Value Tfrm_TorzsSzerkeszt::run() {
-    if (exec() != QDialog::Accepted) {
-        m_row.cancel();
-        return {};
-    }
-    if (m_desc.saveOnOk) return m_saved;
-    // Saved once the dialog is gone: a refusal of the server is told and nothing is saved.
-    try {
-        return m_row.post();
-    } catch (const DbError& e) {
-        ErrorBox(e.message(), parentWidget());
-        m_row.cancel();
-        return {};
-    }
+    if (exec() == QDialog::Accepted) return m_saved;
+    m_row.cancel();
+    return {};
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -187,8 +171,7 @@ EditorDescription ItemEditorDescription() {
     EditorDescription d;
     d.section = u"frm_TorzsTetel_Szerkeszt"_s;
     d.caption = u"Tétel szerkesztés"_s;
-    d.table = u"tetel"_s;
-    d.keyColumn = u"tetel"_s;
+    d.table = ItemsTable();
     d.tabTitle = u"Általános adatok"_s;
     d.fields = {{u"WHO"_s, u"who"_s, EditorField::Line, true, 110},
                 {u"Ár"_s, u"ar"_s, EditorField::Number, true, 110},
@@ -200,9 +183,8 @@ EditorDescription SnippetEditorDescription() {
     EditorDescription d;
     d.section = u"frm_TorzsSzotar_Szerkeszt"_s;
     d.caption = u"Szótár"_s;
-    d.table = u"szotar"_s;
-    d.keyColumn = u"cim"_s;
-    d.fields = {{u"Cím"_s, u"cim"_s, EditorField::Line, true},
+    d.table = SnippetsTable();
+    d.fields = {{u"Cím"_s, u"cim"_s, EditorField::Line, true, 0, true},
                 {u"Szöveg"_s, u"szoveg"_s, EditorField::Memo, false}};
     d.ctrlEnterAccepts = true;
     return d;
@@ -212,12 +194,10 @@ EditorDescription PostalCodeEditorDescription() {
     EditorDescription d;
     d.section = u"frm_TorzsIrsz_Szerkeszt"_s;
     d.caption = u"Irányítószám szerkesztés"_s;
-    d.table = u"irsz"_s;
-    d.keyColumn = u"id"_s;
+    d.table = PostalCodesTable();
     d.fields = {{u"Irányítószám"_s, u"irsz"_s, EditorField::Line, false, 80},
                 {u"Település"_s, u"varos"_s, EditorField::Line, true, 0}};
     d.ctrlEnterAccepts = true;
-    d.saveOnOk = true;
     return d;
 }
 

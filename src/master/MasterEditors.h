@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/MasterData.h"
 #include "db/RowEditor.h"
 #include "ui/SonoriaDialog.h"
 
@@ -17,16 +18,16 @@ struct EditorField {
     Kind kind = Line;
     bool capitalize = false; // a letter a to z typed into the empty box becomes a capital
     int width = 0;           // a short box of this width; 0: as wide as the dialog
+    bool required = false;   // a box left empty (or only spaces) is refused
 };
 
 struct EditorDescription {
     QString section;
     QString caption;
-    QString table, keyColumn;
+    ListedTable table;
     QString tabTitle; // the fields sit on one tab page of this title; empty: no tab
     QList<EditorField> fields;
     bool ctrlEnterAccepts = false;
-    bool saveOnOk = false; // save while the dialog is open and keep it open when the server refuses
 };
 
 class Tfrm_TorzsSzerkeszt : public SonoriaDialog {
@@ -47,7 +48,7 @@ public:
 
 private:
     void okClicked();
-    void copyIntoRow(); // throws FormatError / EncodingError for a value the column cannot hold
+    void copyIntoRow(); // throws FormatError / EncodingError for a value the column cannot hold or a required box left empty
     QString boxText(int field) const;
 
     EditorDescription m_desc;

@@ -290,19 +290,11 @@ void Tfrm_Szerkeszt::copyIntoRow() {
 
 void Tfrm_Szerkeszt::okClicked() {
     // What the server or the code page refuses is told, and the window stays open with what was typed.
-    try {
-        copyIntoRow();
-    } catch (const SonoriaError& e) {
-        ErrorBox(e.message(), this);
-        return;
-    }
-    try {
-        m_saved = m_row.post().toInt();
-    } catch (const DbError& e) {
-        ErrorBox(u"Hibás adat megadás: "_s + e.message(), this);
-        return;
-    }
-    accept();
+    if (SaveOrTell(this, [this] {
+            copyIntoRow();
+            m_saved = m_row.post().toInt();
+        }, u"Hibás adat megadás: "_s))
+        accept();
 }
 
 int Tfrm_Szerkeszt::run() {

@@ -3,6 +3,7 @@
 #include "SonoriaDialog.h"
 #include "core/Config.h"
 #include "core/Errors.h"
+#include "db/DbError.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -95,6 +96,18 @@ bool RunGuarded(const std::function<void()>& f) {
         ShowGeneralError(e.message());
     } catch (const std::exception& e) {
         ShowGeneralError(QString::fromLocal8Bit(e.what()));
+    }
+    return false;
+}
+
+bool SaveOrTell(QWidget* dialog, const std::function<void()>& save, const QString& serverRefusal) {
+    try {
+        save();
+        return true;
+    } catch (const DbError& e) {
+        ErrorBox(serverRefusal + e.message(), dialog);
+    } catch (const SonoriaError& e) {
+        ErrorBox(e.message(), dialog);
     }
     return false;
 }

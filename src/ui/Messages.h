@@ -29,3 +29,8 @@ bool InputDialog(const QString& caption, const QString& prompt, const QString& m
 // Runs f and shows any error of the program (or of the library) in the general error report.
 // Returns false when f failed.
 bool RunGuarded(const std::function<void()>& f);
+
+// The OK of an editing dialog: runs save (take the boxes into the row and write it). A value the row
+// cannot hold or a row the server refuses is told in an error box over the dialog, the server's
+// refusal after serverRefusal, and false comes back: the dialog stays open with what was typed.
+bool SaveOrTell(QWidget* dialog, const std::function<void()>& save, const QString& serverRefusal = {});

@@ -3,6 +3,7 @@
 #include "Messages.h"
 #include "core/Codec.h"
 #include "core/Errors.h"
+#include "core/TextRoutines.h"
 #include "db/RowEditor.h"
 
 #include <QLocale>
@@ -33,12 +34,8 @@ Value TableEditModel::valueFromText(const Column& column, const QString& text) c
         return Value(EncodeOrThrow(Codec::latin2(), text), column.type);
     if (t.isEmpty()) return {};
     if (IsNumericType(column.type)) {
-        QString n = t;
-        n.replace(u',', u'.');
-        bool ok = false;
-        n.toDouble(&ok);
-        if (!ok) throw FormatError(u"A(z) „%1” nem szám."_s.arg(t));
-        return Value(n.toLatin1(), column.type);
+        if (!TextToFloat(t)) throw FormatError(u"A(z) „%1” nem szám."_s.arg(t));
+        return Value(QString(t).replace(u',', u'.').toLatin1(), column.type);
     }
     if (column.type == ColumnType::Date) {
         QDate d = QDate::fromString(t, Qt::ISODate);

@@ -1,7 +1,7 @@
 #include "UserAdmin.h"
 
 #include "core/Errors.h"
-#include "core/SqlText.h"
+#include "data/Users.h"
 #include "db/RowEditor.h"
 #include "ui/BrowseList.h"
 #include "ui/Conventions.h"
@@ -114,11 +114,16 @@ private:
             m_row.setText(column, e->text());
     }
     void store() {
-        take(login);
-        take(name);
-        take(password);
-        m_row.setText(u"rendszergazda"_s, admin->isChecked() ? u"I"_s : u"N"_s);
-        m_row.setText(u"torzsszerkeszt"_s, master->isChecked() ? u"I"_s : u"N"_s);
+        // A value a column cannot hold is told as it stands, the server's refusal of the row (an empty or
+        // taken login name) after "Hiányos adat megadás"; the dialog stays open either way.
+        if (!SaveOrTell(this, [this] {
+                take(login);
+                take(name);
+                take(password);
+                m_row.setText(u"rendszergazda"_s, admin->isChecked() ? u"I"_s : u"N"_s);
+                m_row.setText(u"torzsszerkeszt"_s, master->isChecked() ? u"I"_s : u"N"_s);
+            }))
+            return;
         if (m_row.value(u"jelszo"_s).isNull()) {
             ErrorBox(u"Hiányos adat megadás"_s, this);
             return;
@@ -127,13 +132,7 @@ private:
             ErrorBox(u"Hibás jelszó megadás"_s, this);
             return;
         }
-        try {
-            m_row.post();
-        } catch (const DbError&) {
-            ErrorBox(u"Hiányos adat megadás"_s, this);
-            return;
-        }
-        accept();
+        if (SaveOrTell(this, [this] { m_row.post(); }, u"Hiányos adat megadás\n"_s)) accept();
     }
 
     RowEditor& m_row;
@@ -152,10 +151,7 @@ public:
         grid = new QTableView(this);
         grid->setObjectName(u"grid"_s);
         SetUpBrowseGrid(grid);
-        Tbl = new BrowseList(
-            db, grid,
-            {u"SELECT * FROM felhasznalo"_s, u"WHERE felhasznalo IS NOT NULL"_s, u"ORDER BY felhasznalo;"_s},
-            this);
+        Tbl = new BrowseList(db, grid, UsersTable().listLines(), this);
         Tbl->model()->setColumns({{u"felhasznalo"_s, u"Kód"_s, {}, {}},
                                   {u"felhasznalo_nev"_s, u"Felhasználó"_s, {}, {}},
                                   {u"rendszergazda"_s, u"Rendszergazda"_s, {}, {}},
@@ -245,26 +241,28 @@ private:
     }
 
     void EditUser(bool isNew) {
-        RowEditor row(m_db, u"felhasznalo"_s, u"felhasznalo"_s);
+        const ListedTable users = UsersTable();
+        RowEditor row(m_db, users.table, users.keyColumn);
         if (isNew) {
             row.startNew();
             row.setText(u"rendszergazda"_s, u"N"_s);
             row.setText(u"torzsszerkeszt"_s, u"N"_s);
         } else {
-            const Value key = Tbl->current(u"felhasznalo"_s);
+            const Value key = Tbl->current(users.keyColumn);
             if (key.isNull() || !row.load(key)) return;
         }
         Tfrm_FelhasznaloSzerkeszt dialog(row, this);
         if (dialog.exec() != QDialog::Accepted) return;
         Tbl->reread();
-        Tbl->locate(u"felhasznalo"_s, row.key());
+        Tbl->locate(users.keyColumn, row.key());
     }
 
     void deleteRow() {
-        const Value key = Tbl->current(u"felhasznalo"_s);
+        const ListedTable users = UsersTable();
+        const Value key = Tbl->current(users.keyColumn);
         if (key.isNull()) return;
         if (!ConfirmBox(u"Valóban töröljem a sort?"_s, u"Megerősítés"_s, this)) return;
-        ExecSql(m_db, u"DELETE FROM felhasznalo WHERE felhasznalo = "_s + SqlQuote(key.text()) + u';');
+        DeleteListedRow(m_db, users, key);
         Tbl->reread();
     }
 

@@ -147,6 +147,47 @@ TEST_F(ProfilesTest, NewProfileThroughTheDialogAndTheTest) {
     EXPECT_TRUE(stored(1).startsWith(u"mysql;127.0.0.1;1;"_s)) << s(stored(1));
 }
 
+// What the stored profile cannot carry is told in the open dialog, which keeps what was typed.
+TEST_F(ProfilesTest, TheProfileDialogRefusesWhatTheFileCannotCarry) {
+    {
+        Tfrm_Adatbazis w;
+        QStringList told;
+        WhenModalShown([&](QWidget* d) {
+            ASSERT_TRUE(QTest::qWaitForWindowActive(d));
+            const QList<QLineEdit*> edits = d->findChildren<QLineEdit*>();
+            ASSERT_EQ(edits.size(), 8);  // the six of the profile first
+            const auto type = [&](int box, const QString& text) {
+                QTest::mouseClick(edits[box], Qt::LeftButton);
+                QTest::keyClick(edits[box], Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClick(edits[box], Qt::Key_Backspace);
+                TypeText(edits[box], text);
+            };
+            const QStringList values{u"Rendelő"_s, u"sonoria"_s, u"db.host"_s, u"3306"_s, u"orvos"_s, u"ti;tok"_s};
+            for (int i = 0; i < 6; ++i) type(i, values[i]);
+            // Each OK after the first mends what was told and brings the next fault in.
+            struct Step { QList<std::pair<int, QString>> typed; } steps[] = {
+                {{}}, {{{5, u"titok"_s}, {3, u""_s}}}, {{{3, u"3307"_s}, {1, u"sonoriaЖ"_s}}}, {{{1, u"sonoria"_s}}}};
+            for (const Step& step : steps) {
+                for (const auto& [box, text] : step.typed) type(box, text);
+                messages.entries.clear();
+                d->findChild<QPushButton*>(u"ok"_s)->click();
+                if (!d->isVisible()) break;
+                told << messages.last();
+                EXPECT_EQ(s(edits[0]->text()), "Rendelő");  // what was typed stays
+            }
+        });
+        w.aUjExecute();
+        ASSERT_EQ(told.size(), 3);
+        EXPECT_TRUE(told[0].contains(u"„;”"_s)) << s(told[0]);
+        EXPECT_EQ(s(told[1]), "A port 1 és 65535 közötti egész szám legyen.");
+        EXPECT_TRUE(told[2].contains(u"Ж"_s)) << s(told[2]);
+        ASSERT_EQ(w.rows().size(), 1);
+        w.show();
+        w.aBezar->trigger();
+    }
+    EXPECT_EQ(s(stored(1)), "sonoria;db.host;3307;orvos;titok;Rendelő;");
+}
+
 TEST_F(ProfilesTest, BackupToZipAndRestoreThroughTheWindow) {
     TestDatabase data(u"profilebackup"_s);
     data.db().exec(u"INSERT INTO tetel (who, tetel_nev, ar) VALUES ('1', 'Árvíztűrő', 10), ('2', 'x''y', NULL);"_s);

@@ -86,11 +86,25 @@ TEST(CliCommandLine, MistakesAreUsageErrorsWithStatusTwoBeforeAPasswordIsAsked) 
     }
 }
 
+// Told as the program's windows tell it: in Hungarian what happened and what to do, then the server's own
+// text and number.
 TEST(CliCommandLine, AServerErrorIsStatusOneWithTheServersText) {
     const ConnectionParams p = TestServerParams();
-    const CliRun r = Cli(u"backup x.zip --database nincs_ilyen_adatbazis"_s.split(u' ') + Server(p), p.password);
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.startsWith(u"Hiba: "_s) && r.err.contains(u"nincs_ilyen_adatbazis"_s)) << r.err.toStdString();
+    struct Case {
+        QString database, password;
+        const char* says;
+        const char* server;
+    } cases[] = {
+        {u"nincs_ilyen_adatbazis"_s, p.password, "Hiba: A megadott adatbázis nem létezik",
+         "A kiszolgáló üzenete: Unknown database 'nincs_ilyen_adatbazis' (hibaszám: 1049)"},
+        {u"mysql"_s, u"nem ez a jelszó"_s, "Hiba: Az adatbázis-kiszolgáló nem engedte be", "(hibaszám: 1045)"},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = Cli(QStringList{u"backup"_s, u"x.zip"_s, u"--database"_s, c.database} + Server(p), c.password);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.startsWith(QString::fromUtf8(c.says))) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.server))) << r.err.toStdString();
+    }
 }
 
 // A database name of this run that no other test uses, dropped again at the end.

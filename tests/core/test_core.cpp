@@ -45,6 +45,23 @@ TEST(TextRoutines, Numbers) {
     EXPECT_EQ(IfValue(true, 1, 2), 1);
 }
 
+// What a price or amount box accepts: the database can hold every number that reads, nothing else.
+TEST(TextRoutines, TypedNumbers) {
+    struct Case { QString text; std::optional<double> want; } cases[] = {
+        {u"12,5"_s, 12.5}, {u" 12.5 "_s, 12.5}, {u"-3"_s, -3.0}, {u"1e3"_s, 1000.0}, {u"1e300"_s, 1e300},
+        {u"inf"_s, {}}, {u"-inf"_s, {}}, {u"nan"_s, {}}, {u"NaN"_s, {}}, {u"infinity"_s, {}},
+        {u"1e999"_s, {}}, {u"-1e999"_s, {}}, {u"12,5,1"_s, {}}, {u"12 000"_s, {}}, {u"0x10"_s, {}}, {u""_s, {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TextToFloat(c.text), c.want) << s(c.text);
+    // Bytes of a field that spell no finite number are no number either.
+    for (const char* bytes : {"inf", "nan", "-inf"}) {
+        bool ok = true;
+        Value(bytes).toDouble(&ok);
+        EXPECT_FALSE(ok) << bytes;
+        EXPECT_THROW(VarToFloat(Value(bytes), 0), FormatError) << bytes;
+    }
+}
+
 TEST(TextRoutines, CapitalizeFirstKey) {
     EXPECT_EQ(CapitalizeFirstKey({}, u'a'), QChar(u'A'));
     EXPECT_EQ(CapitalizeFirstKey({}, u'z'), QChar(u'Z'));

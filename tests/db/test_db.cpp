@@ -179,7 +179,11 @@ TEST_F(DbTest, RowEditorInsertUpdateAndChecks) {
     EXPECT_EQ(key.toInt(), static_cast<int>(db().lastInsertId()));
     EXPECT_THROW(ed.setText(u"v"_s, u"123456789012345678901"_s), FormatError);  // 21 > 20
     EXPECT_THROW(ed.setText(u"v"_s, u"Жук"_s), EncodingError);
-    EXPECT_THROW(ed.setNumberText(u"n"_s, u"abc"_s), FormatError);
+    for (const QString& bad : {u"abc"_s, u"inf"_s, u"nan"_s, u"1e999"_s}) {
+        EXPECT_THROW(ed.setNumberText(u"n"_s, bad), FormatError) << s(bad);
+        EXPECT_THROW(ed.set(u"n"_s, Value(bad.toLatin1())), FormatError) << s(bad);
+    }
+    EXPECT_FALSE(ed.isModified());  // nothing waits to be sent
 
     // Two workstations change different fields of the same row: neither undoes the other.
     RowEditor a(db(), u"t"_s, u"id"_s), b(db(), u"t"_s, u"id"_s);

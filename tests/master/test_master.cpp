@@ -3,6 +3,7 @@
 #include "master/MasterBrowser.h"
 #include "master/MasterEditors.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QStatusBar>
@@ -239,7 +240,7 @@ TEST_F(MasterTest, AnEmptyListEditsAndReturnsNothing) {
         f.aElfogad->trigger();
         EXPECT_EQ(f.result(), QDialog::Accepted);
         EXPECT_EQ(f.acceptedRow(), -1);
-        EXPECT_TRUE(f.acceptedValue(d.keyField).isNull());
+        EXPECT_TRUE(f.acceptedValue(d.table.keyColumn).isNull());
     }
     WhenActive([](QWidget* w) {
         auto* f = qobject_cast<Tfrm_Torzs*>(w);
@@ -497,14 +498,22 @@ TEST_F(MasterTest, EditorsRefuseWhatTheColumnCannotHold) {
     };
     const QList<Case> cases = {
         {u"ar"_s, u"tizenkettő"_s, u"A(z) „tizenkettő” nem szám."_s},
+        {u"ar"_s, u"inf"_s, u"A(z) „inf” nem szám."_s},
+        {u"ar"_s, u"nan"_s, u"A(z) „nan” nem szám."_s},
+        {u"ar"_s, u"1e999"_s, u"A(z) „1e999” nem szám."_s},
         {u"tetel_nev"_s, u"Ár 5 €"_s, u"€"_s},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(s(c.column));
+        SCOPED_TRACE(s(c.text));
         messages.entries.clear();
         WhenActive([&c, this](QWidget* w) {
             auto* e = qobject_cast<Tfrm_TorzsSzerkeszt*>(w);
-            e->lineEdit(c.column)->setText(c.text);
+            QLineEdit* box = e->lineEdit(c.column);
+            while (!box->hasFocus()) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+            TypeText(box, c.text);
+            QTest::keyClick(box, Qt::Key_Return, Qt::ControlModifier);
+            EXPECT_TRUE(e->isVisible());  // no OK by Ctrl+Enter here
             e->okButton()->click();
             EXPECT_TRUE(e->isVisible());
             ASSERT_EQ(messages.entries.size(), 1);
@@ -536,18 +545,31 @@ TEST_F(MasterTest, SnippetEditorCtrlEnterAndARefusedTitle) {
     EXPECT_EQ(s(SelectText(tdb->db(), u"SELECT szoveg FROM szotar WHERE cim = 'Pajzsmirigy';"_s, {})),
               "Első sor\r\nmásodik 'sor'");
 
-    // Renaming onto a title that exists: the dialog has closed, the server's text is told, nothing saved.
-    WhenActive([](QWidget* w) {
+    // A title of blanks, then one that exists: each is told in the open dialog with what was typed kept,
+    // and the third try saves.
+    QStringList told;
+    WhenActive([&told, this](QWidget* w) {
         auto* e = qobject_cast<Tfrm_TorzsSzerkeszt*>(w);
         EXPECT_EQ(s(e->memo(u"szoveg"_s)->toPlainText()), "Első sor\nmásodik 'sor'");
-        e->lineEdit(u"cim"_s)->setText(u"Vese"_s);
-        e->okButton()->click();
+        QLineEdit* title = e->lineEdit(u"cim"_s);
+        for (const QString& typed : {u"   "_s, u"Vese"_s, u"Pajzs"_s}) {
+            QTest::keyClick(title, Qt::Key_A, Qt::ControlModifier);
+            TypeText(title, typed);
+            QTest::keyClick(title, Qt::Key_Return);
+            QTest::keyClick(e->memo(u"szoveg"_s), Qt::Key_Return, Qt::ControlModifier);
+            if (!e->isVisible()) break;
+            EXPECT_EQ(s(title->text()), s(typed));
+            told << messages.last();
+        }
     });
-    EXPECT_EQ(s(EditSnippet(nullptr, tdb->db(), u"Pajzsmirigy"_s)), "");
-    ASSERT_EQ(messages.entries.size(), 1);
-    EXPECT_EQ(messages.entries[0].kind, MessageKind::Error);
-    EXPECT_TRUE(messages.last().contains(u"Duplicate"_s)) << s(messages.last());
-    EXPECT_EQ(SelectInt(tdb->db(), u"SELECT COUNT(*) FROM szotar WHERE cim = 'Pajzsmirigy';"_s, -1), 1);
+    EXPECT_EQ(s(EditSnippet(nullptr, tdb->db(), u"Pajzsmirigy"_s)), "Pajzs");
+    ASSERT_EQ(told.size(), 2);
+    EXPECT_EQ(s(told[0]), "A(z) „Cím” mező kitöltése kötelező.");
+    EXPECT_TRUE(told[1].startsWith(u"Hibás adat megadás: Ilyen adat már szerepel"_s)) << s(told[1]);
+    EXPECT_TRUE(told[1].contains(u"Duplicate entry 'Vese'"_s)) << s(told[1]);
+    EXPECT_EQ(s(SelectText(tdb->db(), u"SELECT GROUP_CONCAT(cim ORDER BY cim) FROM szotar WHERE cim LIKE 'P%';"_s, {})),
+              "Pajzs");
+    EXPECT_EQ(s(SelectText(tdb->db(), u"SELECT szoveg FROM szotar WHERE cim = 'Vese';"_s, {})), "Mindkét vese ép.");
 }
 
 TEST_F(MasterTest, PostalCodeEditorStaysOpenWhenTheServerRefuses) {
@@ -566,8 +588,9 @@ TEST_F(MasterTest, PostalCodeEditorStaysOpenWhenTheServerRefuses) {
         EXPECT_TRUE(e->isVisible());
         ASSERT_EQ(messages.entries.size(), 1);
         EXPECT_EQ(messages.entries[0].kind, MessageKind::Error);
-        EXPECT_TRUE(messages.last().startsWith(u"Hibás adat megadás: Duplicate entry '6720'"_s))
+        EXPECT_TRUE(messages.last().startsWith(u"Hibás adat megadás: Ilyen adat már szerepel"_s))
             << s(messages.last());
+        EXPECT_TRUE(messages.last().contains(u"Duplicate entry '6720'"_s)) << s(messages.last());
         EXPECT_EQ(s(e->lineEdit(u"varos"_s)->text()), "Szeged");
         e->lineEdit(u"irsz"_s)->setText(u"6729"_s);
         e->okButton()->click();
