@@ -2,6 +2,7 @@
 #include "core/Config.h"
 #include "db/QueryHelpers.h"
 #include "support/ModelCheck.h"
+#include "support/ScreenTest.h"
 #include "support/TestDatabase.h"
 #include "support/UiTest.h"
 
@@ -19,28 +20,15 @@
 
 using namespace Qt::StringLiterals;
 
-static std::string s(const QString& q) { return q.toStdString(); }
-
-class SqlConsoleTest : public ::testing::Test {
+class SqlConsoleTest : public ScreenTest<SqlConsoleTest> {
 protected:
-    static inline TestDatabase* tdb = nullptr;
-    static inline QTemporaryDir* config = nullptr;
     static void SetUpTestSuite() {
-        TestApplication();
-        config = new QTemporaryDir;
-        SetConfigLocation(config->path());
-        tdb = new TestDatabase(u"sqlconsole"_s);
-    }
-    static void TearDownTestSuite() {
-        delete tdb;
-        delete config;
+        OpenSuite(u"sqlconsole"_s);
     }
     void SetUp() override {
         db().exec(u"DELETE FROM tetel;"_s);
         db().exec(u"INSERT INTO tetel (tetel, who, tetel_nev, ar) VALUES (1, 'A', 'Egy', 100), (2, 'B', 'x;y', 200);"_s);
     }
-    Connection& db() { return tdb->db(); }
-    MessageRecorder messages;
     Tfrm_SQL console{nullptr, tdb->db(), {}};
     const std::unique_ptr<QAbstractItemModelTester> queryModelCheck = CheckModel(console.grid->model());
     int rows() const { return console.grid->model()->rowCount(); }

@@ -5,6 +5,7 @@
 #include "exams/Tfrm_Munkalap.h"
 #include "exams/Tfrm_Sorhozza.h"
 #include "reports/layouts/ReportRuns.h"
+#include "support/ScreenTest.h"
 #include "support/TestDatabase.h"
 #include "support/UiTest.h"
 
@@ -24,18 +25,11 @@
 
 using namespace Qt::StringLiterals;
 
-static std::string s(const QString& q) { return q.toStdString(); }
-
-class ExamTest : public ::testing::Test {
+class ExamTest : public ScreenTest<ExamTest> {
 protected:
-    static inline TestDatabase* tdb = nullptr;
-    static inline QTemporaryDir* config = nullptr;
     static inline int patient = 0, itemA = 0, itemB = 0;
     static void SetUpTestSuite() {
-        TestApplication();
-        config = new QTemporaryDir;
-        SetConfigLocation(config->path());
-        tdb = new TestDatabase(u"exams"_s);
+        OpenSuite(u"exams"_s);
         Connection& db = tdb->db();
         db.exec(u"INSERT INTO ugyfel (ugyfel_nev, taj) VALUES ('Kovács Éva', '123-456-789');"_s);
         patient = static_cast<int>(db.lastInsertId());
@@ -44,13 +38,7 @@ protected:
         db.exec(u"INSERT INTO tetel (who, tetel_nev, ar) VALUES ('', 'Konzultáció', NULL);"_s);
         itemB = static_cast<int>(db.lastInsertId());
     }
-    static void TearDownTestSuite() {
-        delete tdb;
-        delete config;
-    }
-    Connection& db() { return tdb->db(); }
     int count(const QString& sql) { return SelectInt(db(), sql, -1); }
-    MessageRecorder messages;
 
     // Drives the examination window that OpenExamination shows, then closes it by the button given.
     int runExamination(int key, int pat, int type, const ExamScreens& screens,

@@ -2,6 +2,7 @@
 
 #include "core/Config.h"
 #include "db/QueryHelpers.h"
+#include "support/ScreenTest.h"
 #include "support/TestDatabase.h"
 #include "support/UiTest.h"
 #include "ui/Conventions.h"
@@ -17,34 +18,10 @@
 
 #include <gtest/gtest.h>
 
-inline std::string s(const QString& q) {
-    return q.toStdString();
-}
-
 // A database of the schema with a few rows of reference data, laid out anew for every test, and a
 // configuration file of its own in a temporary folder.
-class MasterFixture : public ::testing::Test {
-public:
-    static inline TestDatabase* tdb = nullptr;
-    static inline QTemporaryDir* configDir = nullptr;
-
-    static void OpenSuite(const QString& name) {
-        TestApplication();
-        configDir = new QTemporaryDir;
-        QFile ini(configDir->filePath(QStringLiteral("Sonoria.ini")));
-        ini.open(QIODevice::WriteOnly);
-        ini.close();
-        SetConfigLocation(configDir->path());
-        tdb = new TestDatabase(name);
-    }
-    static void CloseSuite() {
-        delete tdb;
-        delete configDir;
-    }
-
+class MasterFixture : public ScreenTest<MasterFixture> {
 protected:
-    MessageRecorder messages;
-
     void SetUp() override {
         Beall.alapVaros = QStringLiteral("Szeged");
         Connection& db = tdb->db();
@@ -73,24 +50,5 @@ protected:
                  u"(5, 'Tóth Béla', NULL, '70/111-2222', '6771', 'Szőreg', 'Szőregi út 5.', NULL);",
              })
             db.exec(QString::fromUtf16(sql));
-    }
-
-public:
-    static void DoubleClickCurrentRow(QTableView* grid) {
-        const QPoint at = grid->visualRect(grid->currentIndex()).center();
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
-    }
-    // Runs action on the next modal window once it is active (shortcuts and focus need that).
-    static void WhenActive(std::function<void(QWidget*)> action) {
-        WhenModalShown([action](QWidget* w) {
-            EXPECT_TRUE(QTest::qWaitForWindowActive(w));
-            action(w);
-        });
-    }
-    static void ShowActive(QWidget* w) {
-        w->show();
-        w->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(w));
     }
 };

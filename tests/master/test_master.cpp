@@ -15,7 +15,6 @@ using namespace Qt::StringLiterals;
 class MasterTest : public MasterFixture {
 protected:
     static void SetUpTestSuite() { OpenSuite(u"master"_s); }
-    static void TearDownTestSuite() { CloseSuite(); }
 };
 
 // The rules the four browsers share, one row per browser.
@@ -29,7 +28,7 @@ struct BrowserCase {
 };
 
 static QList<BrowserCase> BrowserCases() {
-    auto& db = MasterFixture::tdb->db();
+    auto& db = MasterFixture::db();
     return {
         {"items",
          [&db](bool pick) { return std::unique_ptr<Tfrm_Torzs>(new Tfrm_TorzsTetel(nullptr, db, pick)); },

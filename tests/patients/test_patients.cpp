@@ -16,7 +16,6 @@ using namespace Qt::StringLiterals;
 class PatientTest : public MasterFixture {
 protected:
     static void SetUpTestSuite() { OpenSuite(u"patients"_s); }
-    static void TearDownTestSuite() { CloseSuite(); }
 
     QString field(int key, const QString& column) {
         return SelectText(tdb->db(),
@@ -278,53 +277,6 @@ TEST(PatientPicture, ARandomNumberChoosesThePicture) {
         EXPECT_TRUE(QFile::exists(paths.last())) << s(paths.last());
     }
     EXPECT_EQ(QSet<QString>(paths.begin(), paths.end()).size(), 3);
-}
-
-// Pictures of the screens for a look by eye: only when SONORIA_SCREENSHOTS names a folder.
-TEST_F(PatientTest, Screenshots) {
-    const QString dir = qEnvironmentVariable("SONORIA_SCREENSHOTS");
-    if (dir.isEmpty()) GTEST_SKIP() << "SONORIA_SCREENSHOTS is not set";
-    const QRect workArea = WorkArea();
-    SetWorkArea(QRect(0, 0, 1366, 738)); // the offscreen screen is smaller than a desktop
-    auto save = [&dir](QWidget* w, const QString& name) {
-        ShowActive(w);
-        QTest::qWait(50);
-        EXPECT_TRUE(w->grab().save(dir + u'/' + name + u".png"_s));
-    };
-    {
-        Tfrm_TorzsUgyfel b(nullptr, tdb->db(), true, u"Ügyfél választás"_s, &OpenPatient);
-        b.openList(u"ugyfel"_s, Value::fromInt(4));
-        save(&b, u"patients-browser"_s);
-    }
-    {
-        Tfrm_TorzsSzotar b(nullptr, tdb->db(), true);
-        b.openList();
-        b.list().setCurrentRow(1);
-        save(&b, u"snippets-browser"_s);
-    }
-    {
-        Tfrm_TorzsTetel b(nullptr, tdb->db(), false);
-        b.openList();
-        b.grid()->horizontalHeader()->sectionClicked(1);
-        save(&b, u"items-browser"_s);
-    }
-    {
-        Tfrm_Szerkeszt f(nullptr, tdb->db());
-        ASSERT_TRUE(f.start(1));
-        f.remark()->setPlainText(u"Pajzsmirigy kontroll fél év múlva.\nGyógyszer: nincs."_s);
-        save(&f, u"patient-record"_s);
-    }
-    {
-        Tfrm_TorzsTetel_Szerkeszt e(nullptr, tdb->db());
-        ASSERT_TRUE(e.start(Value::fromInt(2)));
-        save(&e, u"item-editor"_s);
-    }
-    {
-        Tfrm_TorzsSzotar_Szerkeszt e(nullptr, tdb->db());
-        ASSERT_TRUE(e.start(Value::fromText(u"Vese"_s)));
-        save(&e, u"snippet-editor"_s);
-    }
-    SetWorkArea(workArea);
 }
 
 // The server of the session stops while a record is open: what was typed stays, and OK saves it on the

@@ -9,6 +9,7 @@
 #include "reports-ui/ReportRoutines.h"
 #include "reports-ui/Tfrm_MunkalapBongeszo.h"
 #include "reports-ui/Tfrm_WhoOssz.h"
+#include "support/ScreenTest.h"
 #include "support/TestDatabase.h"
 #include "support/UiTest.h"
 
@@ -32,18 +33,11 @@
 
 using namespace Qt::StringLiterals;
 
-static std::string s(const QString& q) { return q.toStdString(); }
-
-class ReportScreensTest : public ::testing::Test {
+class ReportScreensTest : public ScreenTest<ReportScreensTest> {
 protected:
-    static inline TestDatabase* tdb = nullptr;
-    static inline QTemporaryDir* config = nullptr;
     static inline int patient = 0, lonely = 0, item = 0;
     static void SetUpTestSuite() {
-        TestApplication();
-        config = new QTemporaryDir;
-        SetConfigLocation(config->path());
-        tdb = new TestDatabase(u"reportsui"_s);
+        OpenSuite(u"reportsui"_s);
         Connection& db = tdb->db();
         db.exec(u"INSERT INTO ugyfel (ugyfel_nev) VALUES ('Őz Ödön'), ('Magányos Márta');"_s);
         patient = SelectInt(db, u"SELECT ugyfel FROM ugyfel WHERE ugyfel_nev = 'Őz Ödön';"_s, 0);
@@ -59,12 +53,6 @@ protected:
         db.exec(u"INSERT INTO munkalap_tetel (munkalap, tetel, tetel_nev, ar) SELECT MIN(munkalap), NULL, 'Kód nélkül', 1 "
                 u"FROM munkalap;"_s);
     }
-    static void TearDownTestSuite() {
-        delete tdb;
-        delete config;
-    }
-    Connection& db() { return tdb->db(); }
-    MessageRecorder messages;
 };
 
 TEST_F(ReportScreensTest, HistoryListsThePatientsKeptExaminations) {

@@ -24,16 +24,16 @@ class ScreenTest : public ::testing::Test {
 public:
     static void OpenSuite(const QString& database, TestDatabase::Content content = TestDatabase::Schema) {
         TestApplication();
-        configDir = std::make_unique<QTemporaryDir>();
-        QFile ini(configDir->filePath(QStringLiteral("Sonoria.ini")));
+        config = std::make_unique<QTemporaryDir>();
+        QFile ini(config->filePath(QStringLiteral("Sonoria.ini")));
         EXPECT_TRUE(ini.open(QIODevice::WriteOnly));
         ini.close();
-        SetConfigLocation(configDir->path());
+        SetConfigLocation(config->path());
         tdb = std::make_unique<TestDatabase>(database, content);
     }
     static void TearDownTestSuite() {
         tdb.reset();
-        configDir.reset();
+        config.reset();
     }
     static Connection& db() { return tdb->db(); }
 
@@ -57,6 +57,6 @@ public:
 
 protected:
     static inline std::unique_ptr<TestDatabase> tdb;
-    static inline std::unique_ptr<QTemporaryDir> configDir;
+    static inline std::unique_ptr<QTemporaryDir> config;
     MessageRecorder messages;
 };
