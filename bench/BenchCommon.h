@@ -154,7 +154,8 @@ inline QString CreateScratchDatabase(const QString& prefix) {
     const QString name = prefix + QStringLiteral("_%1").arg(QCoreApplication::applicationPid());
     Connection admin;
     admin.open(BenchParams(QString()));
-    admin.exec(QStringLiteral("CREATE DATABASE %1 CHARACTER SET latin2 COLLATE latin2_hungarian_ci;").arg(name));
+    admin.exec(
+        QStringLiteral("CREATE DATABASE %1 CHARACTER SET latin2 COLLATE latin2_hungarian_ci;").arg(name));
     QFile schema(QStringLiteral(SONORIA_SOURCE_DIR "/schema/sonoria.sql"));
     if (!schema.open(QIODevice::ReadOnly)) throw std::runtime_error("schema/sonoria.sql cannot be read");
     RunClientInput(BenchParams(name), schema.readAll());
@@ -164,12 +165,13 @@ inline QString CreateScratchDatabase(const QString& prefix) {
 // False, after saying how to run it, when no benchmark server was named.
 inline bool BenchServerGiven() {
     if (!qEnvironmentVariable("SONORIA_TEST_PORT").isEmpty()) return true;
-    fprintf(stderr, "SONORIA_TEST_PORT is not set: run through bench/run or with a server's SONORIA_TEST_* values\n");
+    fprintf(stderr,
+            "SONORIA_TEST_PORT is not set: run through bench/run or with a server's SONORIA_TEST_* values\n");
     return false;
 }
 
 inline void PrintFigure(const QString& name, double ours, double peer, const QString& unit) {
     QTextStream out(stdout);
-    out << name << '\t' << QString::number(ours, 'f', 3) << '\t' << QString::number(peer, 'f', 3) << '\t' << unit
-        << Qt::endl;
+    out << name << '\t' << QString::number(ours, 'f', 3) << '\t' << QString::number(peer, 'f', 3) << '\t'
+        << unit << Qt::endl;
 }

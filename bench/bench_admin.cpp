@@ -95,7 +95,9 @@ int main(int argc, char* argv[]) {
                                                "bench_admin", // its one table (-T finds none in 0.10)
                                                "--no-schemas",
                                                "--complete-insert",
-                                               "--trx-consistency-only", "-v", "1",
+                                               "--trx-consistency-only",
+                                               "-v",
+                                               "1",
                                                "-t",
                                                "2",
                                                "-r",

@@ -16,13 +16,17 @@ int main(int argc, char* argv[]) {
         Connection db;
         db.open(params);
         qsizetype rows = 0;
-        const std::vector<double> best = BestOfEach(
-            3, {[&] {
-                    const ResultSet rs = db.query(sql);
-                    rows = rs.rowCount();
-                },
-                [&] { RunClient(params, {u"-e"_s, sql}); },
-                [&] { RunClient(params, {u"--compress"_s, u"-e"_s, sql}); }});
+        const std::vector<double> best =
+            BestOfEach(3, {[&] {
+                               const ResultSet rs = db.query(sql);
+                               rows = rs.rowCount();
+                           },
+                           [&] {
+                               RunClient(params, {u"-e"_s, sql});
+                           },
+                           [&] {
+                               RunClient(params, {u"--compress"_s, u"-e"_s, sql});
+                           }});
         const QString name = u"%1 -> ResultSet (%2 rows)"_s.arg(sql).arg(rows);
         PrintFigure(name + u", peer: mariadb -e"_s, best[0], best[1], u"s"_s);
         PrintFigure(name + u", peer: mariadb --compress -e"_s, best[0], best[2], u"s"_s);

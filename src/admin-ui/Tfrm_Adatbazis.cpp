@@ -12,17 +12,17 @@
 #include "ui/ProfileOptionsFields.h"
 
 #include <QAction>
-#include <QCollator>
 #include <QApplication>
+#include <QCollator>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
-#include <QProgressBar>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QToolBar>
@@ -35,17 +35,24 @@ using namespace Qt::StringLiterals;
 
 namespace {
 const QString Section = u"Adatbazis"_s;
-const QStringList Titles{u"Megjelenített név"_s, u"Adatbázis / tárhely"_s, u"Kiszolgáló"_s, u"Port"_s,
-                         u"Felhasználó"_s, u"Verzió"_s};
+const QStringList Titles{u"Megjelenített név"_s, u"Adatbázis / tárhely"_s,
+                         u"Kiszolgáló"_s,        u"Port"_s,
+                         u"Felhasználó"_s,       u"Verzió"_s};
 
 QString cell(const ProfileRow& r, int column) {
     switch (column) {
-    case 0: return r.adatbazisnev;
-    case 1: return r.adatbazis;
-    case 2: return r.kiszolgalo;
-    case 3: return QString::number(r.port);
-    case 4: return r.felhasznalo;
-    default: return r.verzio;
+    case 0:
+        return r.adatbazisnev;
+    case 1:
+        return r.adatbazis;
+    case 2:
+        return r.kiszolgalo;
+    case 3:
+        return QString::number(r.port);
+    case 4:
+        return r.felhasznalo;
+    default:
+        return r.verzio;
     }
 }
 
@@ -56,10 +63,11 @@ QAction* makeAction(QWidget* owner, const QString& caption, const QKeySequence& 
     owner->addAction(a);
     return a;
 }
-}  // namespace
+} // namespace
 
 QString ProfileRow::profileText() const {
-    return QStringList{adatbazis, kiszolgalo, QString::number(port), felhasznalo, jelszo, adatbazisnev, {}}.join(u';');
+    return QStringList{adatbazis, kiszolgalo, QString::number(port), felhasznalo, jelszo, adatbazisnev, {}}
+        .join(u';');
 }
 
 namespace {
@@ -73,9 +81,10 @@ void CheckProfile(const ProfileRow& r) {
     if (r.port < 1 || r.port > 65535) throw FormatError(u"A port 1 és 65535 közötti egész szám legyen."_s);
     EncodeProfile(r.profileText());
 }
-}  // namespace
+} // namespace
 
-Tfrm_Adatbazis::Tfrm_Adatbazis(QWidget* parent) : SonoriaDialog(u"frm_Adatbazis"_s, Placement::Bounds, parent) {
+Tfrm_Adatbazis::Tfrm_Adatbazis(QWidget* parent)
+    : SonoriaDialog(u"frm_Adatbazis"_s, Placement::Bounds, parent) {
     setWindowTitle(u"Tárhelyek"_s);
     setSizeGripEnabled(true);
     resize(720, 380);
@@ -136,7 +145,8 @@ Tfrm_Adatbazis::Tfrm_Adatbazis(QWidget* parent) : SonoriaDialog(u"frm_Adatbazis"
     panelLayout->addWidget(new QLabel(u"MySQLDump.exe program helye"_s, pnlTeljes));
     panelLayout->addLayout(pathRow);
     pnlTeljes->hide();
-    connect(aMySQLDump, &QAction::triggered, pnlTeljes, [this] { pnlTeljes->setVisible(!pnlTeljes->isVisible()); });
+    connect(aMySQLDump, &QAction::triggered, pnlTeljes,
+            [this] { pnlTeljes->setVisible(!pnlTeljes->isVisible()); });
 
     grid = new QTableWidget(0, Titles.size(), this);
     grid->setHorizontalHeaderLabels(Titles);
@@ -145,11 +155,12 @@ Tfrm_Adatbazis::Tfrm_Adatbazis(QWidget* parent) : SonoriaDialog(u"frm_Adatbazis"
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->verticalHeader()->setVisible(false);
     grid->setContextMenuPolicy(Qt::ActionsContextMenu);
-    auto* sep1 = new QAction(this), *sep2 = new QAction(this);
+    auto *sep1 = new QAction(this), *sep2 = new QAction(this);
     sep1->setSeparator(true);
     sep2->setSeparator(true);
     grid->addActions({aUj, aSzerkeszt, aTorol, sep1, aTeszt, sep2, aBezar});
-    connect(grid, &QTableWidget::cellDoubleClicked, this, [this] { RunGuarded([this] { aSzerkesztExecute(); }); });
+    connect(grid, &QTableWidget::cellDoubleClicked, this,
+            [this] { RunGuarded([this] { aSzerkesztExecute(); }); });
     connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this, &Tfrm_Adatbazis::sortBy);
 
     progress = new QProgressBar(this);
@@ -164,31 +175,36 @@ Tfrm_Adatbazis::Tfrm_Adatbazis(QWidget* parent) : SonoriaDialog(u"frm_Adatbazis"
     connect(aBackup, &QAction::triggered, this, [this, sqlFilter] {
         const int i = currentIndex();
         if (i < 0) return;
-        QFileDialog dialog(this, u"Biztonsági mentés készítés"_s, ProposedBackupName(m_rows[i].adatbazis), sqlFilter);
+        QFileDialog dialog(this, u"Biztonsági mentés készítés"_s, ProposedBackupName(m_rows[i].adatbazis),
+                           sqlFilter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(u"sql"_s);
-        if (dialog.exec() == QDialog::Accepted) RunGuarded([&] { backupTo(dialog.selectedFiles().value(0)); });
+        if (dialog.exec() == QDialog::Accepted)
+            RunGuarded([&] { backupTo(dialog.selectedFiles().value(0)); });
     });
     connect(aRestore, &QAction::triggered, this, [this, sqlFilter] {
         if (currentIndex() < 0) return;
         QFileDialog dialog(this, u"Adatbázis visszaállítás"_s, {}, sqlFilter);
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setDefaultSuffix(u"sql"_s);
-        if (dialog.exec() == QDialog::Accepted) RunGuarded([&] { restoreFrom(dialog.selectedFiles().value(0)); });
+        if (dialog.exec() == QDialog::Accepted)
+            RunGuarded([&] { restoreFrom(dialog.selectedFiles().value(0)); });
     });
     connect(browse, &QToolButton::clicked, this, [this] {
-        const QString path = QFileDialog::getOpenFileName(this, u"MySQLDump.exe program helye"_s, eMysqlDump->text(),
-                                                          u"mysqldump, mariadb-dump (mysqldump mariadb-dump mysqldump.exe)"_s);
+        const QString path =
+            QFileDialog::getOpenFileName(this, u"MySQLDump.exe program helye"_s, eMysqlDump->text(),
+                                         u"mysqldump, mariadb-dump (mysqldump mariadb-dump mysqldump.exe)"_s);
         if (!path.isEmpty()) eMysqlDump->setText(path);
     });
     connect(aTeljesMentes, &QAction::triggered, this, [this] {
         const int i = currentIndex();
         if (i < 0) return;
-        QFileDialog dialog(this, u"Teljes biztonsági mentés készítés"_s, ProposedBackupName(m_rows[i].adatbazis),
-                           u"SQL file (*.sql)"_s);
+        QFileDialog dialog(this, u"Teljes biztonsági mentés készítés"_s,
+                           ProposedBackupName(m_rows[i].adatbazis), u"SQL file (*.sql)"_s);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(u"sql"_s);
-        if (dialog.exec() == QDialog::Accepted) RunGuarded([&] { runServerDump(dialog.selectedFiles().value(0)); });
+        if (dialog.exec() == QDialog::Accepted)
+            RunGuarded([&] { runServerDump(dialog.selectedFiles().value(0)); });
     });
 
     setFontSize(9);
@@ -217,7 +233,8 @@ void Tfrm_Adatbazis::save() {
     IniWriteText(u"frm_Adatbazis"_s, u"MysqlDump"_s, eMysqlDump->text());
     // Encode every profile first, so a profile that cannot be stored loses nothing of the file.
     QList<QByteArray> encoded;
-    for (const ProfileRow& r : m_rows) encoded << EncodeProfile(r.profileText());
+    for (const ProfileRow& r : m_rows)
+        encoded << EncodeProfile(r.profileText());
     QStringList keys;
     for (int n = 1; n <= 100; ++n)
         keys << u"ConStr%1"_s.arg(n) << ProfileOptions::keys(n);
@@ -349,7 +366,9 @@ void Tfrm_Adatbazis::backupTo(const QString& file) {
 
 void Tfrm_Adatbazis::restoreFrom(const QString& file) {
     const int i = currentIndex();
-    if (i < 0 || !ConfirmBox(RestoreQuestion(m_rows[i].kiszolgalo, m_rows[i].adatbazis), u"Megerősítés"_s, this)) return;
+    if (i < 0 ||
+        !ConfirmBox(RestoreQuestion(m_rows[i].kiszolgalo, m_rows[i].adatbazis), u"Megerősítés"_s, this))
+        return;
     Connection db;
     if (!openSelected(db)) return;
     withProgress([&](const BackupProgress& events) { RestoreDatabase(db, file, events); });
@@ -362,8 +381,10 @@ void Tfrm_Adatbazis::runServerDump(const QString& file) {
         BusyGuard busy(this);
         result = RunServerDump(eMysqlDump->text(), selectedParams(), file);
     }
-    if (result.ok) InfoBox(u"A teljes mentés elkészült: "_s + file, this);
-    else ErrorBox(u"A teljes mentés nem sikerült.\n"_s + result.errorText, this);
+    if (result.ok)
+        InfoBox(u"A teljes mentés elkészült: "_s + file, this);
+    else
+        ErrorBox(u"A teljes mentés nem sikerült.\n"_s + result.errorText, this);
 }
 
 void Tfrm_Adatbazis::aTesztExecute() {
@@ -388,7 +409,8 @@ bool EditProfile(QWidget* parent, ProfileRow& row) {
     auto* port = new QLineEdit(QString::number(row.port), &dialog);
     auto* user = new QLineEdit(row.felhasznalo, &dialog);
     auto* password = new QLineEdit(row.jelszo, &dialog);
-    for (QLineEdit* e : {name, database, host, user, password}) e->setMaxLength(50);
+    for (QLineEdit* e : {name, database, host, user, password})
+        e->setMaxLength(50);
     port->setValidator(new QIntValidator(0, 65535, port));
     password->setEchoMode(QLineEdit::Password);
     auto* show = new QToolButton(&dialog);
@@ -396,7 +418,8 @@ bool EditProfile(QWidget* parent, ProfileRow& row) {
     show->setToolTip(u"Jelszó mutatása"_s);
     show->setFocusPolicy(Qt::NoFocus);
     QObject::connect(show, &QToolButton::clicked, &dialog, [password] {
-        password->setEchoMode(password->echoMode() == QLineEdit::Password ? QLineEdit::Normal : QLineEdit::Password);
+        password->setEchoMode(password->echoMode() == QLineEdit::Password ? QLineEdit::Normal
+                                                                          : QLineEdit::Password);
         password->setFocus();
     });
     ProfileRow edited = row;

@@ -18,15 +18,15 @@ class QWidget;
 
 // One connection profile as the profiles window keeps it.
 struct ProfileRow {
-    QString adatbazisnev;  // display name
-    QString adatbazis;     // database
-    QString kiszolgalo;    // host
+    QString adatbazisnev; // display name
+    QString adatbazis;    // database
+    QString kiszolgalo;   // host
     int port = 3306;
     QString felhasznalo;
     QString jelszo;
-    QString verzio;        // read by the test, stored nowhere
-    ProfileOptions options;       // compression, TLS, further servers: stored beside the profile
-    QString profileText() const;  // database;host;port;user;password;name; (each field followed by ";")
+    QString verzio;              // read by the test, stored nowhere
+    ProfileOptions options;      // compression, TLS, further servers: stored beside the profile
+    QString profileText() const; // database;host;port;user;password;name; (each field followed by ";")
 };
 
 // "Tárhelyek": the connection profiles of the configuration file, written back when it closes.
@@ -36,12 +36,12 @@ public:
 
     QTableWidget* grid = nullptr;
     QLineEdit* eMysqlDump = nullptr;
-    QWidget* pnlTeljes = nullptr;  // the full-backup panel, hidden at first
+    QWidget* pnlTeljes = nullptr; // the full-backup panel, hidden at first
     QAction *aUj, *aSzerkeszt, *aTorol, *aTeszt, *aBezar;
     QAction *aBackup, *aRestore, *aMySQLDump, *aTeljesMentes;
 
     QList<ProfileRow>& rows() { return m_rows; }
-    int currentIndex() const;  // the selected row of the list, -1 when none
+    int currentIndex() const; // the selected row of the list, -1 when none
     void sortBy(int column);
     void refresh(int select = 0);
 
@@ -57,13 +57,13 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void storePlacement() override;  // also writes the profiles and the dump tool's path
+    void storePlacement() override; // also writes the profiles and the dump tool's path
 
 private:
     void load();
     void save();
     ConnectionParams selectedParams() const;
-    bool openSelected(Connection& c);  // false (with "Hiba: " shown) when the profile does not connect
+    bool openSelected(Connection& c); // false (with "Hiba: " shown) when the profile does not connect
     // Runs a backup or restore with the progress bar shown and the window taking no second command.
     void withProgress(const std::function<void(const BackupProgress&)>& work);
     QList<ProfileRow> m_rows;

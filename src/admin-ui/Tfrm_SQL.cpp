@@ -42,9 +42,10 @@ QAction* makeAction(QWidget* owner, const QString& caption, const QList<QKeySequ
 }
 
 void setAllColumnWidths(QTableView* grid, int width) {
-    for (int c = 0; c < grid->model()->columnCount(); ++c) grid->setColumnWidth(c, width);
+    for (int c = 0; c < grid->model()->columnCount(); ++c)
+        grid->setColumnWidth(c, width);
 }
-}  // namespace
+} // namespace
 
 Tfrm_SQL::Tfrm_SQL(QWidget* parent, Connection& db, ExportResultFunction exportResult)
     : SonoriaDialog(u"frm_SQL"_s, Placement::Bounds, parent), m_db(db), m_export(std::move(exportResult)) {
@@ -63,7 +64,8 @@ Tfrm_SQL::Tfrm_SQL(QWidget* parent, Connection& db, ExportResultFunction exportR
                       QsciLexerSQL::CommentLineHash})
         lexer->setColor(green, style);
     lexer->setColor(blue, QsciLexerSQL::Number);
-    for (int style : {QsciLexerSQL::SingleQuotedString, QsciLexerSQL::DoubleQuotedString}) lexer->setColor(red, style);
+    for (int style : {QsciLexerSQL::SingleQuotedString, QsciLexerSQL::DoubleQuotedString})
+        lexer->setColor(red, style);
     editor->setLexer(lexer);
     editor->setUtf8(true);
     editor->setMarginType(0, QsciScintilla::NumberMargin);
@@ -93,7 +95,8 @@ Tfrm_SQL::Tfrm_SQL(QWidget* parent, Connection& db, ExportResultFunction exportR
     aExport = makeAction(this, u"Export"_s, {QKeySequence(Qt::CTRL | Qt::Key_E)});
     aMasol = makeAction(this, u"Másol"_s, {QKeySequence(Qt::Key_F3)});
     aMasol->setToolTip(u"Eredmény másolása vágólapra"_s);
-    aFuttat = makeAction(this, u"Futtat"_s, {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_Return)});
+    aFuttat =
+        makeAction(this, u"Futtat"_s, {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_Return)});
     aEredmeny = makeAction(this, u"Eredmény"_s, {QKeySequence(Qt::Key_F9)});
     aTab = makeAction(this, u"Tab"_s, {QKeySequence(Qt::CTRL | Qt::Key_Tab)});
     aBezar = makeAction(this, u"Bezár"_s, {});
@@ -102,15 +105,18 @@ Tfrm_SQL::Tfrm_SQL(QWidget* parent, Connection& db, ExportResultFunction exportR
     connect(aUj, &QAction::triggered, this, [this] { editor->clear(); });
     connect(aMegnyit, &QAction::triggered, this, [this] {
         QDir().mkpath(sqlFolder());
-        const QString path = QFileDialog::getOpenFileName(this, u"SQL megnyitás"_s, sqlFolder(), u"SQL állományok (*.sql)"_s);
+        const QString path =
+            QFileDialog::getOpenFileName(this, u"SQL megnyitás"_s, sqlFolder(), u"SQL állományok (*.sql)"_s);
         if (!path.isEmpty()) RunGuarded([&] { openFile(path); });
     });
     connect(aMent, &QAction::triggered, this, [this] {
         QDir().mkpath(sqlFolder());
-        QFileDialog dialog(this, u"SQL mentése"_s, m_fileName.isEmpty() ? sqlFolder() : m_fileName, u"SQL file-ok (*.sql)"_s);
+        QFileDialog dialog(this, u"SQL mentése"_s, m_fileName.isEmpty() ? sqlFolder() : m_fileName,
+                           u"SQL file-ok (*.sql)"_s);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(u"sql"_s);
-        if (dialog.exec() == QDialog::Accepted) RunGuarded([&] { saveFile(dialog.selectedFiles().value(0)); });
+        if (dialog.exec() == QDialog::Accepted)
+            RunGuarded([&] { saveFile(dialog.selectedFiles().value(0)); });
     });
     connect(aExport, &QAction::triggered, this, [this] {
         if (m_export && shownResult()) RunGuarded([this] { m_export(this, shownResult()); });
@@ -152,7 +158,9 @@ Tfrm_SQL::Tfrm_SQL(QWidget* parent, Connection& db, ExportResultFunction exportR
     layout->addWidget(status);
 }
 
-QString Tfrm_SQL::sqlFolder() const { return ConfigDirectory() + u"/SQL"_s; }
+QString Tfrm_SQL::sqlFolder() const {
+    return ConfigDirectory() + u"/SQL"_s;
+}
 
 void Tfrm_SQL::showEvent(QShowEvent* event) {
     SonoriaDialog::showEvent(event);
@@ -187,8 +195,10 @@ bool Tfrm_SQL::tableMode() {
     auto* model = new TableEditModel(m_db, table);
     delete m_table;
     m_table = new BrowseList(m_db, grid, {u"SELECT * FROM "_s + QuotedName(table) + u';'}, this, model);
-    connect(model, &TableEditModel::edited, this, [this] { QMetaObject::invokeMethod(m_table, &BrowseList::reread, Qt::QueuedConnection); });
-    connect(m_table, &BrowseList::currentRowChanged, this, [this] { status->showMessage(m_table->positionText()); });
+    connect(model, &TableEditModel::edited, this,
+            [this] { QMetaObject::invokeMethod(m_table, &BrowseList::reread, Qt::QueuedConnection); });
+    connect(m_table, &BrowseList::currentRowChanged, this,
+            [this] { status->showMessage(m_table->positionText()); });
     m_table->open();
     showResultPage();
     return true;
@@ -209,8 +219,9 @@ void Tfrm_SQL::showQuery(const QString& sql) {
         ErrorBox(u"SQL hiba:\n"_s + e.message(), this);
         return;
     }
-    connect(m_query, &BrowseList::currentRowChanged, this, [this] { status->showMessage(m_query->positionText()); },
-            Qt::UniqueConnection);
+    connect(
+        m_query, &BrowseList::currentRowChanged, this,
+        [this] { status->showMessage(m_query->positionText()); }, Qt::UniqueConnection);
     status->showMessage(m_query->positionText());
     showResultPage();
 }
@@ -245,13 +256,16 @@ void Tfrm_SQL::aFuttatExecute() {
     if (tableMode()) return;
     const QString text = (editor->hasSelectedText() ? editor->selectedText() : editor->text()).trimmed();
     const QString upper = text.toUpper();
-    if (upper.startsWith(u"SELECT"_s) || upper.startsWith(u"SHOW"_s)) showQuery(text);
-    else runScript(text);
+    if (upper.startsWith(u"SELECT"_s) || upper.startsWith(u"SHOW"_s))
+        showQuery(text);
+    else
+        runScript(text);
 }
 
 void Tfrm_SQL::aEredmenyExecute() {
     if (tableMode()) return;
-    const QString text = editor->hasSelectedText() ? editor->selectedText() : editor->text().section(u';', 0, 0);
+    const QString text =
+        editor->hasSelectedText() ? editor->selectedText() : editor->text().section(u';', 0, 0);
     showQuery(text);
 }
 
@@ -267,7 +281,8 @@ void Tfrm_SQL::aMasolExecute() {
 
 void Tfrm_SQL::openFile(const QString& path) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) throw FileError(u"A(z) „%1” fájl nem olvasható: %2"_s.arg(path, f.errorString()));
+    if (!f.open(QIODevice::ReadOnly))
+        throw FileError(u"A(z) „%1” fájl nem olvasható: %2"_s.arg(path, f.errorString()));
     QString text = Codec::cp1250().decode(f.readAll());
     text.replace(u"\r\n"_s, u"\n"_s);
     editor->setText(text);

@@ -40,7 +40,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    bool tableMode();  // opens the table of a "table: name" first line
+    bool tableMode(); // opens the table of a "table: name" first line
     void showQuery(const QString& sql);
     void runScript(const QString& script);
     void showResultPage();

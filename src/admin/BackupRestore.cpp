@@ -511,15 +511,15 @@ static QStringList serverDumpTlsArguments(const TlsSettings& tls) {
 
 QStringList ServerDumpArguments(const ConnectionParams& params, const QString& resultFile) {
     return QStringList{u"-c"_s,
-            u"-C"_s,
-            u"--force"_s,
-            u"--routines"_s,
-            u"--databases"_s,
-            params.database,
-            u"--port=%1"_s.arg(params.port),
-            u"--host=%1"_s.arg(params.host),
-            u"--user=%1"_s.arg(params.user),
-            u"--result-file=%1"_s.arg(resultFile)} +
+                       u"-C"_s,
+                       u"--force"_s,
+                       u"--routines"_s,
+                       u"--databases"_s,
+                       params.database,
+                       u"--port=%1"_s.arg(params.port),
+                       u"--host=%1"_s.arg(params.host),
+                       u"--user=%1"_s.arg(params.user),
+                       u"--result-file=%1"_s.arg(resultFile)} +
            serverDumpTlsArguments(params.tls);
 }
 

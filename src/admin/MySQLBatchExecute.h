@@ -71,7 +71,7 @@ public:
     qint64 rowsAffected() const { return m_rowsAffected; }
     int statementCount() const { return m_statementNo; } // statements handed out in the last run
     bool ranInTransaction() const { return m_inTransaction; }
-    int currentLine() const { return m_currentLine; } // script line where the last statement began
+    int currentLine() const { return m_currentLine; }   // script line where the last statement began
     int plannedStatements() const { return m_planned; } // statements the checking pass found
 
     static TmySQLStatementType StatementType(QByteArrayView sql);

@@ -13,7 +13,7 @@ public:
     struct Statement {
         std::size_t begin = 0; // the statement's bytes are script[begin, end)
         std::size_t end = 0;
-        int line = 1; // line of its first character, from 1
+        int line = 1;     // line of its first character, from 1
         bool cut = false; // its beginning was given up (cutStatement); begin is then 0
     };
     enum class Problem {

@@ -39,7 +39,8 @@ QString Codec::decode(QByteArrayView bytes) const {
     QString s(bytes.size(), Qt::Uninitialized);
     QChar* d = s.data();
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    for (qsizetype i = 0, n = bytes.size(); i < n; ++i) d[i] = QChar(m_toUnicode[p[i]]);
+    for (qsizetype i = 0, n = bytes.size(); i < n; ++i)
+        d[i] = QChar(m_toUnicode[p[i]]);
     return s;
 }
 
@@ -52,8 +53,10 @@ std::optional<QByteArray> Codec::encode(QStringView text, QString* bad) const {
         if (b == 0 && u != 0) {
             if (bad) {
                 // A character outside the BMP is a surrogate pair: name the whole character.
-                if (QChar::isHighSurrogate(u) && i + 1 < n) *bad = text.mid(i, 2).toString();
-                else *bad = QString(QChar(u));
+                if (QChar::isHighSurrogate(u) && i + 1 < n)
+                    *bad = text.mid(i, 2).toString();
+                else
+                    *bad = QString(QChar(u));
             }
             return std::nullopt;
         }
@@ -70,12 +73,13 @@ static QString describeCodePage(const char* codePage) {
 
 static QString encodingMessage(const QString& character, const char* codePage) {
     const char32_t code = character.size() == 2 ? QChar::surrogateToUcs4(character[0], character[1])
-                                                : character.isEmpty() ? 0 : character[0].unicode();
+                          : character.isEmpty() ? 0
+                                                : character[0].unicode();
     return QStringLiteral("A(z) „%1” karakter (U+%2) nem tárolható, mert %3 kódlapján nem "
-                               "szerepel. Kérem, cserélje le vagy törölje.")
-                    .arg(character)
-                    .arg(QString::number(static_cast<uint>(code), 16).toUpper().rightJustified(4, u'0'))
-                    .arg(describeCodePage(codePage));
+                          "szerepel. Kérem, cserélje le vagy törölje.")
+        .arg(character)
+        .arg(QString::number(static_cast<uint>(code), 16).toUpper().rightJustified(4, u'0'))
+        .arg(describeCodePage(codePage));
 }
 
 EncodingError::EncodingError(const QString& character, const char* codePage)

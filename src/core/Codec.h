@@ -13,8 +13,8 @@
 // byte decodes exactly as the C library knows it.
 class Codec {
 public:
-    static const Codec& latin2();  // ISO-8859-2, the database connection
-    static const Codec& cp1250();  // windows-1250, the files the program writes
+    static const Codec& latin2(); // ISO-8859-2, the database connection
+    static const Codec& cp1250(); // windows-1250, the files the program writes
 
     QString decode(QByteArrayView bytes) const;
     // The bytes of the text, or nothing when a character has no byte in this code page; *bad then
@@ -27,7 +27,7 @@ private:
     explicit Codec(const char* iconvName);
     const char* m_name;
     std::array<char16_t, 256> m_toUnicode{};
-    std::array<unsigned char, 65536> m_fromUnicode{};  // 0 = not representable (except U+0000)
+    std::array<unsigned char, 65536> m_fromUnicode{}; // 0 = not representable (except U+0000)
 };
 
 // Thrown when a text holds a character that the target code page cannot store.

@@ -23,11 +23,17 @@ Location& location() {
     return l;
 }
 const QString IniName = QStringLiteral("Sonoria.ini");
-}  // namespace
+} // namespace
 
-const QString& ExeDirectory() { return location().exeDirectory; }
-const QString& ConfigDirectory() { return location().configDirectory; }
-const QString& ConfigPath() { return location().configPath; }
+const QString& ExeDirectory() {
+    return location().exeDirectory;
+}
+const QString& ConfigDirectory() {
+    return location().configDirectory;
+}
+const QString& ConfigPath() {
+    return location().configPath;
+}
 
 void SetConfigLocation(const QString& exeDir) {
     Location& l = location();
@@ -59,9 +65,12 @@ QString LogoFolder() {
 
 QString SpecialFolder(int number) {
     switch (number) {
-    case 35: return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    case 5: return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    default: return {};
+    case 35:
+        return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    case 5:
+        return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    default:
+        return {};
     }
 }
 
@@ -73,12 +82,17 @@ void IniWriteText(const QString& section, const QString& key, const QString& tex
     Config().writeText(section, key, text);
 }
 
-void SetWorkArea(const QRect& area) { location().workArea = area; }
-const QRect& WorkArea() { return location().workArea; }
+void SetWorkArea(const QRect& area) {
+    location().workArea = area;
+}
+const QRect& WorkArea() {
+    return location().workArea;
+}
 
 QPoint LoadFormPosition(const QString& windowName) {
     const IniFile& ini = Config();
-    return {ini.readInt(windowName, QStringLiteral("Left"), 10), ini.readInt(windowName, QStringLiteral("Top"), 10)};
+    return {ini.readInt(windowName, QStringLiteral("Left"), 10),
+            ini.readInt(windowName, QStringLiteral("Top"), 10)};
 }
 
 void SaveFormPosition(const QString& windowName, QPoint topLeft) {
@@ -98,14 +112,16 @@ QRect LoadFormBounds(const QString& windowName, int width, int height) {
     if (left > right) left = 0;
     if (top > bottom) top = 0;
     if (left + w > right) {
-        if (w < right) left = right - w;
+        if (w < right)
+            left = right - w;
         else {
             left = 0;
             w = right;
         }
     }
     if (top + h > bottom) {
-        if (h < bottom) top = bottom - h;
+        if (h < bottom)
+            top = bottom - h;
         else {
             top = 0;
             h = bottom;
@@ -235,7 +251,8 @@ QByteArray EncodeProfile(const QString& profile) {
     auto randomByte = [rng] { return static_cast<char>(33 + rng->bounded(55)); };
     QByteArray out;
     out.reserve(3 + 2 * bytes.size());
-    for (int i = 0; i < 3; ++i) out += randomByte();
+    for (int i = 0; i < 3; ++i)
+        out += randomByte();
     for (char b : bytes) {
         out += static_cast<char>(static_cast<unsigned char>(b) + 1);
         out += randomByte();
@@ -245,14 +262,16 @@ QByteArray EncodeProfile(const QString& profile) {
 
 QString DecodeProfile(const QByteArray& stored) {
     QByteArray out;
-    for (qsizetype i = 3; i < stored.size(); i += 2) out += static_cast<char>(static_cast<unsigned char>(stored[i]) - 1);
+    for (qsizetype i = 3; i < stored.size(); i += 2)
+        out += static_cast<char>(static_cast<unsigned char>(stored[i]) - 1);
     return Codec::cp1250().decode(out);
 }
 
 QList<ProfileEntry> StartupProfiles(const IniFile& ini) {
     QList<ProfileEntry> list;
     for (int n = 1; n <= 25; ++n) {
-        const QString profile = DecodeProfile(ini.readBytes(QStringLiteral("Adatbazis"), QStringLiteral("ConStr%1").arg(n)));
+        const QString profile =
+            DecodeProfile(ini.readBytes(QStringLiteral("Adatbazis"), QStringLiteral("ConStr%1").arg(n)));
         const QString name = SeparatedPiece(u";", profile, 6);
         if (name.isEmpty()) continue;
         list << ProfileEntry{n, QString::number(n) + QStringLiteral("; ") + name, profile,
@@ -272,8 +291,9 @@ void LoadSettings(const IniFile& ini, TBeall& s, QRect& mainBounds) {
     s.teljesKep = ini.readBool(sec, QStringLiteral("TeljesKep"), true);
     s.formatFt = ini.readText(sec, QStringLiteral("FormatFt"), QStringLiteral("### ### ##0"));
     s.formatDb = ini.readText(sec, QStringLiteral("FormatDb"), QStringLiteral("### ### ##0"));
-    mainBounds = QRect(ini.readInt(sec, QStringLiteral("Bal"), 5), ini.readInt(sec, QStringLiteral("Felul"), 5),
-                       ini.readInt(sec, QStringLiteral("Szeles"), 640), ini.readInt(sec, QStringLiteral("Magas"), 400));
+    mainBounds = QRect(
+        ini.readInt(sec, QStringLiteral("Bal"), 5), ini.readInt(sec, QStringLiteral("Felul"), 5),
+        ini.readInt(sec, QStringLiteral("Szeles"), 640), ini.readInt(sec, QStringLiteral("Magas"), 400));
 }
 
 void SaveSettings(IniFile& ini, const TBeall& s, const QRect& b) {
@@ -290,5 +310,9 @@ void SaveSettings(IniFile& ini, const TBeall& s, const QRect& b) {
     ini.writeInt(sec, QStringLiteral("Szeles"), b.width());
 }
 
-QString FormatFt(double amount) { return FormatNumeric(Beall.formatFt, amount); }
-QString FormatDb(double quantity) { return FormatNumeric(Beall.formatDb, quantity); }
+QString FormatFt(double amount) {
+    return FormatNumeric(Beall.formatFt, amount);
+}
+QString FormatDb(double quantity) {
+    return FormatNumeric(Beall.formatDb, quantity);
+}

@@ -6,8 +6,12 @@
 #include <QRect>
 #include <QString>
 
-inline QString ProgramVersion() { return QStringLiteral("17.0.0.21"); }
-inline QString ApplicationTitle() { return QStringLiteral("Sonoria"); }
+inline QString ProgramVersion() {
+    return QStringLiteral("17.0.0.21");
+}
+inline QString ApplicationTitle() {
+    return QStringLiteral("Sonoria");
+}
 
 // Where the configuration file lives, fixed once at start (SetConfigLocation).
 const QString& ExeDirectory();
@@ -15,7 +19,7 @@ const QString& ConfigDirectory();
 const QString& ConfigPath();
 // exeDir: the executable's folder. The file beside it wins; otherwise ~/.config/Sonoria.
 void SetConfigLocation(const QString& exeDir);
-IniFile& Config();  // the file at ConfigPath
+IniFile& Config(); // the file at ConfigPath
 
 // The installed data (schema, demo-data generator, a Logo.bmp for every user): share/sonoria beside the
 // executable's bin folder, as the package installs it.
@@ -43,10 +47,10 @@ void SaveFormBounds(const QString& windowName, const QRect& bounds);
 // The six-field connection profile "database;host;port;user;password;display name".
 struct ConnectionProfile {
     QString database, host, user, password, displayName;
-    QString port = QStringLiteral("3306");  // as stored; a port that is no number fails at connect
+    QString port = QStringLiteral("3306"); // as stored; a port that is no number fails at connect
 
     static ConnectionProfile parse(const QString& text);
-    QString text() const;  // the six fields joined by ";"
+    QString text() const; // the six fields joined by ";"
 };
 
 // One server of a profile: a host name or address and its port.
@@ -91,19 +95,19 @@ QString DecodeProfile(const QByteArray& stored);
 
 // Profiles that start-up offers: ConStr1 to ConStr25 with a display name.
 struct ProfileEntry {
-    int key = 0;          // N of ConStrN
-    QString entry;        // "N; display name"
-    QString profile;      // decoded text
+    int key = 0;     // N of ConStrN
+    QString entry;   // "N; display name"
+    QString profile; // decoded text
     ProfileOptions options;
 };
 QList<ProfileEntry> StartupProfiles(const IniFile& ini);
 
 // The program-wide settings and session record.
 struct TBeall {
-    QString profile;          // the open database's profile text
-    QString profileName;      // its display name
+    QString profile;               // the open database's profile text
+    QString profileName;           // its display name
     ProfileOptions profileOptions; // the settings stored beside it
-    QString printerName;      // report printer, this run only; empty: the system default
+    QString printerName;           // report printer, this run only; empty: the system default
     bool loginRequired = false;
     QString userName;
     bool torzsszerkeszt = false;
@@ -125,5 +129,5 @@ extern TBeall Beall;
 void LoadSettings(const IniFile& ini, TBeall& settings, QRect& mainBounds);
 void SaveSettings(IniFile& ini, const TBeall& settings, const QRect& mainBounds);
 
-QString FormatFt(double amount);    // money, with the mask of the settings
-QString FormatDb(double quantity);  // quantities
+QString FormatFt(double amount);   // money, with the mask of the settings
+QString FormatDb(double quantity); // quantities

@@ -3,11 +3,11 @@
 #include <QDate>
 #include <QString>
 
-QString SqlDate(QDate d);  // 'yyyy-mm-dd' with the quotes
-QString PeriodText(QDate first, QDate last);  // yyyy.mm.dd - yyyy.mm.dd
+QString SqlDate(QDate d);                    // 'yyyy-mm-dd' with the quotes
+QString PeriodText(QDate first, QDate last); // yyyy.mm.dd - yyyy.mm.dd
 int DateYear(QDate d);
 int DateMonth(QDate d);
-int DateWeek(QDate d);  // ISO 8601
+int DateWeek(QDate d); // ISO 8601
 
 struct Period {
     QDate from;
@@ -16,7 +16,7 @@ struct Period {
 };
 
 // The presets of the period dialog, for the day given as today.
-Period ThisWeek(QDate today);   // Monday to Sunday
+Period ThisWeek(QDate today); // Monday to Sunday
 Period ThisMonth(QDate today);
 Period LastMonth(QDate today);
 Period ThisYear(QDate today);

@@ -17,12 +17,16 @@ struct IniFile::Lines {
 
 static QByteArray trimmedBlanks(const QByteArray& b) {
     qsizetype s = 0, e = b.size();
-    while (s < e && (b[s] == ' ' || b[s] == '\t')) ++s;
-    while (e > s && (b[e - 1] == ' ' || b[e - 1] == '\t')) --e;
+    while (s < e && (b[s] == ' ' || b[s] == '\t'))
+        ++s;
+    while (e > s && (b[e - 1] == ' ' || b[e - 1] == '\t'))
+        --e;
     return b.mid(s, e - s);
 }
 
-static QByteArray nameBytes(const QString& name) { return EncodeOrThrow(Codec::cp1250(), name); }
+static QByteArray nameBytes(const QString& name) {
+    return EncodeOrThrow(Codec::cp1250(), name);
+}
 
 static bool sameName(const QByteArray& a, const QByteArray& b) {
     return Codec::cp1250().decode(a).compare(Codec::cp1250().decode(b), Qt::CaseInsensitive) == 0;
@@ -55,7 +59,8 @@ IniFile::Lines IniFile::load() const {
     qsizetype start = 0;
     while (start < all.size()) {
         qsizetype end = start;
-        while (end < all.size() && all[end] != '\n' && all[end] != '\r') ++end;
+        while (end < all.size() && all[end] != '\n' && all[end] != '\r')
+            ++end;
         result.lines << all.mid(start, end - start);
         if (end < all.size() && all[end] == '\r' && end + 1 < all.size() && all[end + 1] == '\n') ++end;
         start = end + 1;
@@ -125,7 +130,7 @@ void IniFile::writeBytes(const QString& section, const QString& key, const QByte
     bool inSection = false;
     for (qsizetype i = 0; i < f.lines.size(); ++i) {
         if (auto s = sectionOf(f.lines[i])) {
-            if (inSection) break;  // the section ended
+            if (inSection) break; // the section ended
             inSection = sameName(*s, sec);
             if (inSection) sectionLine = lastKeyLine = i;
             continue;
@@ -167,7 +172,8 @@ void IniFile::removeKeys(const QString& section, const QStringList& keys) {
     if (!f.existed) return;
     const QByteArray sec = nameBytes(section);
     QList<QByteArray> names;
-    for (const QString& k : keys) names << nameBytes(k);
+    for (const QString& k : keys)
+        names << nameBytes(k);
     bool inSection = false, changed = false;
     for (qsizetype i = 0; i < f.lines.size();) {
         if (auto s = sectionOf(f.lines[i])) {

@@ -10,7 +10,9 @@ static const QLocale& hungarian() {
     return locale;
 }
 
-static bool isDigitPlace(QChar c) { return c == u'0' || c == u'#'; }
+static bool isDigitPlace(QChar c) {
+    return c == u'0' || c == u'#';
+}
 
 QString FormatNumeric(QStringView mask, double value) {
     if (!std::isfinite(value)) return QString::number(value);
@@ -21,7 +23,7 @@ QString FormatNumeric(QStringView mask, double value) {
     int fracPlaces = 0, fracZeros = 0;
     for (QChar c : fracMask) {
         if (isDigitPlace(c)) ++fracPlaces;
-        if (c == u'0') fracZeros = fracPlaces;  // the last '0' fixes the shown digits
+        if (c == u'0') fracZeros = fracPlaces; // the last '0' fixes the shown digits
     }
     const bool grouping = intMask.contains(u',');
     intMask.remove(u',');
@@ -30,7 +32,8 @@ QString FormatNumeric(QStringView mask, double value) {
     const long double scale = std::pow(10.0L, fracPlaces);
     const long double scaled = std::round(std::fabs(static_cast<long double>(value)) * scale);
     QString digits = QString::number(static_cast<double>(scaled), 'f', 0);
-    while (digits.size() <= fracPlaces) digits.prepend(u'0');
+    while (digits.size() <= fracPlaces)
+        digits.prepend(u'0');
     QString intDigits = digits.left(digits.size() - fracPlaces);
     QString fracDigits = digits.right(fracPlaces);
     const bool negative = value < 0 && scaled != 0;
@@ -47,14 +50,17 @@ QString FormatNumeric(QStringView mask, double value) {
         minIntDigits = places;
     }
     if (intDigits == u"0" && minIntDigits == 0) intDigits.clear();
-    while (intDigits.size() < minIntDigits) intDigits.prepend(u'0');
+    while (intDigits.size() < minIntDigits)
+        intDigits.prepend(u'0');
 
     QString intPart;
     if (grouping) {
         // Literals before the first and after the last digit place stay where they stand.
-        const qsizetype first = std::distance(intMask.begin(), std::find_if(intMask.begin(), intMask.end(), isDigitPlace));
+        const qsizetype first =
+            std::distance(intMask.begin(), std::find_if(intMask.begin(), intMask.end(), isDigitPlace));
         qsizetype last = intMask.size() - 1;
-        while (last >= 0 && !isDigitPlace(intMask[last])) --last;
+        while (last >= 0 && !isDigitPlace(intMask[last]))
+            --last;
         QString grouped;
         for (qsizetype i = 0; i < intDigits.size(); ++i) {
             if (i > 0 && (intDigits.size() - i) % 3 == 0) grouped += hungarian().groupSeparator();
@@ -84,13 +90,14 @@ QString FormatNumeric(QStringView mask, double value) {
                 out.prepend(c);
             }
         }
-        if (leftmost < 0) out.prepend(intDigits);  // a mask without digit places
+        if (leftmost < 0) out.prepend(intDigits); // a mask without digit places
         intPart = out;
     }
 
     QString fracPart;
     if (fracPlaces > 0) {
-        while (fracDigits.size() > fracZeros && fracDigits.endsWith(u'0')) fracDigits.chop(1);
+        while (fracDigits.size() > fracZeros && fracDigits.endsWith(u'0'))
+            fracDigits.chop(1);
         // Literals of the fraction mask are copied in order around the digits.
         qsizetype d = 0;
         for (QChar c : fracMask) {

@@ -7,15 +7,21 @@ QString EscapeSqlText(const QString& text) {
     QString out;
     out.reserve(text.size() + 8);
     for (QChar c : text) {
-        if (c == u'\\') out += QStringLiteral("\\\\");
-        else if (c == u'\r') out += QStringLiteral("\\r");
-        else if (c == u'\n') out += QStringLiteral("\\n");
-        else out += c;
+        if (c == u'\\')
+            out += QStringLiteral("\\\\");
+        else if (c == u'\r')
+            out += QStringLiteral("\\r");
+        else if (c == u'\n')
+            out += QStringLiteral("\\n");
+        else
+            out += c;
     }
     return out;
 }
 
-QString EscapeSqlText(const Value& v) { return v.isNull() ? QString() : EscapeSqlText(v.text()); }
+QString EscapeSqlText(const Value& v) {
+    return v.isNull() ? QString() : EscapeSqlText(v.text());
+}
 
 QString SqlQuote(const QString& text) {
     QString escaped = EscapeSqlText(text);
@@ -23,20 +29,27 @@ QString SqlQuote(const QString& text) {
     return u'\'' + escaped + u'\'';
 }
 
-QString SqlQuote(const Value& v) { return v.isNull() ? QStringLiteral("''") : SqlQuote(v.text()); }
+QString SqlQuote(const Value& v) {
+    return v.isNull() ? QStringLiteral("''") : SqlQuote(v.text());
+}
 
 QString CleanExportText(const QString& text) {
     QString out;
     out.reserve(text.size());
     for (QChar c : text) {
-        if (c == u'\\') out += QStringLiteral("\\\\");
-        else if (c == u'\r') out += QStringLiteral("\\n");
-        else if (c != u'\n') out += c;
+        if (c == u'\\')
+            out += QStringLiteral("\\\\");
+        else if (c == u'\r')
+            out += QStringLiteral("\\n");
+        else if (c != u'\n')
+            out += c;
     }
     return out;
 }
 
-QString CleanExportText(const Value& v) { return v.isNull() ? QString() : CleanExportText(v.text()); }
+QString CleanExportText(const Value& v) {
+    return v.isNull() ? QString() : CleanExportText(v.text());
+}
 
 QString LikeFilter(const QString& columns, const QString& text) {
     if (text.isEmpty()) return {};

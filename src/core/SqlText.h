@@ -7,8 +7,8 @@
 
 QString EscapeSqlText(const QString& text);
 QString EscapeSqlText(const Value& v);
-QString SqlQuote(const QString& text);  // '...' ready to stand in SQL
-QString SqlQuote(const Value& v);       // NULL gives ''
+QString SqlQuote(const QString& text); // '...' ready to stand in SQL
+QString SqlQuote(const Value& v);      // NULL gives ''
 QString CleanExportText(const Value& v);
 QString CleanExportText(const QString& text);
 

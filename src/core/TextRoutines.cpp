@@ -5,7 +5,9 @@
 
 #include <cmath>
 
-QString VarToText(const Value& v, const QString& defaultText) { return v.isNull() ? defaultText : v.text(); }
+QString VarToText(const Value& v, const QString& defaultText) {
+    return v.isNull() ? defaultText : v.text();
+}
 
 static QString notNumberMessage(const Value& v) {
     return QStringLiteral("A(z) „%1” érték nem szám.").arg(v.text());
@@ -29,7 +31,9 @@ double VarToFloat(const Value& v, double defaultValue) {
     return d;
 }
 
-QString IdText(qint64 key) { return QString::number(key); }
+QString IdText(qint64 key) {
+    return QString::number(key);
+}
 
 QString IdText(const Value& v) {
     if (v.isNull()) return QStringLiteral("0");
@@ -54,8 +58,10 @@ QString CleanNumberText(const QString& text) {
     bool separatorSeen = false;
     for (qsizetype i = 0; i < t.size(); ++i) {
         const QChar c = t[i];
-        if (c >= u'0' && c <= u'9') out += c;
-        else if (c == u'-' && i == 0) out += c;
+        if (c >= u'0' && c <= u'9')
+            out += c;
+        else if (c == u'-' && i == 0)
+            out += c;
         else if ((c == u',' || c == u'.') && !separatorSeen) {
             out += c;
             separatorSeen = true;
@@ -80,7 +86,9 @@ std::optional<double> TextToFloat(const QString& text) {
     return d;
 }
 
-int CountChar(QChar c, QStringView text) { return static_cast<int>(text.count(c)); }
+int CountChar(QChar c, QStringView text) {
+    return static_cast<int>(text.count(c));
+}
 
 QString RemoveChars(QStringView set, const QString& text) {
     QString out;
@@ -101,9 +109,12 @@ QString SeparatedPiece(QStringView separators, QStringView text, int n) {
     QString out;
     int counter = 1;
     for (QChar c : text) {
-        if (separators.contains(c)) ++counter;
-        else if (counter == n) out += c;
-        else if (counter > n) break;
+        if (separators.contains(c))
+            ++counter;
+        else if (counter == n)
+            out += c;
+        else if (counter > n)
+            break;
     }
     return out;
 }
@@ -124,7 +135,7 @@ QString SafeFileName(const QString& text) {
             out += u'-';
             continue;
         }
-        if (c.isHighSurrogate() && i + 1 < text.size()) ++i;  // a character beyond windows-1250
+        if (c.isHighSurrogate() && i + 1 < text.size()) ++i; // a character beyond windows-1250
         const auto byte = cp.encode(QStringView(&c, 1));
         const unsigned char b = byte ? static_cast<unsigned char>(byte->at(0)) : 0xFF;
         out += (b >= 0x81) ? QChar(u'_') : c.toLower();

@@ -9,13 +9,12 @@
 // Conversions of nullable field values.
 QString VarToText(const Value& v, const QString& defaultText = {});
 int VarToInt(const Value& v, int defaultValue);         // throws FormatError on a non-numeric text
-double VarToFloat(const Value& v, double defaultValue);  // throws FormatError on a non-numeric text
-QString IdText(const Value& v);                          // "0" for NULL
+double VarToFloat(const Value& v, double defaultValue); // throws FormatError on a non-numeric text
+QString IdText(const Value& v);                         // "0" for NULL
 QString IdText(qint64 key);
 QString ReplaceChar(const Value& v, QChar a, QChar b);
 
-template <typename T>
-T IfValue(bool condition, T x, T y) {
+template <typename T> T IfValue(bool condition, T x, T y) {
     return condition ? x : y;
 }
 

@@ -17,7 +17,9 @@ Value Value::fromDate(QDate d) {
     return d.isValid() ? Value(d.toString(u"yyyy-MM-dd").toLatin1(), ColumnType::Date) : Value();
 }
 
-QString Value::text() const { return m_null ? QString() : Codec::latin2().decode(m_bytes); }
+QString Value::text() const {
+    return m_null ? QString() : Codec::latin2().decode(m_bytes);
+}
 
 qint64 Value::toInt64(bool* ok) const {
     bool good = false;
@@ -36,8 +38,8 @@ int Value::toInt(bool* ok) const {
 
 double Value::toDouble(bool* ok) const {
     bool good = false;
-    const double v = m_null ? 0.0 : m_bytes.trimmed().toDouble(&good);  // QByteArray is locale-free
-    good = good && std::isfinite(v);  // "inf" and "nan" are no numbers a column can hold
+    const double v = m_null ? 0.0 : m_bytes.trimmed().toDouble(&good); // QByteArray is locale-free
+    good = good && std::isfinite(v); // "inf" and "nan" are no numbers a column can hold
     if (ok) *ok = good;
     return good ? v : 0.0;
 }

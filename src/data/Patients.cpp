@@ -10,7 +10,9 @@ ListedTable PatientsTable() {
     return {u"ugyfel"_s, u"ugyfel"_s, false, u"(ugyfel > 0)"_s, u"ugyfel_nev"_s, u"vw_ugyfel"_s};
 }
 
-QStringList PatientListLines() { return PatientsTable().listLines(); }
+QStringList PatientListLines() {
+    return PatientsTable().listLines();
+}
 
 void DeletePatient(Connection& db, const Value& patient) {
     ExecSql(db, u"UPDATE ugyfel SET torolve = 'I' WHERE ugyfel = "_s + IdText(patient) + u';');

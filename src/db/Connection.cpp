@@ -25,7 +25,9 @@ bool isLostCode(int code) {
 }
 
 // The server answered that it had ended the session before running the statement.
-bool notRunCode(int code) { return code == ER_CONNECTION_KILLED || code == 4031; }
+bool notRunCode(int code) {
+    return code == ER_CONNECTION_KILLED || code == 4031;
+}
 
 // Opening failed because that server does not serve now (down, unreachable, full, shutting down, or a
 // cluster node not ready): the next server of the profile is tried. Other refusals (a wrong password, an
@@ -87,27 +89,37 @@ ColumnType typeOf(const MYSQL_FIELD& f) {
     case MYSQL_TYPE_SHORT:
     case MYSQL_TYPE_LONG:
     case MYSQL_TYPE_INT24:
-    case MYSQL_TYPE_YEAR: return ColumnType::Integer;
-    case MYSQL_TYPE_LONGLONG: return ColumnType::BigInt;
+    case MYSQL_TYPE_YEAR:
+        return ColumnType::Integer;
+    case MYSQL_TYPE_LONGLONG:
+        return ColumnType::BigInt;
     case MYSQL_TYPE_FLOAT:
-    case MYSQL_TYPE_DOUBLE: return ColumnType::Double;
+    case MYSQL_TYPE_DOUBLE:
+        return ColumnType::Double;
     case MYSQL_TYPE_DECIMAL:
-    case MYSQL_TYPE_NEWDECIMAL: return ColumnType::Decimal;
+    case MYSQL_TYPE_NEWDECIMAL:
+        return ColumnType::Decimal;
     case MYSQL_TYPE_DATE:
-    case MYSQL_TYPE_NEWDATE: return ColumnType::Date;
-    case MYSQL_TYPE_TIME: return ColumnType::Time;
+    case MYSQL_TYPE_NEWDATE:
+        return ColumnType::Date;
+    case MYSQL_TYPE_TIME:
+        return ColumnType::Time;
     case MYSQL_TYPE_DATETIME:
-    case MYSQL_TYPE_TIMESTAMP: return ColumnType::DateTime;
+    case MYSQL_TYPE_TIMESTAMP:
+        return ColumnType::DateTime;
     case MYSQL_TYPE_TINY_BLOB:
     case MYSQL_TYPE_MEDIUM_BLOB:
     case MYSQL_TYPE_LONG_BLOB:
-    case MYSQL_TYPE_BLOB: return binary ? ColumnType::Blob : ColumnType::Memo;
+    case MYSQL_TYPE_BLOB:
+        return binary ? ColumnType::Blob : ColumnType::Memo;
     case MYSQL_TYPE_STRING:
     case MYSQL_TYPE_VAR_STRING:
     case MYSQL_TYPE_VARCHAR:
     case MYSQL_TYPE_ENUM:
-    case MYSQL_TYPE_SET: return binary ? ColumnType::Binary : ColumnType::Text;
-    default: return ColumnType::Other;
+    case MYSQL_TYPE_SET:
+        return binary ? ColumnType::Binary : ColumnType::Text;
+    default:
+        return ColumnType::Other;
     }
 }
 
@@ -129,9 +141,11 @@ QList<Column> columnsOf(MYSQL_RES* res) {
     }
     return cols;
 }
-}  // namespace
+} // namespace
 
-bool DbError::connectionLost() const { return isLostCode(code()); }
+bool DbError::connectionLost() const {
+    return isLostCode(code());
+}
 
 ConnectionParams ConnectionParams::fromProfile(const ConnectionProfile& p, const ProfileOptions& options) {
     ConnectionParams c;
@@ -162,7 +176,8 @@ QList<ServerAddress> ConnectionParams::servers() const {
 // ---- ResultSet ----
 
 ResultSet::ResultSet(ResultSet&& o) noexcept
-    : m_res(std::exchange(o.m_res, nullptr)), m_columns(std::move(o.m_columns)), m_rows(std::move(o.m_rows)) {}
+    : m_res(std::exchange(o.m_res, nullptr)), m_columns(std::move(o.m_columns)), m_rows(std::move(o.m_rows)) {
+}
 
 ResultSet& ResultSet::operator=(ResultSet&& o) noexcept {
     if (this != &o) {
@@ -208,7 +223,7 @@ StreamingResult::StreamingResult(StreamingResult&& o) noexcept
 
 StreamingResult::~StreamingResult() {
     if (m_res) {
-        mysql_free_result(m_res);  // reads and drops what is left
+        mysql_free_result(m_res); // reads and drops what is left
         m_connection->drainResults();
         m_connection->m_streaming = false;
     }
@@ -252,7 +267,9 @@ Value StreamingResult::value(int column) const {
 
 Connection::Connection() = default;
 
-Connection::~Connection() { close(); }
+Connection::~Connection() {
+    close();
+}
 
 void Connection::DefaultReconnectHandler(Connection& c) {
     c.exec(QString::fromLatin1(SetNames).arg(u"latin2", u"latin2_hungarian_ci"));
@@ -277,7 +294,7 @@ MYSQL* Connection::connectTo(const ServerAddress& server) {
     const my_bool off = 0, on = 1;
     if (m_params.compression) mysql_options(m, MYSQL_OPT_COMPRESS, nullptr);
     mysql_options(m, MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
-    mysql_options(m, MYSQL_OPT_RECONNECT, &off);  // reconnecting is ours, so the collation survives it
+    mysql_options(m, MYSQL_OPT_RECONNECT, &off); // reconnecting is ours, so the collation survives it
     mysql_options(m, MYSQL_SET_CHARSET_NAME, "latin2");
     const QByteArray init = QString::fromLatin1(SetNames).arg(u"latin2", u"latin2_hungarian_ci").toLatin1();
     mysql_options(m, MYSQL_INIT_COMMAND, init.constData());
@@ -367,8 +384,7 @@ bool Connection::sessionEnded() const {
 }
 
 void Connection::ensureOpen() {
-    if (m_streaming)
-        throw DbError(QStringLiteral("A kapcsolat még egy előző lekérdezés sorait olvassa."));
+    if (m_streaming) throw DbError(QStringLiteral("A kapcsolat még egy előző lekérdezés sorait olvassa."));
     if (m_mysql && !m_broken && !sessionEnded()) return;
     if (!m_everOpened) throw DbError(QStringLiteral("Nincs megnyitott adatbázis-kapcsolat."));
     reconnect();
@@ -423,7 +439,7 @@ void Connection::drainResults() {
 }
 
 qint64 Connection::exec(const QString& sql) {
-    send(EncodeOrThrow(Codec::latin2(), sql));  // refused before anything is sent
+    send(EncodeOrThrow(Codec::latin2(), sql)); // refused before anything is sent
     return finishExec();
 }
 
@@ -434,9 +450,12 @@ qint64 Connection::execRaw(QByteArrayView sql) {
 
 qint64 Connection::finishExec() {
     qint64 affected = 0;
-    if (MYSQL_RES* r = mysql_store_result(m_mysql)) mysql_free_result(r);
-    else if (mysql_field_count(m_mysql) == 0) affected = static_cast<qint64>(mysql_affected_rows(m_mysql));
-    else fail();
+    if (MYSQL_RES* r = mysql_store_result(m_mysql))
+        mysql_free_result(r);
+    else if (mysql_field_count(m_mysql) == 0)
+        affected = static_cast<qint64>(mysql_affected_rows(m_mysql));
+    else
+        fail();
     drainResults();
     return affected;
 }
@@ -453,7 +472,8 @@ ResultSet Connection::query(const QString& sql) {
     rs.m_res = r;
     rs.m_columns = columnsOf(r);
     rs.m_rows.reserve(mysql_num_rows(r));
-    while (MYSQL_ROW row = mysql_fetch_row(r)) rs.m_rows.push_back(row);
+    while (MYSQL_ROW row = mysql_fetch_row(r))
+        rs.m_rows.push_back(row);
     drainResults();
     return rs;
 }
@@ -469,12 +489,18 @@ StreamingResult Connection::stream(const QString& sql) {
     return StreamingResult(this, r);
 }
 
-qint64 Connection::lastInsertId() const { return m_mysql ? static_cast<qint64>(mysql_insert_id(m_mysql)) : 0; }
+qint64 Connection::lastInsertId() const {
+    return m_mysql ? static_cast<qint64>(mysql_insert_id(m_mysql)) : 0;
+}
 
 QString Connection::serverVersion() const {
     return m_mysql ? QString::fromLatin1(mysql_get_server_info(m_mysql)) : QString();
 }
 
-unsigned long Connection::serverVersionNumber() const { return m_mysql ? mysql_get_server_version(m_mysql) : 0; }
+unsigned long Connection::serverVersionNumber() const {
+    return m_mysql ? mysql_get_server_version(m_mysql) : 0;
+}
 
-unsigned long Connection::threadId() const { return m_mysql ? mysql_thread_id(m_mysql) : 0; }
+unsigned long Connection::threadId() const {
+    return m_mysql ? mysql_thread_id(m_mysql) : 0;
+}

@@ -59,7 +59,7 @@ public:
     ~StreamingResult();
     int columnCount() const { return static_cast<int>(m_columns.size()); }
     const QList<Column>& columns() const { return m_columns; }
-    bool next();  // throws DbError when the connection fails while reading
+    bool next(); // throws DbError when the connection fails while reading
     bool isNull(int column) const { return m_row[column] == nullptr; }
     QByteArrayView rawBytes(int column) const;
     Value value(int column) const;
@@ -90,18 +90,18 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    void open(const ConnectionParams& params);  // throws DbError
+    void open(const ConnectionParams& params); // throws DbError
     void close();
     bool isOpen() const { return m_mysql != nullptr; }
     const ConnectionParams& params() const { return m_params; }
 
-    qint64 exec(const QString& sql);       // affected rows; results of procedure calls are drained
-    qint64 execRaw(QByteArrayView sql);    // the statement's bytes as they stand (scripts, dumps)
-    ResultSet query(const QString& sql);   // the first result set; the rest are drained
+    qint64 exec(const QString& sql);     // affected rows; results of procedure calls are drained
+    qint64 execRaw(QByteArrayView sql);  // the statement's bytes as they stand (scripts, dumps)
+    ResultSet query(const QString& sql); // the first result set; the rest are drained
     StreamingResult stream(const QString& sql);
     qint64 lastInsertId() const;
     QString serverVersion() const;
-    unsigned long serverVersionNumber() const;  // 100511 for 10.5.11
+    unsigned long serverVersionNumber() const; // 100511 for 10.5.11
     unsigned long threadId() const;
     ServerAddress currentServer() const; // the server of the session (the first one before opening)
     int reconnects() const { return m_reconnects; }
@@ -118,7 +118,7 @@ private:
     bool sessionEnded() const;
     void ensureOpen();
     void reconnect();
-    void send(QByteArrayView sql);  // runs a statement, reconnecting once where that is safe
+    void send(QByteArrayView sql); // runs a statement, reconnecting once where that is safe
     qint64 finishExec();
     void drainResults();
     [[noreturn]] void fail();

@@ -2,8 +2,12 @@
 
 #include <mysql.h>
 
-bool Column::autoIncrement() const { return flags & AUTO_INCREMENT_FLAG; }
-bool Column::primaryKey() const { return flags & PRI_KEY_FLAG; }
+bool Column::autoIncrement() const {
+    return flags & AUTO_INCREMENT_FLAG;
+}
+bool Column::primaryKey() const {
+    return flags & PRI_KEY_FLAG;
+}
 
 int DataSet::columnIndex(QStringView name) const {
     for (int i = 0, n = columnCount(); i < n; ++i)
@@ -18,11 +22,13 @@ Value DataSet::value(qsizetype row, QStringView columnName) const {
 
 QStringList DataSet::columnNames() const {
     QStringList names;
-    for (int i = 0, n = columnCount(); i < n; ++i) names << column(i).name;
+    for (int i = 0, n = columnCount(); i < n; ++i)
+        names << column(i).name;
     return names;
 }
 
 void MemoryDataSet::addColumn(Column c) {
     m_columns << std::move(c);
-    for (auto& row : m_rows) row << Value();
+    for (auto& row : m_rows)
+        row << Value();
 }

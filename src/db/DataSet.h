@@ -7,11 +7,11 @@
 
 struct Column {
     QString name;
-    QString table;               // the table (or view) it comes from, empty for a computed column
+    QString table; // the table (or view) it comes from, empty for a computed column
     ColumnType type = ColumnType::Text;
-    int serverType = 0;          // the client library's field type
-    unsigned flags = 0;          // the client library's field flags
-    unsigned long length = 0;    // width in bytes (= characters in latin2)
+    int serverType = 0;       // the client library's field type
+    unsigned flags = 0;       // the client library's field flags
+    unsigned long length = 0; // width in bytes (= characters in latin2)
     unsigned decimals = 0;
     bool isBlob() const { return type == ColumnType::Memo || type == ColumnType::Blob; }
     bool autoIncrement() const;
@@ -28,7 +28,7 @@ public:
     virtual Value value(qsizetype row, int column) const = 0;
     virtual bool isNull(qsizetype row, int column) const { return value(row, column).isNull(); }
 
-    int columnIndex(QStringView name) const;  // -1 when there is none; names compare without case
+    int columnIndex(QStringView name) const; // -1 when there is none; names compare without case
     Value value(qsizetype row, QStringView columnName) const;
     QStringList columnNames() const;
 };

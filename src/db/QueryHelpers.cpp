@@ -2,7 +2,9 @@
 
 #include "core/SqlText.h"
 
-void ExecSql(Connection& db, const QString& statement) { db.exec(statement); }
+void ExecSql(Connection& db, const QString& statement) {
+    db.exec(statement);
+}
 
 QString SelectText(Connection& db, const QString& query, const QString& defaultText) {
     const ResultSet rs = db.query(query);
@@ -24,7 +26,8 @@ double SelectFloat(Connection& db, const QString& query, double defaultValue) {
 
 void FillListFromQuery(Connection& db, QStringList& list, const QString& query) {
     StreamingResult rows = db.stream(query);
-    while (rows.next()) list << rows.value(0).text();
+    while (rows.next())
+        list << rows.value(0).text();
 }
 
 QString LookupName(Connection& db, qint64 key, const QString& table, const QString& defaultText) {
@@ -35,12 +38,14 @@ QString LookupName(Connection& db, qint64 key, const QString& table, const QStri
 }
 
 QString RecordPositionText(qsizetype rowCount, qsizetype currentRow) {
-    return QString::number(rowCount) + QStringLiteral(": ") + QString::number(rowCount == 0 ? 0 : currentRow + 1);
+    return QString::number(rowCount) + QStringLiteral(": ") +
+           QString::number(rowCount == 0 ? 0 : currentRow + 1);
 }
 
 void DataSetToLines(const DataSet& data, QStringList& lines, const DisplayTextFunction& displayText) {
     QString header;
-    for (int c = 0; c < data.columnCount(); ++c) header += data.column(c).name + u';';
+    for (int c = 0; c < data.columnCount(); ++c)
+        header += data.column(c).name + u';';
     lines << header;
     for (qsizetype r = 0; r < data.rowCount(); ++r) {
         QString line;
@@ -53,5 +58,9 @@ void DataSetToLines(const DataSet& data, QStringList& lines, const DisplayTextFu
     }
 }
 
-void ListQuery::replaceWhere(const QString& condition) { ReplaceWhere(m_lines, condition); }
-void ListQuery::replaceOrderBy(const QString& column) { ReplaceOrderBy(m_lines, column); }
+void ListQuery::replaceWhere(const QString& condition) {
+    ReplaceWhere(m_lines, condition);
+}
+void ListQuery::replaceOrderBy(const QString& column) {
+    ReplaceOrderBy(m_lines, column);
+}

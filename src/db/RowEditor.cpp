@@ -10,7 +10,8 @@ RowEditor::RowEditor(Connection& db, QString table, QString keyColumn)
 void RowEditor::readColumns() {
     if (!m_columns.isEmpty()) return;
     const ResultSet rs = m_db.query(QStringLiteral("SELECT * FROM ") + m_table + QStringLiteral(" LIMIT 0;"));
-    for (int c = 0; c < rs.columnCount(); ++c) m_columns << rs.column(c);
+    for (int c = 0; c < rs.columnCount(); ++c)
+        m_columns << rs.column(c);
 }
 
 int RowEditor::indexOf(const QString& column) const {
@@ -32,8 +33,9 @@ void RowEditor::startNew() {
 bool RowEditor::load(const Value& key) {
     readColumns();
     const int k = indexOf(m_keyColumn);
-    const ResultSet rs = m_db.query(QStringLiteral("SELECT * FROM ") + m_table + QStringLiteral(" WHERE ") +
-                                    m_keyColumn + QStringLiteral(" = ") + SqlLiteral(m_columns[k], key) + u';');
+    const ResultSet rs =
+        m_db.query(QStringLiteral("SELECT * FROM ") + m_table + QStringLiteral(" WHERE ") + m_keyColumn +
+                   QStringLiteral(" = ") + SqlLiteral(m_columns[k], key) + u';');
     m_changed.clear();
     m_new = false;
     if (rs.rowCount() == 0) {
@@ -41,7 +43,8 @@ bool RowEditor::load(const Value& key) {
         return false;
     }
     m_values.clear();
-    for (int c = 0; c < m_columns.size(); ++c) m_values << rs.value(0, c);
+    for (int c = 0; c < m_columns.size(); ++c)
+        m_values << rs.value(0, c);
     m_original = m_values;
     m_key = m_values[k];
     m_active = true;
@@ -116,10 +119,13 @@ QString SqlLiteral(const Column& column, const Value& v) {
     case ColumnType::Integer:
     case ColumnType::BigInt:
     case ColumnType::Double:
-    case ColumnType::Decimal: return QString::fromLatin1(v.bytes());
+    case ColumnType::Decimal:
+        return QString::fromLatin1(v.bytes());
     case ColumnType::Blob:
-    case ColumnType::Binary: return QStringLiteral("X'") + QString::fromLatin1(v.bytes().toHex()) + u'\'';
-    default: return SqlQuote(v.text());
+    case ColumnType::Binary:
+        return QStringLiteral("X'") + QString::fromLatin1(v.bytes().toHex()) + u'\'';
+    default:
+        return SqlQuote(v.text());
     }
 }
 
@@ -144,9 +150,11 @@ Value RowEditor::post() {
         m_new = false;
     } else if (!m_changed.isEmpty()) {
         QStringList sets;
-        for (int i : m_changed) sets << m_columns[i].name + QStringLiteral(" = ") + SqlLiteral(m_columns[i], m_values[i]);
-        m_db.exec(QStringLiteral("UPDATE ") + m_table + QStringLiteral(" SET ") + sets.join(QStringLiteral(", ")) +
-                  QStringLiteral(" WHERE ") + m_keyColumn + QStringLiteral(" = ") + SqlLiteral(m_columns[k], m_key) + u';');
+        for (int i : m_changed)
+            sets << m_columns[i].name + QStringLiteral(" = ") + SqlLiteral(m_columns[i], m_values[i]);
+        m_db.exec(QStringLiteral("UPDATE ") + m_table + QStringLiteral(" SET ") +
+                  sets.join(QStringLiteral(", ")) + QStringLiteral(" WHERE ") + m_keyColumn +
+                  QStringLiteral(" = ") + SqlLiteral(m_columns[k], m_key) + u';');
         m_key = m_values[k];
     }
     m_original = m_values;

@@ -26,15 +26,15 @@ public:
     // keyColumn: the primary key; auto-increment keys come back from the connection after an INSERT.
     RowEditor(Connection& db, QString table, QString keyColumn);
 
-    void startNew();                  // insert mode, every column NULL until set
-    bool load(const Value& key);      // edit mode; false when the row does not exist
+    void startNew();             // insert mode, every column NULL until set
+    bool load(const Value& key); // edit mode; false when the row does not exist
     bool load(qint64 key) { return load(Value::fromInt(key)); }
     bool isNew() const { return m_new; }
     bool isActive() const { return m_active; }
     bool isModified() const { return !m_changed.isEmpty(); }
 
     const QList<Column>& columns() const { return m_columns; }
-    int maxLength(const QString& column) const;  // characters a text column can hold, 0 if unknown
+    int maxLength(const QString& column) const; // characters a text column can hold, 0 if unknown
     Value value(const QString& column) const;
     QString text(const QString& column) const { return value(column).text(); }
 
@@ -42,14 +42,14 @@ public:
     // latin2 lacks) with a message naming the value, before anything is sent.
     void set(const QString& column, const Value& v);
     void setText(const QString& column, const QString& text);
-    void setNumberText(const QString& column, const QString& text);  // "12,5" and "12.5" both read
+    void setNumberText(const QString& column, const QString& text); // "12,5" and "12.5" both read
     void setInt(const QString& column, qint64 v) { set(column, Value::fromInt(v)); }
     void setDouble(const QString& column, double v) { set(column, Value::fromDouble(v)); }
     void setDate(const QString& column, QDate d) { set(column, Value::fromDate(d)); }
     void setNull(const QString& column) { set(column, Value()); }
 
-    Value post();   // the key of the saved row; the editor stays on it in edit mode
-    void cancel();  // forgets the changes (and a new row)
+    Value post();  // the key of the saved row; the editor stays on it in edit mode
+    void cancel(); // forgets the changes (and a new row)
     Value key() const { return m_key; }
 
 private:

@@ -28,7 +28,9 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-QString column(int n) { return u"m%1"_s.arg(n, 2, 10, QLatin1Char('0')); }
+QString column(int n) {
+    return u"m%1"_s.arg(n, 2, 10, QLatin1Char('0'));
+}
 
 struct MeasurementGroup {
     QString title;
@@ -94,7 +96,8 @@ Tfrm_Munkalap::Tfrm_Munkalap(QWidget* parent, Connection& db, const ExamScreens&
     btnMegsem = new QPushButton(u"Mégsem"_s, this);
     btnNyomtat = new QPushButton(u"Nyomtat"_s, this);
     btnElokep = new QPushButton(u"Előkép"_s, this);
-    for (QPushButton* b : {btnOK, btnMegsem, btnNyomtat, btnElokep}) b->setAutoDefault(false);
+    for (QPushButton* b : {btnOK, btnMegsem, btnNyomtat, btnElokep})
+        b->setAutoDefault(false);
     connect(btnOK, &QPushButton::clicked, this, &Tfrm_Munkalap::accept);
     connect(btnMegsem, &QPushButton::clicked, this, &Tfrm_Munkalap::reject);
     connect(btnNyomtat, &QPushButton::clicked, this, [this] { print(true); });
@@ -120,7 +123,7 @@ Tfrm_Munkalap::Tfrm_Munkalap(QWidget* parent, Connection& db, const ExamScreens&
 QLineEdit* Tfrm_Munkalap::readOnlyBox() {
     auto* e = new QLineEdit(this);
     e->setReadOnly(true);
-    e->setFocusPolicy(Qt::NoFocus);  // skipped by Tab
+    e->setFocusPolicy(Qt::NoFocus); // skipped by Tab
     QPalette p = e->palette();
     p.setColor(QPalette::Base, p.color(QPalette::Window));
     e->setPalette(p);
@@ -170,7 +173,7 @@ QWidget* Tfrm_Munkalap::buildExamTab() {
     aTorol->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Delete));
     for (QAction* a : {aUj, aSzerkeszt, aTorol}) {
         a->setToolTip(a->text());
-        a->setShortcutContext(Qt::WindowShortcut);  // anywhere in the window, the text editors too
+        a->setShortcutContext(Qt::WindowShortcut); // anywhere in the window, the text editors too
         addAction(a);
         bar->addAction(a);
     }
@@ -185,7 +188,8 @@ QWidget* Tfrm_Munkalap::buildExamTab() {
                                   {u"who"_s, u"WHO"_s, {}, {}}});
     m_lines->model()->setHighlightedColumn(-1);
     gridTetel->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    connect(gridTetel, &QTableView::doubleClicked, this, [this] { RunGuarded([this] { aSzerkesztExecute(); }); });
+    connect(gridTetel, &QTableView::doubleClicked, this,
+            [this] { RunGuarded([this] { aSzerkesztExecute(); }); });
     auto* itemsLayout = new QVBoxLayout(items);
     itemsLayout->addWidget(bar);
     itemsLayout->addWidget(gridTetel);
@@ -201,19 +205,39 @@ void Tfrm_Munkalap::editAction(EditOperation op) {
     QWidget* f = focusWidget();
     if (auto* e = qobject_cast<QLineEdit*>(f)) {
         switch (op) {
-        case EditOperation::Cut: e->cut(); break;
-        case EditOperation::Copy: e->copy(); break;
-        case EditOperation::Paste: e->paste(); break;
-        case EditOperation::Undo: e->undo(); break;
-        case EditOperation::SelectAll: e->selectAll(); break;
+        case EditOperation::Cut:
+            e->cut();
+            break;
+        case EditOperation::Copy:
+            e->copy();
+            break;
+        case EditOperation::Paste:
+            e->paste();
+            break;
+        case EditOperation::Undo:
+            e->undo();
+            break;
+        case EditOperation::SelectAll:
+            e->selectAll();
+            break;
         }
     } else if (auto* m = qobject_cast<QPlainTextEdit*>(f)) {
         switch (op) {
-        case EditOperation::Cut: m->cut(); break;
-        case EditOperation::Copy: m->copy(); break;
-        case EditOperation::Paste: m->paste(); break;
-        case EditOperation::Undo: m->undo(); break;
-        case EditOperation::SelectAll: m->selectAll(); break;
+        case EditOperation::Cut:
+            m->cut();
+            break;
+        case EditOperation::Copy:
+            m->copy();
+            break;
+        case EditOperation::Paste:
+            m->paste();
+            break;
+        case EditOperation::Undo:
+            m->undo();
+            break;
+        case EditOperation::SelectAll:
+            m->selectAll();
+            break;
         }
     }
 }
@@ -304,7 +328,8 @@ void Tfrm_Munkalap::load(int key, bool newExamination) {
     m_key = key;
     m_new = newExamination;
     if (!m_row.load(key))
-        throw SonoriaError(u"A(z) %1. vizsgálat nem található; talán egy másik munkaállomás törölte."_s.arg(key));
+        throw SonoriaError(
+            u"A(z) %1. vizsgálat nem található; talán egy másik munkaállomás törölte."_s.arg(key));
     m_lines->query().setLines(LineItemsQuery(key));
     m_lines->open();
 
@@ -331,7 +356,9 @@ void Tfrm_Munkalap::load(int key, bool newExamination) {
     m_snippetTarget = mSzoveg;
 }
 
-void Tfrm_Munkalap::showTotal() { eOsszesen->setText(FormatFt(VarToFloat(m_row.value(u"ar_ossz"_s), 0))); }
+void Tfrm_Munkalap::showTotal() {
+    eOsszesen->setText(FormatFt(VarToFloat(m_row.value(u"ar_ossz"_s), 0)));
+}
 
 bool Tfrm_Munkalap::saveRow() {
     try {
@@ -369,7 +396,7 @@ void Tfrm_Munkalap::aUjExecute() {
 }
 
 void Tfrm_Munkalap::aSzerkesztExecute() {
-    if (m_lines->currentRow() < 0) return;  // an empty grid has no line to edit
+    if (m_lines->currentRow() < 0) return; // an empty grid has no line to edit
     const int line = m_lines->current(u"munkalap_tetel"_s).toInt();
     const int item = m_screens.pickItem ? m_screens.pickItem(this, m_lines->current(u"tetel"_s).toInt()) : -1;
     if (item < 0) return;
@@ -393,7 +420,7 @@ void Tfrm_Munkalap::aBeszurExecute() {
     if (!m_screens.pickSnippet) return;
     const std::optional<QString> text = m_screens.pickSnippet(this, selected);
     if (!text) return;
-    target->textCursor().insertText(*text);  // replaces the selection, or goes in at the caret
+    target->textCursor().insertText(*text); // replaces the selection, or goes in at the caret
     target->setFocus();
 }
 
@@ -438,7 +465,9 @@ void Tfrm_Munkalap::reject() {
     SonoriaDialog::reject();
 }
 
-void Tfrm_Munkalap::storePlacement() { SaveFormBounds(section(), FormBounds(this)); }
+void Tfrm_Munkalap::storePlacement() {
+    SaveFormBounds(section(), FormBounds(this));
+}
 
 int OpenExamination(QWidget* parent, Connection& db, const ExamScreens& screens, int examination, int patient,
                     int type) {

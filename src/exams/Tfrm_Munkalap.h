@@ -27,7 +27,8 @@ public:
     int key() const { return m_key; }
 
     QTabWidget* tabs = nullptr;
-    QLineEdit *eMunkalap = nullptr, *eDatum = nullptr, *eBeteg = nullptr, *eTaj = nullptr, *eMegjelent = nullptr;
+    QLineEdit *eMunkalap = nullptr, *eDatum = nullptr, *eBeteg = nullptr, *eTaj = nullptr,
+              *eMegjelent = nullptr;
     QLineEdit *ePanasz = nullptr, *eTipus = nullptr, *eOsszesen = nullptr;
     TextBox *mSzoveg = nullptr, *mVelemeny = nullptr;
     QTableView* gridTetel = nullptr;
@@ -67,7 +68,7 @@ private:
     ExamScreens m_screens;
     RowEditor m_row;
     BrowseList* m_lines = nullptr;
-    QHash<QString, QLineEdit*> m_bound;  // every box written to the row, by column
+    QHash<QString, QLineEdit*> m_bound; // every box written to the row, by column
     QPlainTextEdit* m_snippetTarget = nullptr;
     int m_key = 0;
     bool m_new = false;

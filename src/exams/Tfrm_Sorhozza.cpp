@@ -17,7 +17,8 @@
 using namespace Qt::StringLiterals;
 
 static QString priceText(const Value& v) {
-    return v.isNull() ? QString() : QLocale().toString(v.toDouble(), 'g', 15).remove(QLocale().groupSeparator());
+    return v.isNull() ? QString()
+                      : QLocale().toString(v.toDouble(), 'g', 15).remove(QLocale().groupSeparator());
 }
 
 Tfrm_Sorhozza::Tfrm_Sorhozza(QWidget* parent, RowEditor& line)
@@ -89,7 +90,7 @@ int OpenLineItem(QWidget* parent, Connection& db, int line, int examination, int
         row.setInt(u"munkalap"_s, examination);
         TakeItem(db, row, item);
     } else {
-        if (!row.load(line)) return -1;  // another workstation deleted it meanwhile
+        if (!row.load(line)) return -1; // another workstation deleted it meanwhile
         if (row.value(u"tetel"_s).toInt() != item) TakeItem(db, row, item);
     }
     Tfrm_Sorhozza dialog(parent, row);

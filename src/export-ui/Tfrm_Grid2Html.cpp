@@ -30,7 +30,9 @@ using namespace Qt::StringLiterals;
 Tfrm_Grid2Html::Tfrm_Grid2Html(QWidget* parent, HtmlPageRequest request)
     : SonoriaDialog(u"frm_Grid2Html"_s, Placement::Position, parent), m_request(std::move(request)) {
     setWindowTitle(u"HTML export"_s);
-    eMentes = new QLineEdit(ProposedHtmlFileName(Beall.htmlUt.isEmpty() ? ConfigDirectory() : Beall.htmlUt, m_request.title), this);
+    eMentes = new QLineEdit(
+        ProposedHtmlFileName(Beall.htmlUt.isEmpty() ? ConfigDirectory() : Beall.htmlUt, m_request.title),
+        this);
     eMentes->setMinimumWidth(380);
     EnterColouring(eMentes);
     auto* browse = new QToolButton(this);
@@ -86,17 +88,18 @@ void Tfrm_Grid2Html::writePage() {
         BusyGuard::pump();
         return true;
     });
-    if (chkMegnyit->isChecked()) QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(eMentes->text()).absoluteFilePath()));
+    if (chkMegnyit->isChecked())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(eMentes->text()).absoluteFilePath()));
 }
 
 void Tfrm_Grid2Html::email() {
-    chkMegnyit->setChecked(false);  // the page goes to the mail client, not to the browser
+    chkMegnyit->setChecked(false); // the page goes to the mail client, not to the browser
     writePage();
     SendMailMessage(u"Html küldés"_s, u"Html küldés"_s, QFileInfo(eMentes->text()).absoluteFilePath());
 }
 
 void Tfrm_Grid2Html::accept() {
-    if (!RunGuarded([this] { writePage(); })) return;  // the dialog stays open after a failed write
+    if (!RunGuarded([this] { writePage(); })) return; // the dialog stays open after a failed write
     Beall.htmlUt = QFileInfo(eMentes->text()).absolutePath() + QDir::separator();
     SonoriaDialog::accept();
 }
@@ -119,11 +122,16 @@ void ExportGridToHtml(QWidget* parent, QTableView* grid, const QString& title, c
         column.width = grid->columnWidth(c);
         column.fieldName = model->fieldIndex(c) >= 0 ? gc.field : QString();
         column.hidden = grid->isColumnHidden(c);
-        if (gc.alignment & Qt::AlignRight) column.alignment = TAlignment::taRightJustify;
-        else if (gc.alignment & Qt::AlignHCenter) column.alignment = TAlignment::taCenter;
-        else if (gc.alignment & Qt::AlignLeft) column.alignment = TAlignment::taLeftJustify;
+        if (gc.alignment & Qt::AlignRight)
+            column.alignment = TAlignment::taRightJustify;
+        else if (gc.alignment & Qt::AlignHCenter)
+            column.alignment = TAlignment::taCenter;
+        else if (gc.alignment & Qt::AlignLeft)
+            column.alignment = TAlignment::taLeftJustify;
         column.displayFormat = gc.format;
-        column.displayText = [model, c](qsizetype row) { return model->displayText(static_cast<int>(row), c); };
+        column.displayText = [model, c](qsizetype row) {
+            return model->displayText(static_cast<int>(row), c);
+        };
         request.grid.columns << column;
     }
     Tfrm_Grid2Html dialog(parent, request);

@@ -17,8 +17,8 @@ public:
     QPushButton *btnOK = nullptr, *btnMegsem = nullptr, *btnEmail = nullptr;
     QProgressBar* progress = nullptr;
 
-    void writePage();  // the page to the file in the box; opens it when the box is ticked
-    void email();      // "E-Mail"
+    void writePage(); // the page to the file in the box; opens it when the box is ticked
+    void email();     // "E-Mail"
 
 protected:
     void accept() override;

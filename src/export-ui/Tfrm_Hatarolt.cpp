@@ -44,11 +44,12 @@ QGroupBox* optionGroup(QWidget* parent, const QString& title, const QStringList&
     }
     return box;
 }
-}  // namespace
+} // namespace
 
 Tfrm_Hatarolt::Tfrm_Hatarolt(QWidget* parent, const DataSet& data, QList<ExportFieldInfo> fields,
                              const QString& fileName)
-    : SonoriaDialog(u"frm_Hatarolt"_s, Placement::Position, parent), m_data(data), m_fields(std::move(fields)) {
+    : SonoriaDialog(u"frm_Hatarolt"_s, Placement::Position, parent), m_data(data),
+      m_fields(std::move(fields)) {
     setWindowTitle(u"Határolt szöveg export"_s);
 
     lstMezok = new QListWidget(this);
@@ -60,15 +61,17 @@ Tfrm_Hatarolt::Tfrm_Hatarolt(QWidget* parent, const DataSet& data, QList<ExportF
     auto* all = new QPushButton(u"összes"_s, this);
     auto* none = new QPushButton(u"egyik sem"_s, this);
     auto tickAll = [this](Qt::CheckState state) {
-        for (int i = 0; i < lstMezok->count(); ++i) lstMezok->item(i)->setCheckState(state);
+        for (int i = 0; i < lstMezok->count(); ++i)
+            lstMezok->item(i)->setCheckState(state);
     };
     connect(all, &QPushButton::clicked, this, [tickAll] { tickAll(Qt::Checked); });
     connect(none, &QPushButton::clicked, this, [tickAll] { tickAll(Qt::Unchecked); });
 
-    auto* separators = optionGroup(this, u"Határoló karakter"_s,
-                                   {u"Pontosvessző (;)"_s, u"Tabulátor"_s, u"Vessző (,)"_s, u"Cső (|)"_s}, 0, grpHatarolo);
-    auto* qualifiers = optionGroup(this, u"Szövegjelölő"_s, {u"Idézőjel (\")"_s, u"Aposztróf (')"_s, u"Semmi"_s}, 2,
-                                   grpSzovegjelolo);
+    auto* separators =
+        optionGroup(this, u"Határoló karakter"_s,
+                    {u"Pontosvessző (;)"_s, u"Tabulátor"_s, u"Vessző (,)"_s, u"Cső (|)"_s}, 0, grpHatarolo);
+    auto* qualifiers = optionGroup(this, u"Szövegjelölő"_s,
+                                   {u"Idézőjel (\")"_s, u"Aposztróf (')"_s, u"Semmi"_s}, 2, grpSzovegjelolo);
     chkTobbsoros = new QCheckBox(u"Többsoros mezőket is kiírja"_s, this);
     chkTobbsoros->setChecked(true);
     chkEredeti = new QCheckBox(u"Eredeti mezőneveket használja"_s, this);
@@ -100,7 +103,8 @@ Tfrm_Hatarolt::Tfrm_Hatarolt(QWidget* parent, const DataSet& data, QList<ExportF
     right->addWidget(separators, 0, 0);
     right->addWidget(qualifiers, 0, 1);
     auto* checks = new QVBoxLayout;
-    for (QCheckBox* c : {chkTobbsoros, chkEredeti, chkFejlec, chkMegnyit}) checks->addWidget(c);
+    for (QCheckBox* c : {chkTobbsoros, chkEredeti, chkFejlec, chkMegnyit})
+        checks->addWidget(c);
     right->addLayout(checks, 1, 0, 1, 2);
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(new QLabel(u"Filenév"_s, this));
@@ -133,15 +137,17 @@ QString Tfrm_Hatarolt::browse() {
     QFileDialog dialog(this, windowTitle(), eFilenev->text());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(u"csv"_s);
-    dialog.setNameFilters({u"Excel munkalap (*.xls)"_s, u"Excelbarát XML (*.xml)"_s, u"CSV állományok (*.csv)"_s,
-                           u"Text állományok (*.txt)"_s, u"Minden állomány (*)"_s});
+    dialog.setNameFilters({u"Excel munkalap (*.xls)"_s, u"Excelbarát XML (*.xml)"_s,
+                           u"CSV állományok (*.csv)"_s, u"Text állományok (*.txt)"_s,
+                           u"Minden állomány (*)"_s});
     dialog.selectFile(eFilenev->text());
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 QList<bool> Tfrm_Hatarolt::ticked() const {
     QList<bool> list;
-    for (int i = 0; i < lstMezok->count(); ++i) list << (lstMezok->item(i)->checkState() == Qt::Checked);
+    for (int i = 0; i < lstMezok->count(); ++i)
+        list << (lstMezok->item(i)->checkState() == Qt::Checked);
     return list;
 }
 
@@ -153,9 +159,15 @@ void Tfrm_Hatarolt::startExport() {
     }
     const QString file = eFilenev->text();
     switch (ExportKindOf(file)) {
-    case ExportKind::Worksheet: exportWorksheet(file); break;
-    case ExportKind::NotSupported: ErrorBox(NotSupportedMessage(), this); break;
-    case ExportKind::Delimited: exportDelimited(file); break;
+    case ExportKind::Worksheet:
+        exportWorksheet(file);
+        break;
+    case ExportKind::NotSupported:
+        ErrorBox(NotSupportedMessage(), this);
+        break;
+    case ExportKind::Delimited:
+        exportDelimited(file);
+        break;
     }
     if (chkMegnyit->isChecked() && QFileInfo::exists(file)) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()));
@@ -216,11 +228,13 @@ void Tfrm_Hatarolt::exportWorksheet(const QString& file) {
 
 QList<ExportFieldInfo> FieldInfosOf(const ResultSetModel& model) {
     QList<ExportFieldInfo> infos;
-    for (const GridColumn& c : model.columns()) infos << ExportFieldInfo{c.field, c.title, true, {}};
+    for (const GridColumn& c : model.columns())
+        infos << ExportFieldInfo{c.field, c.title, true, {}};
     return infos;
 }
 
-void ExportDataSet(QWidget* parent, const DataSet& data, const QString& fileName, const QList<ExportFieldInfo>& fields) {
+void ExportDataSet(QWidget* parent, const DataSet& data, const QString& fileName,
+                   const QList<ExportFieldInfo>& fields) {
     Tfrm_Hatarolt dialog(parent, data, fields, fileName);
     dialog.exec();
 }

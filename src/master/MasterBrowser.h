@@ -24,13 +24,13 @@ using PatientOpener = std::function<int(QWidget* parent, Connection& db, int key
 
 // What sets one reference-data list apart from the others; everything else the browsers share.
 struct MasterDescription {
-    QString section;                 // "frm_" and the window's name
-    QString caption;                 // window caption
-    QString title;                   // bold title in the panel
-    ListedTable table;               // table, key and base condition; the statements follow from them
-    QString sortField;               // initial sort field
-    bool sortable = true;            // a click on a title sorts (otherwise it only goes to the search box)
-    QString searchFields;            // LikeFilter columns
+    QString section;      // "frm_" and the window's name
+    QString caption;      // window caption
+    QString title;        // bold title in the panel
+    ListedTable table;    // table, key and base condition; the statements follow from them
+    QString sortField;    // initial sort field
+    bool sortable = true; // a click on a title sorts (otherwise it only goes to the search box)
+    QString searchFields; // LikeFilter columns
     QList<GridColumn> columns;
     QList<double> widthShares;
     int widthMargin = 40;

@@ -152,10 +152,13 @@ void Tfrm_TorzsSzerkeszt::copyIntoRow() {
 void Tfrm_TorzsSzerkeszt::okClicked() {
     // Saved while the dialog is open: what the row or the server refuses is told, and the dialog
     // stays open with what was typed.
-    if (SaveOrTell(this, [this] {
-            copyIntoRow();
-            m_saved = m_row.post();
-        }, u"Hibás adat megadás: "_s))
+    if (SaveOrTell(
+            this,
+            [this] {
+                copyIntoRow();
+                m_saved = m_row.post();
+            },
+            u"Hibás adat megadás: "_s))
         accept();
 }
 

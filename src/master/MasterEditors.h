@@ -48,7 +48,8 @@ public:
 
 private:
     void okClicked();
-    void copyIntoRow(); // throws FormatError / EncodingError for a value the column cannot hold or a required box left empty
+    void copyIntoRow(); // throws FormatError / EncodingError for a value the column cannot hold or a required
+                        // box left empty
     QString boxText(int field) const;
 
     EditorDescription m_desc;

@@ -290,10 +290,13 @@ void Tfrm_Szerkeszt::copyIntoRow() {
 
 void Tfrm_Szerkeszt::okClicked() {
     // What the server or the code page refuses is told, and the window stays open with what was typed.
-    if (SaveOrTell(this, [this] {
-            copyIntoRow();
-            m_saved = m_row.post().toInt();
-        }, u"Hibás adat megadás: "_s))
+    if (SaveOrTell(
+            this,
+            [this] {
+                copyIntoRow();
+                m_saved = m_row.post().toInt();
+            },
+            u"Hibás adat megadás: "_s))
         accept();
 }
 

@@ -22,7 +22,8 @@ QString RunPrinterName(const QString& wanted) {
 }
 
 namespace {
-void setUpPrinter(QPrinter& printer, const std::vector<ReportPage>& pages, const QString& title, const QString& name) {
+void setUpPrinter(QPrinter& printer, const std::vector<ReportPage>& pages, const QString& title,
+                  const QString& name) {
     if (!name.isEmpty()) printer.setPrinterName(name);
     printer.setDocName(title);
     printer.setFullPage(true);
@@ -61,7 +62,10 @@ void preview(QWidget* parent, const PreparedReport& report, const QString& print
             const QString path = QFileDialog::getSaveFileName(&dialog, u"PDF mentése"_s, pdfNameFor(title),
                                                               u"PDF dokumentum (*.pdf)"_s);
             if (path.isEmpty()) return;
-            RunGuarded([&] { WritePdf(path.endsWith(u".pdf"_s, Qt::CaseInsensitive) ? path : path + u".pdf"_s, pages, title); });
+            RunGuarded([&] {
+                WritePdf(path.endsWith(u".pdf"_s, Qt::CaseInsensitive) ? path : path + u".pdf"_s, pages,
+                         title);
+            });
         });
     }
     dialog.exec();
@@ -86,9 +90,10 @@ void print(QWidget* parent, const PreparedReport& report, const QString& printer
     bool first = true;
     report.build([&](ReportPage&& page) {
         QApplication::processEvents();
-        if (progress.wasCanceled()) return false;  // no further pages are laid out
+        if (progress.wasCanceled()) return false; // no further pages are laid out
         if (first) {
-            if (!painter.begin(&printer)) throw SonoriaError(u"A(z) „%1” nyomtató nem érhető el."_s.arg(printer.printerName()));
+            if (!painter.begin(&printer))
+                throw SonoriaError(u"A(z) „%1” nyomtató nem érhető el."_s.arg(printer.printerName()));
             first = false;
         } else {
             printer.newPage();
@@ -99,9 +104,12 @@ void print(QWidget* parent, const PreparedReport& report, const QString& printer
     });
     if (painter.isActive()) painter.end();
 }
-}  // namespace
+} // namespace
 
-void OutputReport(QWidget* parent, const PreparedReport& report, ReportOutput output, const QString& printerName) {
-    if (output == ReportOutput::Preview) preview(parent, report, printerName);
-    else print(parent, report, printerName);
+void OutputReport(QWidget* parent, const PreparedReport& report, ReportOutput output,
+                  const QString& printerName) {
+    if (output == ReportOutput::Preview)
+        preview(parent, report, printerName);
+    else
+        print(parent, report, printerName);
 }

@@ -15,4 +15,5 @@ QString RunPrinterName(const QString& wanted);
 // A prepared report shown in the preview window (which also saves the pages as a PDF file) or printed
 // straight to the printer with a progress window that can cancel. Without any installed printer,
 // printing says so instead of dropping the job.
-void OutputReport(QWidget* parent, const PreparedReport& report, ReportOutput output, const QString& printerName);
+void OutputReport(QWidget* parent, const PreparedReport& report, ReportOutput output,
+                  const QString& printerName);

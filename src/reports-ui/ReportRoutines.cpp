@@ -7,8 +7,9 @@
 
 void PrintFindingsSheet(QWidget* parent, Connection& db, int examination, bool print) {
     const std::optional<PreparedReport> report = PrepareFindingsSheet(db, examination, LogoFolder());
-    if (!report) return;  // a type of 5 or more prints nothing
-    OutputReport(parent, *report, print ? ReportOutput::Print : ReportOutput::Preview, RunPrinterName(Beall.printerName));
+    if (!report) return; // a type of 5 or more prints nothing
+    OutputReport(parent, *report, print ? ReportOutput::Print : ReportOutput::Preview,
+                 RunPrinterName(Beall.printerName));
 }
 
 namespace {
@@ -16,13 +17,20 @@ namespace {
 void offerChoice(QWidget* parent, const PreparedReport& report) {
     QString printer = Beall.printerName;
     switch (AskPrintChoice(printer, parent)) {
-    case 0: OutputReport(parent, report, ReportOutput::Preview, RunPrinterName(printer)); break;
-    case 1: OutputReport(parent, report, ReportOutput::Print, RunPrinterName(printer)); break;
-    case 2: ExportDataSet(parent, *report.qry, {}); break;
-    default: break;
+    case 0:
+        OutputReport(parent, report, ReportOutput::Preview, RunPrinterName(printer));
+        break;
+    case 1:
+        OutputReport(parent, report, ReportOutput::Print, RunPrinterName(printer));
+        break;
+    case 2:
+        ExportDataSet(parent, *report.qry, {});
+        break;
+    default:
+        break;
     }
 }
-}  // namespace
+} // namespace
 
 void PrintRevenueList(QWidget* parent, Connection& db, QDate from, QDate to) {
     offerChoice(parent, PrepareRevenueList(db, from, to));
@@ -41,13 +49,13 @@ void PrintPatientExamList(QWidget* parent, Connection& db, int patient) {
 }
 
 void PrintEnvelope(QWidget* parent, Connection& db, int patient, bool print) {
-    OutputReport(parent, PrepareEnvelope(db, patient, LogoFolder()), print ? ReportOutput::Print : ReportOutput::Preview,
-                 RunPrinterName({}));
+    OutputReport(parent, PrepareEnvelope(db, patient, LogoFolder()),
+                 print ? ReportOutput::Print : ReportOutput::Preview, RunPrinterName({}));
 }
 
 void PrintRegisteredSlip(QWidget* parent, Connection& db, int patient, bool print) {
-    OutputReport(parent, PrepareRegisteredSlip(db, patient), print ? ReportOutput::Print : ReportOutput::Preview,
-                 RunPrinterName({}));
+    OutputReport(parent, PrepareRegisteredSlip(db, patient),
+                 print ? ReportOutput::Print : ReportOutput::Preview, RunPrinterName({}));
 }
 
 void PrintPatientList(QWidget* parent, Connection& db, bool print, const QString& sql) {

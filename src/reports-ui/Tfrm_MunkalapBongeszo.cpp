@@ -70,7 +70,8 @@ Tfrm_MunkalapBongeszo::Tfrm_MunkalapBongeszo(QWidget* parent, Connection& db, in
 
     mSzoveg = new QPlainTextEdit(this);
     mVelemeny = new QPlainTextEdit(this);
-    for (QPlainTextEdit* m : {mSzoveg, mVelemeny}) m->setReadOnly(true);
+    for (QPlainTextEdit* m : {mSzoveg, mVelemeny})
+        m->setReadOnly(true);
     auto* texts = new QSplitter(Qt::Vertical, this);
     texts->addWidget(mSzoveg);
     texts->addWidget(mVelemeny);
@@ -148,10 +149,14 @@ void Tfrm_MunkalapBongeszo::aNyomtatExecute() {
     switch (AskChoice(0, u"Vizsgálati lelet,Lista"_s, u"Nyomtatás típusa"_s, this)) {
     case 0:
         // With no examination in the list there is no findings sheet to show.
-        if (m_list->currentRow() >= 0) PrintFindingsSheet(this, m_db, m_list->current(u"munkalap"_s).toInt(), false);
+        if (m_list->currentRow() >= 0)
+            PrintFindingsSheet(this, m_db, m_list->current(u"munkalap"_s).toInt(), false);
         break;
-    case 1: PrintPatientExamList(this, m_db, m_patient); break;
-    default: break;
+    case 1:
+        PrintPatientExamList(this, m_db, m_patient);
+        break;
+    default:
+        break;
     }
 }
 

@@ -18,9 +18,10 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-const QStringList WhoQuery{u"SELECT"_s,         u" who,"_s,      u" tetel_nev,"_s, u" COUNT(*) db,"_s,
-                           u" SUM(ar) ar"_s,    u"FROM vw_who"_s, u"WHERE who <> ''"_s,
-                           u"GROUP BY who, tetel_nev"_s, u"ORDER BY 1;"_s};
+const QStringList WhoQuery{
+    u"SELECT"_s,      u" who,"_s,       u" tetel_nev,"_s,     u" COUNT(*) db,"_s,
+    u" SUM(ar) ar"_s, u"FROM vw_who"_s, u"WHERE who <> ''"_s, u"GROUP BY who, tetel_nev"_s,
+    u"ORDER BY 1;"_s};
 }
 
 Tfrm_WhoOssz::Tfrm_WhoOssz(QWidget* parent, Connection& db, QDate from, QDate to)
@@ -86,7 +87,7 @@ Tfrm_WhoOssz::Tfrm_WhoOssz(QWidget* parent, Connection& db, QDate from, QDate to
 
 void Tfrm_WhoOssz::sortBy(int column) {
     HighlightSortColumn(grid, column);
-    m_list->setOrderBy(m_list->model()->columns()[column].field);  // the period condition stays
+    m_list->setOrderBy(m_list->model()->columns()[column].field); // the period condition stays
 }
 
 void Tfrm_WhoOssz::resizeEvent(QResizeEvent* event) {

@@ -61,9 +61,10 @@ bool SonoriaApplication::notify(QObject* receiver, QEvent* event) {
 void InstallHungarian(QApplication& app) {
     QLocale::setDefault(QLocale(QLocale::Hungarian, QLocale::Hungary));
     auto* qt = new QTranslator(&app);
-    if (qt->load(u"qtbase_hu"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) app.installTranslator(qt);
+    if (qt->load(u"qtbase_hu"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(qt);
     app.installTranslator(new ProgramWords(&app)); // asked before the one above
-    InstallReportFonts();  // the families the program names, mapped to installed ones
+    InstallReportFonts();                          // the families the program names, mapped to installed ones
     if (QScreen* screen = QGuiApplication::primaryScreen()) SetWorkArea(screen->availableGeometry());
 }
 
@@ -89,6 +90,8 @@ public:
 private:
     int m_pending = 0;
 };
-}  // namespace
+} // namespace
 
-void InstallWheelAsArrowKeys(QApplication& app) { app.installEventFilter(new WheelToKeys(&app)); }
+void InstallWheelAsArrowKeys(QApplication& app) {
+    app.installEventFilter(new WheelToKeys(&app));
+}

@@ -33,7 +33,8 @@ void SetUpBrowseGrid(QTableView* grid) {
     // Keep the selection visible when the grid loses the focus.
     QPalette p = grid->palette();
     p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
-    p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText,
+               p.color(QPalette::Active, QPalette::HighlightedText));
     grid->setPalette(p);
 }
 
@@ -45,7 +46,9 @@ void ApplyWidthShares(QTableView* grid, const QList<double>& shares, int margin,
     const double base = std::max(0, grid->width() - margin);
     for (int i = 0; i < shares.size(); ++i) {
         const double w = base * shares[i];
-        SetColumnWidth(grid, i, static_cast<int>(rounding == WidthRounding::HalfEven ? std::nearbyint(w) : std::trunc(w)));
+        SetColumnWidth(
+            grid, i,
+            static_cast<int>(rounding == WidthRounding::HalfEven ? std::nearbyint(w) : std::trunc(w)));
     }
 }
 
@@ -55,7 +58,8 @@ BrowseList::BrowseList(Connection& db, QTableView* grid, const QStringList& sqlL
       m_query(sqlLines) {
     m_model->setParent(this);
     m_grid->setModel(m_model);
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { emit currentRowChanged(); });
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { emit currentRowChanged(); });
 }
 
 void BrowseList::open() {
@@ -114,6 +118,7 @@ void BrowseList::setCurrentRow(int row) {
         return;
     }
     const QModelIndex i = m_model->index(row, std::max(0, m_grid->currentIndex().column()));
-    m_grid->selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_grid->selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect |
+                                                     QItemSelectionModel::Rows);
     m_grid->scrollTo(i);
 }

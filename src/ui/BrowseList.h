@@ -44,18 +44,18 @@ public:
     QString sql() const { return m_query.sql(); }
     Connection& db() const { return m_db; }
 
-    void open();                        // runs the query; the first row becomes current
-    void close();                       // forgets the rows
+    void open();  // runs the query; the first row becomes current
+    void close(); // forgets the rows
     bool isOpen() const { return m_open; }
-    void reread();                      // same text, the same row number (or the last row)
-    void setWhere(const QString& condition);  // replaces the WHERE line and opens again
-    void setOrderBy(const QString& field);    // replaces the ORDER BY line and opens again
-    bool locate(const QString& field, const Value& key);  // the cursor to that row when it exists
+    void reread();                                       // same text, the same row number (or the last row)
+    void setWhere(const QString& condition);             // replaces the WHERE line and opens again
+    void setOrderBy(const QString& field);               // replaces the ORDER BY line and opens again
+    bool locate(const QString& field, const Value& key); // the cursor to that row when it exists
     // The cursor to the first row whose field begins with text (letters without regard to case);
     // nothing happens when none does.
     bool locateStartingWith(const QString& field, const QString& text);
 
-    int currentRow() const;  // -1 in an empty list
+    int currentRow() const; // -1 in an empty list
     void setCurrentRow(int row);
     Value current(const QString& field) const { return m_model->value(currentRow(), field); }
     qsizetype rowCount() const { return m_model->rowCount(); }

@@ -40,7 +40,9 @@ FocusColourFilter* focusFilter() {
     return f;
 }
 
-bool isMultiLine(QWidget* w) { return qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QTextEdit*>(w); }
+bool isMultiLine(QWidget* w) {
+    return qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QTextEdit*>(w);
+}
 
 class EnterAsTabFilter : public QObject {
 public:
@@ -109,10 +111,11 @@ public:
         if (event->type() != QEvent::KeyPress) return false;
         auto* key = static_cast<QKeyEvent*>(event);
         if (watched == m_grid) {
-            if (key->text().size() != 1 || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) return false;
+            if (key->text().size() != 1 || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+                return false;
             const QChar c = key->text()[0];
-            const bool wanted = (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
-                                TypeToSearchLetters.contains(c);
+            const bool wanted = (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') ||
+                                (c >= u'A' && c <= u'Z') || TypeToSearchLetters.contains(c);
             if (!wanted) return false;
             m_search->setFocus();
             m_search->setText(QString(c.toLower()));
@@ -126,8 +129,11 @@ public:
             case Qt::Key_PageUp:
             case Qt::Key_PageDown:
             case Qt::Key_Up:
-            case Qt::Key_Down: m_grid->setFocus(); return true;
-            default: return false;
+            case Qt::Key_Down:
+                m_grid->setFocus();
+                return true;
+            default:
+                return false;
             }
         }
         return false;
@@ -137,7 +143,7 @@ private:
     QTableView* m_grid;
     QLineEdit* m_search;
 };
-}  // namespace
+} // namespace
 
 void EnterColouring(QWidget* control) {
     control->installEventFilter(focusFilter());
@@ -146,18 +152,20 @@ void EnterColouring(QWidget* control) {
 }
 
 void EnterColouring(std::initializer_list<QWidget*> controls) {
-    for (QWidget* c : controls) EnterColouring(c);
+    for (QWidget* c : controls)
+        EnterColouring(c);
 }
 
 void EnterAsTab(QWidget* dialog, QWidget* okButton) {
     auto* filter = new EnterAsTabFilter(dialog, okButton);
     // Filter at the application so the key is seen before the focused widget takes it.
-    qApp->installEventFilter(filter);  // a destroyed filter leaves the list by itself
+    qApp->installEventFilter(filter); // a destroyed filter leaves the list by itself
 }
 
 void CapitalizeFirstKey(std::initializer_list<QLineEdit*> boxes) {
     static auto* filter = new CapitalizeFilter(qApp);
-    for (QLineEdit* b : boxes) b->installEventFilter(filter);
+    for (QLineEdit* b : boxes)
+        b->installEventFilter(filter);
 }
 
 void TypeToSearch(QTableView* grid, QLineEdit* searchBox) {
@@ -179,9 +187,13 @@ void ApplyFontSize(QWidget* window) {
 
 QColor ExamTypeColour(int mlaptipus) {
     switch (mlaptipus) {
-    case 2: return QColor(0xE6, 0xF2, 0xFF);
-    case 3: return QColor(0xD9, 0xFF, 0xEC);
-    case 4: return QColor(0xFF, 0xE1, 0xFF);
-    default: return {};
+    case 2:
+        return QColor(0xE6, 0xF2, 0xFF);
+    case 3:
+        return QColor(0xD9, 0xFF, 0xEC);
+    case 4:
+        return QColor(0xFF, 0xE1, 0xFF);
+    default:
+        return {};
     }
 }

@@ -6,8 +6,8 @@
 class QLineEdit;
 class QTableView;
 
-inline const QColor HighlightColour{0xFF, 0xFF, 0xB9};  // the column a grid is sorted by
-inline const QColor FocusColour{0xA6, 0xCA, 0xF0};      // an edit control that has the focus
+inline const QColor HighlightColour{0xFF, 0xFF, 0xB9}; // the column a grid is sorted by
+inline const QColor FocusColour{0xA6, 0xCA, 0xF0};     // an edit control that has the focus
 
 // The background of an examination's rows by its type: thyroid, neck vessels, lower-limb vessels;
 // general (and any other type) keeps the grid's own (an invalid colour).

@@ -37,25 +37,41 @@ bool show(MessageKind kind, const QString& caption, const QString& text, QWidget
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         break;
-    case MessageKind::Warning: box.setIcon(QMessageBox::Warning); break;
-    case MessageKind::Info: box.setIcon(QMessageBox::Information); break;
-    default: box.setIcon(QMessageBox::Critical); break;
+    case MessageKind::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MessageKind::Info:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        box.setIcon(QMessageBox::Critical);
+        break;
     }
     const bool yes = box.exec() == QMessageBox::Yes;
     if ((kind == MessageKind::Confirm || kind == MessageKind::Error) && active) active->activateWindow();
     return yes;
 }
-}  // namespace
+} // namespace
 
-void Messages::setHandler(Handler h) { handler() = std::move(h); }
+void Messages::setHandler(Handler h) {
+    handler() = std::move(h);
+}
 
 bool ConfirmBox(const QString& text, const QString& caption, QWidget* owner) {
     return show(MessageKind::Confirm, caption, text, owner);
 }
-void ErrorBox(const QString& text, QWidget* owner) { show(MessageKind::Error, u"Hiba"_s, text, owner); }
-void WarningBox(const QString& text, QWidget* owner) { show(MessageKind::Warning, u"Figyelmeztetés"_s, text, owner); }
-void InfoBox(const QString& text, QWidget* owner) { show(MessageKind::Info, u"Üzenet"_s, text, owner); }
-void ShowGeneralError(const QString& text) { show(MessageKind::GeneralError, ApplicationTitle(), text, nullptr); }
+void ErrorBox(const QString& text, QWidget* owner) {
+    show(MessageKind::Error, u"Hiba"_s, text, owner);
+}
+void WarningBox(const QString& text, QWidget* owner) {
+    show(MessageKind::Warning, u"Figyelmeztetés"_s, text, owner);
+}
+void InfoBox(const QString& text, QWidget* owner) {
+    show(MessageKind::Info, u"Üzenet"_s, text, owner);
+}
+void ShowGeneralError(const QString& text) {
+    show(MessageKind::GeneralError, ApplicationTitle(), text, nullptr);
+}
 
 bool InputDialog(const QString& caption, const QString& prompt, const QString& mask, QString& text) {
     QDialog dialog(QApplication::activeWindow());
@@ -80,7 +96,7 @@ bool InputDialog(const QString& caption, const QString& prompt, const QString& m
     const int charWidth = dialog.fontMetrics().averageCharWidth();
     const int width = 180 * charWidth / 4;
     dialog.setFixedSize(width, layout->hasHeightForWidth() ? layout->totalHeightForWidth(width)
-                                                          : dialog.sizeHint().height());
+                                                           : dialog.sizeHint().height());
     FixedSizeFrame(&dialog);
     edit->setObjectName(u"InputDialogEdit"_s);
     if (dialog.exec() != QDialog::Accepted) return false;

@@ -13,8 +13,8 @@ enum class MessageKind { Error, Warning, Info, Confirm, GeneralError };
 namespace Messages {
 // The handler gets the kind, the caption and the text; for Confirm it returns true for Yes.
 using Handler = std::function<bool(MessageKind, const QString& caption, const QString& text)>;
-void setHandler(Handler handler);  // an empty handler restores the real boxes
-}  // namespace Messages
+void setHandler(Handler handler); // an empty handler restores the real boxes
+} // namespace Messages
 
 bool ConfirmBox(const QString& text, const QString& caption, QWidget* owner = nullptr);
 void ErrorBox(const QString& text, QWidget* owner = nullptr);

@@ -18,12 +18,15 @@ QString FormatValue(const Value& v, const QString& format) {
         }
         return FormatNumeric(format, v.toDouble());
     case ColumnType::Date:
-        return format.isEmpty() ? QLocale().toString(v.toDate(), QLocale::ShortFormat) : QLocale().toString(v.toDate(), format);
+        return format.isEmpty() ? QLocale().toString(v.toDate(), QLocale::ShortFormat)
+                                : QLocale().toString(v.toDate(), format);
     case ColumnType::DateTime:
         return QLocale().toString(v.toDateTime(), QLocale::ShortFormat);
     case ColumnType::Blob:
-    case ColumnType::Binary: return QStringLiteral("(BLOB)");
-    default: return v.text();
+    case ColumnType::Binary:
+        return QStringLiteral("(BLOB)");
+    default:
+        return v.text();
     }
 }
 
@@ -95,7 +98,8 @@ QVariant ResultSetModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     const int f = fieldIndex(index.column());
     switch (role) {
-    case Qt::DisplayRole: return displayText(index.row(), index.column());
+    case Qt::DisplayRole:
+        return displayText(index.row(), index.column());
     case Qt::TextAlignmentRole: {
         Qt::Alignment a = m_columns[index.column()].alignment;
         if (!a) a = (f >= 0 && IsNumericType(m_result.column(f).type)) ? Qt::AlignRight : Qt::AlignLeft;
@@ -105,12 +109,14 @@ QVariant ResultSetModel::data(const QModelIndex& index, int role) const {
         const QColor c = background(index.row(), index.column());
         return c.isValid() ? QVariant(c) : QVariant();
     }
-    default: return {};
+    default:
+        return {};
     }
 }
 
 QVariant ResultSetModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_columns.size())
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < m_columns.size())
         return m_columns[section].title;
     return {};
 }
@@ -149,7 +155,8 @@ int ResultSetModel::firstRowStartingWith(const QString& field, const QString& te
 
 void ResultSetModel::setHighlightedColumn(int column) {
     m_highlight = column;
-    if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::BackgroundRole});
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::BackgroundRole});
 }
 
 QColor ResultSetModel::background(int row, int column) const {

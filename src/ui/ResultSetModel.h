@@ -15,7 +15,7 @@ struct GridColumn {
     // Numbers: a mask for FormatNumeric ("00000", "### ### ##0"); dates: a QDate pattern, empty for
     // the short date. Empty for numbers: the plain value.
     QString format;
-    Qt::Alignment alignment = {};  // empty: right for numbers, left for the rest
+    Qt::Alignment alignment = {}; // empty: right for numbers, left for the rest
 };
 
 // The table model of every grid: a ResultSet with a column list. Cells are decoded only when a view
@@ -25,7 +25,7 @@ class ResultSetModel : public QAbstractTableModel {
 public:
     explicit ResultSetModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
 
-    void setColumns(QList<GridColumn> columns);  // empty: every field of the result, titled by name
+    void setColumns(QList<GridColumn> columns); // empty: every field of the result, titled by name
     const QList<GridColumn>& columns() const { return m_columns; }
     void setColumnFormat(const QString& field, const QString& format);
     void setResult(ResultSet result);
@@ -36,12 +36,12 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    Value value(int row, const QString& field) const;  // NULL outside the rows
-    QString displayText(int row, int column) const;    // as the grid shows it
-    QString displayTextOfField(int row, int field) const;  // a field of the result by its index
-    int fieldIndex(int column) const;                   // the result's column of a grid column
-    int locate(const QString& field, const Value& key) const;         // first row with that value, -1
-    int firstRowStartingWith(const QString& field, const QString& text) const;  // -1 when none
+    Value value(int row, const QString& field) const;         // NULL outside the rows
+    QString displayText(int row, int column) const;           // as the grid shows it
+    QString displayTextOfField(int row, int field) const;     // a field of the result by its index
+    int fieldIndex(int column) const;                         // the result's column of a grid column
+    int locate(const QString& field, const Value& key) const; // first row with that value, -1
+    int firstRowStartingWith(const QString& field, const QString& text) const; // -1 when none
 
     void setHighlightedColumn(int column);
     int highlightedColumn() const { return m_highlight; }

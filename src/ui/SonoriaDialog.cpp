@@ -45,7 +45,9 @@ void SonoriaDialog::place() {
     }
     if (!testAttribute(Qt::WA_Resized)) adjustSize();
     switch (m_placement) {
-    case Placement::Position: move(LoadFormPosition(m_section)); break;
+    case Placement::Position:
+        move(LoadFormPosition(m_section));
+        break;
     case Placement::Bounds: {
         const QRect bounds = LoadFormBounds(m_section, width(), height());
         resize(bounds.size());
@@ -53,17 +55,24 @@ void SonoriaDialog::place() {
         break;
     }
     case Placement::Centred:
-        if (QScreen* s = QGuiApplication::primaryScreen()) move(s->availableGeometry().center() - rect().center());
+        if (QScreen* s = QGuiApplication::primaryScreen())
+            move(s->availableGeometry().center() - rect().center());
         break;
-    case Placement::None: break;
+    case Placement::None:
+        break;
     }
 }
 
 void SonoriaDialog::storePlacement() {
     switch (m_placement) {
-    case Placement::Position: SaveFormPosition(m_section, pos()); break;
-    case Placement::Bounds: SaveFormBounds(m_section, FormBounds(this)); break;
-    default: break;
+    case Placement::Position:
+        SaveFormPosition(m_section, pos());
+        break;
+    case Placement::Bounds:
+        SaveFormBounds(m_section, FormBounds(this));
+        break;
+    default:
+        break;
     }
 }
 
@@ -83,8 +92,10 @@ OkCancelButtons MakeOkCancel(QDialog* dialog, bool okIsDefault, std::function<vo
     ok->setDefault(okIsDefault);
     ok->setAutoDefault(okIsDefault);
     cancel->setAutoDefault(false);
-    if (onOk) QObject::connect(ok, &QPushButton::clicked, dialog, std::move(onOk));
-    else QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    if (onOk)
+        QObject::connect(ok, &QPushButton::clicked, dialog, std::move(onOk));
+    else
+        QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
     QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
     return {ok, cancel};
 }

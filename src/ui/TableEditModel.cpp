@@ -24,7 +24,8 @@ Qt::ItemFlags TableEditModel::flags(const QModelIndex& index) const {
 }
 
 QVariant TableEditModel::data(const QModelIndex& index, int role) const {
-    if (role == Qt::EditRole) return value(index.row(), result().column(fieldIndex(index.column())).name).text();
+    if (role == Qt::EditRole)
+        return value(index.row(), result().column(fieldIndex(index.column())).name).text();
     return ResultSetModel::data(index, role);
 }
 

@@ -132,7 +132,9 @@ private:
             ErrorBox(u"Hibás jelszó megadás"_s, this);
             return;
         }
-        if (SaveOrTell(this, [this] { m_row.post(); }, u"Hiányos adat megadás\n"_s)) accept();
+        if (SaveOrTell(
+                this, [this] { m_row.post(); }, u"Hiányos adat megadás\n"_s))
+            accept();
     }
 
     RowEditor& m_row;

@@ -18,7 +18,9 @@
 
 using namespace Qt::StringLiterals;
 
-static std::string s(const QString& q) { return q.toStdString(); }
+static std::string s(const QString& q) {
+    return q.toStdString();
+}
 
 class ProfilesTest : public ::testing::Test {
 protected:
@@ -47,19 +49,19 @@ TEST_F(ProfilesTest, GapsSortingDeletionAndTheFileWrittenOnClose) {
     {
         Tfrm_Adatbazis w;
         ASSERT_EQ(w.rows().size(), 3);
-        EXPECT_EQ(s(w.grid->item(0, 0)->text()), "Ágnes");  // Hungarian order: Á before B
+        EXPECT_EQ(s(w.grid->item(0, 0)->text()), "Ágnes"); // Hungarian order: Á before B
         EXPECT_EQ(s(w.grid->item(1, 0)->text()), "Béla");
-        EXPECT_EQ(s(w.grid->item(0, 3)->text()), "0");    // a port that is no number reads as 0
+        EXPECT_EQ(s(w.grid->item(0, 3)->text()), "0"); // a port that is no number reads as 0
         EXPECT_EQ(s(w.eMysqlDump->text()), "/usr/bin/mariadb-dump");
         for (int r = 0; r < 3; ++r)
             for (int c = 0; c < w.grid->columnCount(); ++c)
-                EXPECT_FALSE(w.grid->item(r, c)->text().contains(u"titok"_s));  // the password never shows
+                EXPECT_FALSE(w.grid->item(r, c)->text().contains(u"titok"_s)); // the password never shows
         // Cancelling a new profile leaves the list as it was.
         WhenModalShown([](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
         w.aUjExecute();
         EXPECT_EQ(w.rows().size(), 3);
-        w.sortBy(2);  // by host
-        w.grid->selectRow(1);  // beta.host
+        w.sortBy(2);          // by host
+        w.grid->selectRow(1); // beta.host
         w.aTorolExecute();
         w.show();
         w.aBezar->trigger();
@@ -128,8 +130,10 @@ TEST_F(ProfilesTest, NewProfileThroughTheDialogAndTheTest) {
             QList<QLineEdit*> edits = d->findChildren<QLineEdit*>();
             ASSERT_EQ(edits.size(), 8); // the six of the profile, the CA file and the further servers
             EXPECT_EQ(edits[5]->echoMode(), QLineEdit::Password);
-            const QStringList values{u"Teszt"_s, p.database, p.host, QString::number(p.port), p.user, p.password};
-            for (int i = 0; i < 6; ++i) edits[i]->setText(values[i]);
+            const QStringList values{u"Teszt"_s, p.database, p.host, QString::number(p.port),
+                                     p.user,     p.password};
+            for (int i = 0; i < 6; ++i)
+                edits[i]->setText(values[i]);
             d->findChild<QPushButton*>(u"ok"_s)->click();
         });
         w.aUjExecute();
@@ -155,25 +159,32 @@ TEST_F(ProfilesTest, TheProfileDialogRefusesWhatTheFileCannotCarry) {
         WhenModalShown([&](QWidget* d) {
             ASSERT_TRUE(QTest::qWaitForWindowActive(d));
             const QList<QLineEdit*> edits = d->findChildren<QLineEdit*>();
-            ASSERT_EQ(edits.size(), 8);  // the six of the profile first
+            ASSERT_EQ(edits.size(), 8); // the six of the profile first
             const auto type = [&](int box, const QString& text) {
                 QTest::mouseClick(edits[box], Qt::LeftButton);
                 QTest::keyClick(edits[box], Qt::Key_A, Qt::ControlModifier);
                 QTest::keyClick(edits[box], Qt::Key_Backspace);
                 TypeText(edits[box], text);
             };
-            const QStringList values{u"Rendelő"_s, u"sonoria"_s, u"db.host"_s, u"3306"_s, u"orvos"_s, u"ti;tok"_s};
-            for (int i = 0; i < 6; ++i) type(i, values[i]);
+            const QStringList values{u"Rendelő"_s, u"sonoria"_s, u"db.host"_s,
+                                     u"3306"_s,    u"orvos"_s,   u"ti;tok"_s};
+            for (int i = 0; i < 6; ++i)
+                type(i, values[i]);
             // Each OK after the first mends what was told and brings the next fault in.
-            struct Step { QList<std::pair<int, QString>> typed; } steps[] = {
-                {{}}, {{{5, u"titok"_s}, {3, u""_s}}}, {{{3, u"3307"_s}, {1, u"sonoriaЖ"_s}}}, {{{1, u"sonoria"_s}}}};
+            struct Step {
+                QList<std::pair<int, QString>> typed;
+            } steps[] = {{{}},
+                         {{{5, u"titok"_s}, {3, u""_s}}},
+                         {{{3, u"3307"_s}, {1, u"sonoriaЖ"_s}}},
+                         {{{1, u"sonoria"_s}}}};
             for (const Step& step : steps) {
-                for (const auto& [box, text] : step.typed) type(box, text);
+                for (const auto& [box, text] : step.typed)
+                    type(box, text);
                 messages.entries.clear();
                 d->findChild<QPushButton*>(u"ok"_s)->click();
                 if (!d->isVisible()) break;
                 told << messages.last();
-                EXPECT_EQ(s(edits[0]->text()), "Rendelő");  // what was typed stays
+                EXPECT_EQ(s(edits[0]->text()), "Rendelő"); // what was typed stays
             }
         });
         w.aUjExecute();
@@ -190,7 +201,8 @@ TEST_F(ProfilesTest, TheProfileDialogRefusesWhatTheFileCannotCarry) {
 
 TEST_F(ProfilesTest, BackupToZipAndRestoreThroughTheWindow) {
     TestDatabase data(u"profilebackup"_s);
-    data.db().exec(u"INSERT INTO tetel (who, tetel_nev, ar) VALUES ('1', 'Árvíztűrő', 10), ('2', 'x''y', NULL);"_s);
+    data.db().exec(
+        u"INSERT INTO tetel (who, tetel_nev, ar) VALUES ('1', 'Árvíztűrő', 10), ('2', 'x''y', NULL);"_s);
     const ConnectionParams p = data.params();
     store(1, u"%1;%2;%3;%4;%5;Mentés"_s.arg(p.database, p.host).arg(p.port).arg(p.user, p.password));
     Tfrm_Adatbazis w;
@@ -198,9 +210,9 @@ TEST_F(ProfilesTest, BackupToZipAndRestoreThroughTheWindow) {
     const QString zip = dir.filePath(u"mentes.zip"_s);
     w.backupTo(zip);
     EXPECT_TRUE(QFile::exists(zip));
-    EXPECT_FALSE(QFile::exists(dir.filePath(u"mentes.sql"_s)));  // only the archive stays
+    EXPECT_FALSE(QFile::exists(dir.filePath(u"mentes.sql"_s))); // only the archive stays
     data.db().exec(u"DELETE FROM tetel;"_s);
-    w.restoreFrom(zip);  // the recorder answers the question with yes
+    w.restoreFrom(zip); // the recorder answers the question with yes
     EXPECT_TRUE(messages.texts().join(u'|').contains(u"felülírását?"_s));
     EXPECT_EQ(SelectInt(data.db(), u"SELECT COUNT(*) FROM tetel;"_s, 0), 2);
     EXPECT_EQ(s(SelectText(data.db(), u"SELECT tetel_nev FROM tetel WHERE who = '1';"_s, {})), "Árvíztűrő");

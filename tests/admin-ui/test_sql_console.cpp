@@ -22,12 +22,11 @@ using namespace Qt::StringLiterals;
 
 class SqlConsoleTest : public ScreenTest<SqlConsoleTest> {
 protected:
-    static void SetUpTestSuite() {
-        OpenSuite(u"sqlconsole"_s);
-    }
+    static void SetUpTestSuite() { OpenSuite(u"sqlconsole"_s); }
     void SetUp() override {
         db().exec(u"DELETE FROM tetel;"_s);
-        db().exec(u"INSERT INTO tetel (tetel, who, tetel_nev, ar) VALUES (1, 'A', 'Egy', 100), (2, 'B', 'x;y', 200);"_s);
+        db().exec(
+            u"INSERT INTO tetel (tetel, who, tetel_nev, ar) VALUES (1, 'A', 'Egy', 100), (2, 'B', 'x;y', 200);"_s);
     }
     Tfrm_SQL console{nullptr, tdb->db(), {}};
     const std::unique_ptr<QAbstractItemModelTester> queryModelCheck = CheckModel(console.grid->model());
@@ -35,7 +34,8 @@ protected:
 };
 
 TEST_F(SqlConsoleTest, QueriesInAnyCaseShowTheirRows) {
-    for (const QString& text : {u"select * from tetel"_s, u"  \n  SeLeCt tetel FROM tetel;"_s, u"show tables"_s}) {
+    for (const QString& text :
+         {u"select * from tetel"_s, u"  \n  SeLeCt tetel FROM tetel;"_s, u"show tables"_s}) {
         console.editor->setText(text);
         console.aFuttatExecute();
         EXPECT_GT(rows(), 0) << s(text);
@@ -49,18 +49,21 @@ TEST_F(SqlConsoleTest, QueriesInAnyCaseShowTheirRows) {
 }
 
 TEST_F(SqlConsoleTest, ScriptsRunStatementByStatement) {
-    console.editor->setText(u"UPDATE tetel SET ar = 1 WHERE tetel = 1;\nUPDATE tetel SET ar = 2 WHERE tetel = 2"_s);
+    console.editor->setText(
+        u"UPDATE tetel SET ar = 1 WHERE tetel = 1;\nUPDATE tetel SET ar = 2 WHERE tetel = 2"_s);
     console.aFuttatExecute();
     EXPECT_EQ(s(messages.last()), "SQL futtatás kész.");
     EXPECT_EQ(SelectInt(db(), u"SELECT ar FROM tetel WHERE tetel = 1;"_s, 0), 1);
-    EXPECT_EQ(SelectInt(db(), u"SELECT ar FROM tetel WHERE tetel = 2;"_s, 0), 200);  // no final ";": not run
+    EXPECT_EQ(SelectInt(db(), u"SELECT ar FROM tetel WHERE tetel = 2;"_s, 0), 200); // no final ";": not run
     // A ";" inside quotes ends the statement too, so this INSERT fails; the one before it stays.
-    console.editor->setText(u"UPDATE tetel SET ar = 5 WHERE tetel = 1; INSERT INTO tetel (tetel_nev) VALUES ('a;b');"_s);
+    console.editor->setText(
+        u"UPDATE tetel SET ar = 5 WHERE tetel = 1; INSERT INTO tetel (tetel_nev) VALUES ('a;b');"_s);
     console.aFuttatExecute();
     EXPECT_TRUE(messages.last().startsWith(u"SQL hiba:\n"_s)) << s(messages.last());
     EXPECT_EQ(SelectInt(db(), u"SELECT ar FROM tetel WHERE tetel = 1;"_s, 0), 5);
     // With a selection only the selection runs.
-    console.editor->setText(u"UPDATE tetel SET ar = 7 WHERE tetel = 1; UPDATE tetel SET ar = 8 WHERE tetel = 2;"_s);
+    console.editor->setText(
+        u"UPDATE tetel SET ar = 7 WHERE tetel = 1; UPDATE tetel SET ar = 8 WHERE tetel = 2;"_s);
     console.editor->setSelection(0, 0, 0, 40);
     console.aFuttatExecute();
     EXPECT_EQ(SelectInt(db(), u"SELECT ar FROM tetel WHERE tetel = 1;"_s, 0), 7);

@@ -27,8 +27,10 @@ CliRun Cli(const QStringList& args, const QString& password = {}) {
     env.remove(u"XDG_RUNTIME_DIR"_s);
     env.remove(u"QT_QPA_PLATFORM"_s);
     env.remove(u"DISPLAY"_s);
-    if (password.isNull()) env.remove(u"SONORIA_PASSWORD"_s);
-    else env.insert(u"SONORIA_PASSWORD"_s, password);
+    if (password.isNull())
+        env.remove(u"SONORIA_PASSWORD"_s);
+    else
+        env.insert(u"SONORIA_PASSWORD"_s, password);
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(SONORIA_CLI), args);
     p.closeWriteChannel();
@@ -67,8 +69,10 @@ TEST(CliCommandLine, MistakesAreUsageErrorsWithStatusTwoBeforeAPasswordIsAsked) 
         {QStringList{u"backup"_s} + db, "Egy fájlt kell megadni"},
         {QStringList{u"restore"_s, u"x.txt"_s} + db, ".sql vagy .zip"},
         {QStringList{u"export"_s, u"--query"_s, u"SELECT 1"_s, u"a.doc"_s} + db, "kiterjesztése"},
-        {QStringList{u"pdf"_s, u"revenue"_s, u"2024-02-30"_s, u"2024-03-01"_s, u"x.pdf"_s} + db, "Hibás dátum"},
-        {QStringList{u"pdf"_s, u"findings"_s, u"1"_s, u"x.pdf"_s, u"--query"_s, u"SELECT 1"_s} + db, "csak a patients"},
+        {QStringList{u"pdf"_s, u"revenue"_s, u"2024-02-30"_s, u"2024-03-01"_s, u"x.pdf"_s} + db,
+         "Hibás dátum"},
+        {QStringList{u"pdf"_s, u"findings"_s, u"1"_s, u"x.pdf"_s, u"--query"_s, u"SELECT 1"_s} + db,
+         "csak a patients"},
         {QStringList{u"create-database"_s, u"--demo"_s, u"0"_s} + db, "--demo értéke"},
         {{u"backup"_s, u"x.zip"_s}, "Adja meg a kapcsolatot"},
         {{u"backup"_s, u"x.zip"_s, u"--profile"_s, u"1"_s, u"--host"_s, u"h"_s}, "--profile mellett"},
@@ -82,7 +86,8 @@ TEST(CliCommandLine, MistakesAreUsageErrorsWithStatusTwoBeforeAPasswordIsAsked) 
         const CliRun r = Cli(c.args);
         EXPECT_EQ(r.exitCode, 2) << c.args.join(u' ').toStdString();
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.message))) << r.err.toStdString();
-        EXPECT_FALSE(r.err.contains(u"Jelszó"_s) || r.err.contains(u"QStandardPaths"_s)) << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains(u"Jelszó"_s) || r.err.contains(u"QStandardPaths"_s))
+            << r.err.toStdString();
     }
 }
 
@@ -97,10 +102,12 @@ TEST(CliCommandLine, AServerErrorIsStatusOneWithTheServersText) {
     } cases[] = {
         {u"nincs_ilyen_adatbazis"_s, p.password, "Hiba: A megadott adatbázis nem létezik",
          "A kiszolgáló üzenete: Unknown database 'nincs_ilyen_adatbazis' (hibaszám: 1049)"},
-        {u"mysql"_s, u"nem ez a jelszó"_s, "Hiba: Az adatbázis-kiszolgáló nem engedte be", "(hibaszám: 1045)"},
+        {u"mysql"_s, u"nem ez a jelszó"_s, "Hiba: Az adatbázis-kiszolgáló nem engedte be",
+         "(hibaszám: 1045)"},
     };
     for (const Case& c : cases) {
-        const CliRun r = Cli(QStringList{u"backup"_s, u"x.zip"_s, u"--database"_s, c.database} + Server(p), c.password);
+        const CliRun r =
+            Cli(QStringList{u"backup"_s, u"x.zip"_s, u"--database"_s, c.database} + Server(p), c.password);
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_TRUE(r.err.startsWith(QString::fromUtf8(c.says))) << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.server))) << r.err.toStdString();
@@ -110,7 +117,10 @@ TEST(CliCommandLine, AServerErrorIsStatusOneWithTheServersText) {
 // A database name of this run that no other test uses, dropped again at the end.
 class ScratchName {
 public:
-    explicit ScratchName(const QString& name) : m_name(u"t_%1_%2"_s.arg(name).arg(QCoreApplication::applicationPid())) { drop(); }
+    explicit ScratchName(const QString& name)
+        : m_name(u"t_%1_%2"_s.arg(name).arg(QCoreApplication::applicationPid())) {
+        drop();
+    }
     ~ScratchName() { drop(); }
     const QString& name() const { return m_name; }
 
@@ -127,7 +137,8 @@ class CreateDatabase : public ::testing::Test {
 protected:
     CliRun create(const QString& database, const QStringList& options) {
         const ConnectionParams p = TestServerParams();
-        return Cli(QStringList{u"create-database"_s, u"--database"_s, database} + Server(p) + options, p.password);
+        return Cli(QStringList{u"create-database"_s, u"--database"_s, database} + Server(p) + options,
+                   p.password);
     }
     static int count(const QString& database, const QString& sql) {
         Connection db;
@@ -135,21 +146,29 @@ protected:
         return SelectInt(db, sql, -1);
     }
     static int objects(const QString& database) {
-        return count({}, u"SELECT (SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = '%1') + "
-                         u"(SELECT COUNT(*) FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = '%1');"_s.arg(database));
+        return count({},
+                     u"SELECT (SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = '%1') + "
+                     u"(SELECT COUNT(*) FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = '%1');"_s.arg(
+                         database));
     }
     static QString collation(const QString& database) {
         Connection db;
         db.open(TestServerParams());
-        return SelectText(db, u"SELECT DEFAULT_COLLATION_NAME FROM information_schema.SCHEMATA WHERE SCHEMA_NAME = '%1';"_s.arg(database), {});
+        return SelectText(
+            db,
+            u"SELECT DEFAULT_COLLATION_NAME FROM information_schema.SCHEMATA WHERE SCHEMA_NAME = '%1';"_s.arg(
+                database),
+            {});
     }
 };
 
 TEST_F(CreateDatabase, ANewDatabaseWithThePracticeAndDemoDataThenRefusesToLoadAgain) {
     ScratchName scratch(u"uj"_s);
     const QString& db = scratch.name();
-    const QStringList practice = {u"--name"_s, u"Őrségi Érsebészet Kft."_s, u"--postal-code"_s, u"9941"_s, u"--city"_s,
-                                  u"Őriszentpéter"_s, u"--address"_s, u"Városszer 8."_s, u"--phone"_s, u"+36 94 555 017"_s};
+    const QStringList practice = {
+        u"--name"_s,  u"Őrségi Érsebészet Kft."_s, u"--postal-code"_s, u"9941"_s,
+        u"--city"_s,  u"Őriszentpéter"_s,          u"--address"_s,     u"Városszer 8."_s,
+        u"--phone"_s, u"+36 94 555 017"_s};
     CliRun r = create(db, practice + QStringList{u"--demo"_s, u"20"_s});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.err, QString());
@@ -157,11 +176,13 @@ TEST_F(CreateDatabase, ANewDatabaseWithThePracticeAndDemoDataThenRefusesToLoadAg
     Connection conn;
     conn.open(TestServerParams(db));
     EXPECT_EQ(SelectText(conn, u"SELECT MAX(verzio) FROM verzio;"_s, {}), ProgramVersion());
-    EXPECT_EQ(SelectText(conn, u"SELECT CONCAT_WS('|', tulajdonos, irszvaroscim, telefon) FROM vw_tulajdonos;"_s, {}),
+    EXPECT_EQ(SelectText(conn,
+                         u"SELECT CONCAT_WS('|', tulajdonos, irszvaroscim, telefon) FROM vw_tulajdonos;"_s,
+                         {}),
               u"Őrségi Érsebészet Kft.|9941 Őriszentpéter, Városszer 8.|+36 94 555 017"_s);
     EXPECT_EQ(SelectInt(conn, u"SELECT COUNT(*) FROM ugyfel;"_s, -1), 20);
     EXPECT_EQ(SelectInt(conn, u"SELECT COUNT(*) FROM munkalap;"_s, -1), 60);
-    conn.exec(u"CALL sp_ujmunkalap(1, 2);"_s);  // the procedures came along
+    conn.exec(u"CALL sp_ujmunkalap(1, 2);"_s); // the procedures came along
 
     r = create(db, {u"--name"_s, u"Más"_s});
     EXPECT_EQ(r.exitCode, 1);
@@ -199,7 +220,9 @@ QStringList Connect(const QString& hosts, const QString& user, const QString& da
     return {u"--host"_s, hosts, u"--user"_s, user, u"--database"_s, database};
 }
 
-QString SharedServer() { return u"127.0.0.1:%1"_s.arg(TestServerParams().port); }
+QString SharedServer() {
+    return u"127.0.0.1:%1"_s.arg(TestServerParams().port);
+}
 
 TEST(CliConnection, BackupAndRestoreOverTls) {
     TestDatabase tdb(u"clitls"_s);
@@ -209,8 +232,10 @@ TEST(CliConnection, BackupAndRestoreOverTls) {
     QTemporaryDir dir;
     const QString file = dir.filePath(u"mentes.sql"_s);
     const QString password = TestServerParams().password;
-    const QStringList clear = Connect(SharedServer(), qEnvironmentVariable("SONORIA_TEST_TLS_USER"), tdb.name());
-    const QStringList overTls = clear + QStringList{u"--tls-ca"_s, qEnvironmentVariable("SONORIA_TEST_TLS_CA")};
+    const QStringList clear =
+        Connect(SharedServer(), qEnvironmentVariable("SONORIA_TEST_TLS_USER"), tdb.name());
+    const QStringList overTls =
+        clear + QStringList{u"--tls-ca"_s, qEnvironmentVariable("SONORIA_TEST_TLS_CA")};
 
     // The TLS-only login without TLS: refused, no file.
     const CliRun refused = Cli(QStringList{u"backup"_s, file} + clear, password);
@@ -251,9 +276,10 @@ TEST(CliConnection, ServerListAndCompression) {
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         EXPECT_TRUE(f.readAll().contains(c.value)) << c.extra.join(u' ').toStdString();
     }
-    for (const QStringList& bad : {QStringList{u"--compression"_s, u"igen"_s}, QStringList{u"--host"_s, u"db:port"_s}}) {
+    for (const QStringList& bad :
+         {QStringList{u"--compression"_s, u"igen"_s}, QStringList{u"--host"_s, u"db:port"_s}}) {
         const CliRun r = Cli(QStringList{u"export"_s, u"--query"_s, query, out} +
-                                 Connect(SharedServer(), p.user, tdb.name()) + bad);
+                             Connect(SharedServer(), p.user, tdb.name()) + bad);
         EXPECT_EQ(r.exitCode, 2) << bad.join(u' ').toStdString();
         EXPECT_TRUE(r.err.contains(bad[1])) << r.err.toStdString();
         EXPECT_FALSE(r.err.contains(u"Jelszó"_s)) << r.err.toStdString();
@@ -277,16 +303,19 @@ TEST(CliConnection, ProfileStoresItsSettingsBesideIt) {
     int n = 0;
     for (const Case& c : cases) {
         ++n;
-        const CliRun r = Cli(QStringList{u"profile"_s, QString::number(n), u"db;%1;3306;u;p;Név"_s.arg(c.host),
-                                         u"--ini"_s, path} +
+        const CliRun r = Cli(QStringList{u"profile"_s, QString::number(n),
+                                         u"db;%1;3306;u;p;Név"_s.arg(c.host), u"--ini"_s, path} +
                              c.extra);
         ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
         EXPECT_EQ(ProfileOptions::read(IniFile(path), n), c.want) << n;
     }
     // The six-field text stays as older versions read it.
-    EXPECT_EQ(DecodeProfile(IniFile(path).readBytes(u"Adatbazis"_s, u"ConStr3"_s)), u"db;127.0.0.1;3306;u;p;Név"_s);
-    EXPECT_EQ(Cli({u"profile"_s, u"4"_s, u"a;b;1;c;d;e"_s, u"--ini"_s, path, u"--compression"_s, u"x"_s}).exitCode, 2);
+    EXPECT_EQ(DecodeProfile(IniFile(path).readBytes(u"Adatbazis"_s, u"ConStr3"_s)),
+              u"db;127.0.0.1;3306;u;p;Név"_s);
+    EXPECT_EQ(
+        Cli({u"profile"_s, u"4"_s, u"a;b;1;c;d;e"_s, u"--ini"_s, path, u"--compression"_s, u"x"_s}).exitCode,
+        2);
     EXPECT_FALSE(IniFile(path).hasKey(u"Adatbazis"_s, u"ConStr4"_s));
 }
 
-}  // namespace
+} // namespace

@@ -44,9 +44,11 @@ public:
 
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new ClusterEnvironment);
 
-std::string s(const QString& q) { return q.toStdString(); }
+std::string s(const QString& q) {
+    return q.toStdString();
+}
 
-}  // namespace
+} // namespace
 
 class ClusterTest : public ::testing::Test {
 protected:
@@ -63,11 +65,13 @@ protected:
     // The database is created through node 1; the other nodes apply its schema a moment later.
     static void AwaitOnAllNodes(const TestDatabase& database) {
         for (int node = 0; node < Nodes; ++node)
-            ASSERT_EQ(SelectInt(*connect(node, {}),
-                                u"SELECT COUNT(*) FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = '%1';"_s
-                                    .arg(database.name()),
-                                0),
-                      2)
+            ASSERT_EQ(
+                SelectInt(
+                    *connect(node, {}),
+                    u"SELECT COUNT(*) FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = '%1';"_s.arg(
+                        database.name()),
+                    0),
+                2)
                 << "node " << node + 1;
     }
 
@@ -89,12 +93,16 @@ protected:
 TEST_F(ClusterTest, ConcurrentExaminationsOnTwoNodesGetDistinctNumbers) {
     constexpr int Workers = 4, Calls = 100;
     std::vector<std::unique_ptr<Connection>> connections;
-    for (int w = 0; w < Workers; ++w) connections.push_back(connect(w % 2));
+    for (int w = 0; w < Workers; ++w)
+        connections.push_back(connect(w % 2));
     // Clashes the cluster found when certifying a commit, on all nodes together.
     const auto certificationFailures = [] {
         qint64 n = 0;
         for (int node = 0; node < Nodes; ++node)
-            n += connect(node)->query(u"SHOW STATUS LIKE 'wsrep_local_cert_failures';"_s).value(0, 1).toInt64();
+            n += connect(node)
+                     ->query(u"SHOW STATUS LIKE 'wsrep_local_cert_failures';"_s)
+                     .value(0, 1)
+                     .toInt64();
         return n;
     };
     const qint64 conflictsBefore = certificationFailures();
@@ -108,7 +116,8 @@ TEST_F(ClusterTest, ConcurrentExaminationsOnTwoNodesGetDistinctNumbers) {
             for (int i = 0; i < Calls; ++i) {
                 try {
                     const int key = CreateExamination(c, patient, i % 4 + 1);
-                    if (SelectInt(c, u"SELECT ugyfel FROM munkalap WHERE munkalap = %1;"_s.arg(key), 0) != patient)
+                    if (SelectInt(c, u"SELECT ugyfel FROM munkalap WHERE munkalap = %1;"_s.arg(key), 0) !=
+                        patient)
                         ++foreignKeys;
                 } catch (const DbError& e) {
                     ADD_FAILURE() << e.code() << ' ' << e.what();
@@ -117,21 +126,24 @@ TEST_F(ClusterTest, ConcurrentExaminationsOnTwoNodesGetDistinctNumbers) {
             }
         });
     }
-    for (auto& t : threads) t.join();
+    for (auto& t : threads)
+        t.join();
 
     const qint64 conflicts = certificationFailures() - conflictsBefore;
     for (int node = 0; node < Nodes; ++node) {
         auto c = connect(node);
-        const ResultSet rs = c->query(u"SELECT COUNT(*), COUNT(DISTINCT ev, sorszam), MAX(sorszam) FROM munkalap;"_s);
+        const ResultSet rs =
+            c->query(u"SELECT COUNT(*), COUNT(DISTINCT ev, sorszam), MAX(sorszam) FROM munkalap;"_s);
         EXPECT_EQ(rs.value(0, 0).toInt(), Workers * Calls) << "node " << node + 1;
         EXPECT_EQ(rs.value(0, 1).toInt(), Workers * Calls) << "node " << node + 1;
         EXPECT_EQ(rs.value(0, 2).toInt(), Workers * Calls) << "node " << node + 1;
     }
     EXPECT_EQ(errors, 0);
     EXPECT_EQ(foreignKeys, 0);
-    std::printf("concurrent creation on two nodes: %d rows wanted, %d errors, %lld clashes the cluster refused "
-                "and the routine retried\n",
-                Workers * Calls, errors.load(), static_cast<long long>(conflicts));
+    std::printf(
+        "concurrent creation on two nodes: %d rows wanted, %d errors, %lld clashes the cluster refused "
+        "and the routine retried\n",
+        Workers * Calls, errors.load(), static_cast<long long>(conflicts));
 }
 
 // A backup taken through node 1 and restored through node 2 into another database: every table
@@ -141,10 +153,14 @@ TEST_F(ClusterTest, BackupFromOneNodeRestoredThroughAnotherMatchesEverywhere) {
     db.exec(u"INSERT INTO ugyfel (ugyfel_nev, taj, cim_varos, megjegyzes) VALUES "
             u"('Árvíztűrő Tükörfúrógép', '123-456-789', 'Győr', 'első sor\\r\\nmásodik sor'), "
             u"('O''Brien Ödön', NULL, 'Pécs', NULL);"_s);
-    db.exec(u"INSERT INTO tetel (who, tetel_nev, ar) VALUES ('W1', 'Hasi ultrahang', 12000), ('W2', 'Doppler', 15500.5);"_s);
+    db.exec(
+        u"INSERT INTO tetel (who, tetel_nev, ar) VALUES ('W1', 'Hasi ultrahang', 12000), ('W2', 'Doppler', 15500.5);"_s);
     const int exam = CreateExamination(db, 1, 3);
-    db.exec(u"INSERT INTO munkalap_tetel (munkalap, tetel, tetel_nev, ar) VALUES (%1, 1, 'Hasi ultrahang', 12000);"_s.arg(exam));
-    db.exec(u"UPDATE munkalap SET szoveg = 'Lelet: ép, 5 × 3 mm', storno = 'I' WHERE munkalap = %1;"_s.arg(exam));
+    db.exec(
+        u"INSERT INTO munkalap_tetel (munkalap, tetel, tetel_nev, ar) VALUES (%1, 1, 'Hasi ultrahang', 12000);"_s
+            .arg(exam));
+    db.exec(
+        u"UPDATE munkalap SET szoveg = 'Lelet: ép, 5 × 3 mm', storno = 'I' WHERE munkalap = %1;"_s.arg(exam));
 
     QTemporaryDir folder;
     const QString file = folder.filePath(u"mentes.sql"_s);
@@ -157,8 +173,8 @@ TEST_F(ClusterTest, BackupFromOneNodeRestoredThroughAnotherMatchesEverywhere) {
         p.setProcessEnvironment(env);
         p.setProcessChannelMode(QProcess::MergedChannels);
         p.start(QStringLiteral(SONORIA_CLI),
-                {command, u"--host"_s, u"127.0.0.1"_s, u"--port"_s, QString::number(cluster->port(node)), u"--user"_s,
-                 TestServerParams().user, u"--database"_s, database, file});
+                {command, u"--host"_s, u"127.0.0.1"_s, u"--port"_s, QString::number(cluster->port(node)),
+                 u"--user"_s, TestServerParams().user, u"--database"_s, database, file});
         p.closeWriteChannel();
         EXPECT_TRUE(p.waitForFinished(300000));
         EXPECT_EQ(p.exitCode(), 0) << s(command) << ": " << p.readAll().toStdString();
@@ -166,8 +182,9 @@ TEST_F(ClusterTest, BackupFromOneNodeRestoredThroughAnotherMatchesEverywhere) {
     cli(0, u"backup"_s, tdb->name());
     cli(1, u"restore"_s, copy.name());
 
-    const QStringList tables = {u"ugyfel"_s, u"munkalap"_s, u"munkalap_tetel"_s, u"tetel"_s, u"szotar"_s,
-                                u"irsz"_s, u"felhasznalo"_s, u"beallit"_s, u"tulajdonos"_s, u"verzio"_s};
+    const QStringList tables = {u"ugyfel"_s,     u"munkalap"_s, u"munkalap_tetel"_s, u"tetel"_s,
+                                u"szotar"_s,     u"irsz"_s,     u"felhasznalo"_s,    u"beallit"_s,
+                                u"tulajdonos"_s, u"verzio"_s};
     const auto checksum = [&](Connection& c, const QString& database, const QString& table) {
         return c.query(u"CHECKSUM TABLE %1.%2;"_s.arg(database, table)).value(0, 1).toInt64();
     };
@@ -176,8 +193,10 @@ TEST_F(ClusterTest, BackupFromOneNodeRestoredThroughAnotherMatchesEverywhere) {
         const qint64 original = checksum(*first, tdb->name(), table);
         for (int node = 0; node < Nodes; ++node) {
             auto c = connect(node);
-            EXPECT_EQ(checksum(*c, tdb->name(), table), original) << s(table) << " original, node " << node + 1;
-            EXPECT_EQ(checksum(*c, copy.name(), table), original) << s(table) << " restored, node " << node + 1;
+            EXPECT_EQ(checksum(*c, tdb->name(), table), original)
+                << s(table) << " original, node " << node + 1;
+            EXPECT_EQ(checksum(*c, copy.name(), table), original)
+                << s(table) << " restored, node " << node + 1;
         }
     }
     EXPECT_EQ(SelectInt(*connect(2, copy.name()), u"SELECT COUNT(*) FROM ugyfel;"_s, -1), 2);
@@ -224,7 +243,8 @@ TEST_F(ClusterTest, WorkstationWhoseNodeDiesSavesThroughAnother) {
     EXPECT_TRUE(messages.entries.isEmpty()) << s(messages.texts().join(u" | "_s));
     EXPECT_NE(workstation.currentServer().port, cluster->port(0));
     for (int node = 1; node < Nodes; ++node) {
-        const ResultSet rs = connect(node)->query(u"SELECT ugyfel_nev, taj FROM ugyfel WHERE ugyfel = %1;"_s.arg(key));
+        const ResultSet rs =
+            connect(node)->query(u"SELECT ugyfel_nev, taj FROM ugyfel WHERE ugyfel = %1;"_s.arg(key));
         ASSERT_EQ(rs.rowCount(), 1) << "node " << node + 1;
         EXPECT_EQ(s(rs.value(0, 0).text()), "Túlélő Örs") << "node " << node + 1;
         EXPECT_EQ(s(rs.value(0, 1).text()), "987-654-321") << "node " << node + 1;

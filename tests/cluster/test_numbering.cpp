@@ -41,7 +41,8 @@ TEST_F(NumberingTest, FourConnectionsAtOnceGetDistinctNumbers) {
                 try {
                     c.exec(u"CALL sp_ujmunkalap(%1, %2);"_s.arg(patient).arg(i % 4 + 1));
                     const int key = SelectInt(c, u"SELECT LAST_INSERT_ID();"_s, 0);
-                    if (SelectInt(c, u"SELECT ugyfel FROM munkalap WHERE munkalap = %1;"_s.arg(key), 0) != patient)
+                    if (SelectInt(c, u"SELECT ugyfel FROM munkalap WHERE munkalap = %1;"_s.arg(key), 0) !=
+                        patient)
                         ++foreignKeys;
                 } catch (const DbError& e) {
                     ADD_FAILURE() << e.code() << ' ' << e.what();
@@ -50,11 +51,13 @@ TEST_F(NumberingTest, FourConnectionsAtOnceGetDistinctNumbers) {
             }
         });
     }
-    for (auto& t : threads) t.join();
+    for (auto& t : threads)
+        t.join();
     EXPECT_EQ(errors, 0);
     EXPECT_EQ(foreignKeys, 0);
-    const ResultSet rs = db().query(u"SELECT COUNT(*), COUNT(DISTINCT ev, sorszam), MIN(sorszam), MAX(sorszam), "
-                                    u"COUNT(DISTINCT ev) FROM munkalap;"_s);
+    const ResultSet rs =
+        db().query(u"SELECT COUNT(*), COUNT(DISTINCT ev, sorszam), MIN(sorszam), MAX(sorszam), "
+                   u"COUNT(DISTINCT ev) FROM munkalap;"_s);
     EXPECT_EQ(rs.value(0, 0).toInt(), Workers * Calls);
     EXPECT_EQ(rs.value(0, 1).toInt(), Workers * Calls);
     EXPECT_EQ(rs.value(0, 2).toInt(), 1);
@@ -68,11 +71,13 @@ TEST_F(NumberingTest, CancelledExaminationsKeepTheirNumbersAndOldDataLoads) {
     // Rows as an older backup holds them: all columns in order, no column list.
     const auto row = [](int key, int year, int number, const char* storno) {
         QString values = u"%1, %2, %3, 1, 'Régi', 1, '2019-03-01', 1"_s.arg(key).arg(year).arg(number);
-        for (int m = 0; m < 20; ++m) values += u", NULL"_s;
-        return u"INSERT INTO munkalap VALUES (%1, NULL, NULL, NULL, 0, '%2');"_s.arg(values, QLatin1StringView(storno));
+        for (int m = 0; m < 20; ++m)
+            values += u", NULL"_s;
+        return u"INSERT INTO munkalap VALUES (%1, NULL, NULL, NULL, 0, '%2');"_s.arg(
+            values, QLatin1StringView(storno));
     };
     db().exec(row(1, 2019, 7, "N"));
-    db().exec(row(2, 2019, 7, "I"));  // a duplicate of the old days, cancelled
+    db().exec(row(2, 2019, 7, "I")); // a duplicate of the old days, cancelled
     db().exec(row(3, 2019, 8, "N"));
     try {
         db().exec(row(4, 2019, 8, "N"));
@@ -93,7 +98,8 @@ TEST_F(NumberingTest, CancelledExaminationsKeepTheirNumbersAndOldDataLoads) {
     ASSERT_EQ(rs.rowCount(), 2);
     const qsizetype last = 1;
     EXPECT_EQ(rs.value(last, 0).toInt(), second);
-    EXPECT_EQ(rs.value(last, 1).toInt(), rs.value(last - 1, 1).toInt() + 1);  // the cancelled number is not reused
+    EXPECT_EQ(rs.value(last, 1).toInt(),
+              rs.value(last - 1, 1).toInt() + 1); // the cancelled number is not reused
     EXPECT_EQ(rs.value(last, 2).toInt(), 2);
     EXPECT_EQ(rs.value(last, 3).toInt(), 5);
     EXPECT_EQ(rs.value(last, 4).toInt(), 0);

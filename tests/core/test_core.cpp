@@ -15,21 +15,33 @@
 
 using namespace Qt::StringLiterals;
 
-static std::string s(const QString& q) { return q.toStdString(); }
+static std::string s(const QString& q) {
+    return q.toStdString();
+}
 
 TEST(TextRoutines, SeparatedPiece) {
-    struct Case { QString seps, text; int n; QString want; } cases[] = {
-        {u";"_s, u"a;;c"_s, 1, u"a"_s}, {u";"_s, u"a;;c"_s, 2, u""_s}, {u";"_s, u"a;;c"_s, 3, u"c"_s},
-        {u";"_s, u"a;;c"_s, 4, u""_s}, {u",;"_s, u"x,;y"_s, 3, u"y"_s}, {u";"_s, u" a b ;c"_s, 1, u" a b "_s},
+    struct Case {
+        QString seps, text;
+        int n;
+        QString want;
+    } cases[] = {
+        {u";"_s, u"a;;c"_s, 1, u"a"_s},  {u";"_s, u"a;;c"_s, 2, u""_s},
+        {u";"_s, u"a;;c"_s, 3, u"c"_s},  {u";"_s, u"a;;c"_s, 4, u""_s},
+        {u",;"_s, u"x,;y"_s, 3, u"y"_s}, {u";"_s, u" a b ;c"_s, 1, u" a b "_s},
     };
-    for (const auto& c : cases) EXPECT_EQ(s(SeparatedPiece(c.seps, c.text, c.n)), s(c.want)) << s(c.text) << c.n;
+    for (const auto& c : cases)
+        EXPECT_EQ(s(SeparatedPiece(c.seps, c.text, c.n)), s(c.want)) << s(c.text) << c.n;
 }
 
 TEST(TextRoutines, Numbers) {
-    struct Case { QString text; int want; } cases[] = {
+    struct Case {
+        QString text;
+        int want;
+    } cases[] = {
         {u" 3306 "_s, 3306}, {u"12,5"_s, 0}, {u"-7"_s, -7}, {u"abc"_s, 0}, {u""_s, 0}, {u"1-2"_s, 12},
     };
-    for (const auto& c : cases) EXPECT_EQ(TextToInt(c.text), c.want) << s(c.text);
+    for (const auto& c : cases)
+        EXPECT_EQ(TextToInt(c.text), c.want) << s(c.text);
     EXPECT_EQ(s(CleanNumberText(u" -1.2,3.4 x"_s)), "-1.234");
     EXPECT_EQ(s(IdText(Value())), "0");
     EXPECT_EQ(s(IdText(Value("42"))), "42");
@@ -47,12 +59,17 @@ TEST(TextRoutines, Numbers) {
 
 // What a price or amount box accepts: the database can hold every number that reads, nothing else.
 TEST(TextRoutines, TypedNumbers) {
-    struct Case { QString text; std::optional<double> want; } cases[] = {
-        {u"12,5"_s, 12.5}, {u" 12.5 "_s, 12.5}, {u"-3"_s, -3.0}, {u"1e3"_s, 1000.0}, {u"1e300"_s, 1e300},
-        {u"inf"_s, {}}, {u"-inf"_s, {}}, {u"nan"_s, {}}, {u"NaN"_s, {}}, {u"infinity"_s, {}},
-        {u"1e999"_s, {}}, {u"-1e999"_s, {}}, {u"12,5,1"_s, {}}, {u"12 000"_s, {}}, {u"0x10"_s, {}}, {u""_s, {}},
+    struct Case {
+        QString text;
+        std::optional<double> want;
+    } cases[] = {
+        {u"12,5"_s, 12.5},   {u" 12.5 "_s, 12.5}, {u"-3"_s, -3.0},  {u"1e3"_s, 1000.0},
+        {u"1e300"_s, 1e300}, {u"inf"_s, {}},      {u"-inf"_s, {}},  {u"nan"_s, {}},
+        {u"NaN"_s, {}},      {u"infinity"_s, {}}, {u"1e999"_s, {}}, {u"-1e999"_s, {}},
+        {u"12,5,1"_s, {}},   {u"12 000"_s, {}},   {u"0x10"_s, {}},  {u""_s, {}},
     };
-    for (const auto& c : cases) EXPECT_EQ(TextToFloat(c.text), c.want) << s(c.text);
+    for (const auto& c : cases)
+        EXPECT_EQ(TextToFloat(c.text), c.want) << s(c.text);
     // Bytes of a field that spell no finite number are no number either.
     for (const char* bytes : {"inf", "nan", "-inf"}) {
         bool ok = true;
@@ -112,12 +129,14 @@ TEST(SqlText, LikeFilter) {
     // A letter latin2 lacks finds nothing, yet the statement stays sound.
     EXPECT_EQ(s(LikeFilter(u"a"_s, u"Ж"_s)), " AND (1 = 0)");
     QString many;
-    for (int i = 1; i <= 20; ++i) many += u"c"_s + QString::number(i) + u';';
+    for (int i = 1; i <= 20; ++i)
+        many += u"c"_s + QString::number(i) + u';';
     EXPECT_EQ(LikeFilter(many, u"x"_s).count(u"LIKE"_s), 15);
 }
 
 TEST(SqlText, ReplaceWhereAndOrderBy) {
-    QStringList q{u"SELECT * FROM vw_ugyfel"_s, u"where ugyfel > 0"_s, u"WHERE x"_s, u"ORDER BY ugyfel_nev;"_s};
+    QStringList q{u"SELECT * FROM vw_ugyfel"_s, u"where ugyfel > 0"_s, u"WHERE x"_s,
+                  u"ORDER BY ugyfel_nev;"_s};
     ReplaceWhere(q, u"(ugyfel > 0) AND (x)"_s);
     ReplaceOrderBy(q, u"taj"_s);
     EXPECT_EQ(s(q.join(u'|')), "SELECT * FROM vw_ugyfel|WHERE (ugyfel > 0) AND (x)|WHERE x|ORDER BY taj;");
@@ -132,7 +151,9 @@ TEST(Dates, RoutinesAndPresets) {
     EXPECT_EQ(s(PeriodText(QDate(2024, 1, 1), QDate(2024, 1, 31))), "2024.01.01 - 2024.01.31");
     EXPECT_EQ(DateWeek(QDate(2021, 1, 1)), 53);
     EXPECT_EQ(DateWeek(QDate(2025, 12, 29)), 1);
-    struct Case { Period got, want; } cases[] = {
+    struct Case {
+        Period got, want;
+    } cases[] = {
         {ThisWeek(QDate(2024, 5, 15)), {QDate(2024, 5, 13), QDate(2024, 5, 19)}},
         {ThisWeek(QDate(2021, 1, 1)), {QDate(2020, 12, 28), QDate(2021, 1, 3)}},
         {ThisWeek(QDate(2025, 12, 29)), {QDate(2025, 12, 29), QDate(2026, 1, 4)}},
@@ -151,17 +172,29 @@ TEST(Dates, RoutinesAndPresets) {
 
 TEST(NumberFormat, Masks) {
     const QString nbsp = QLocale(QLocale::Hungarian).groupSeparator();
-    struct Case { QString mask; double v; QString want; } cases[] = {
-        {u"### ### ##0"_s, 1234567, u"1 234 567"_s}, {u"### ### ##0"_s, 1234, u" 1 234"_s},
-        {u"### ### ##0"_s, 12, u"  12"_s},           {u"### ### ##0"_s, 0, u"  0"_s},
-        {u"### ### ##0"_s, -1234, u"- 1 234"_s},     {u"### ### ##0"_s, 1234.5, u" 1 235"_s},
-        {u"### ### ##0"_s, 1234567890, u"1234 567 890"_s}, {u"00000"_s, 42, u"00042"_s},
-        {u"0.00"_s, 3.14159, u"3,14"_s},             {u"0.##"_s, 2.5, u"2,5"_s},
-        {u"0.##"_s, 2, u"2"_s},                      {u"#,##0"_s, 1234567, u"1"_s + nbsp + u"234"_s + nbsp + u"567"_s},
-        {u"#,##0.00 Ft"_s, 1234.5, u"1"_s + nbsp + u"234,50 Ft"_s}, {u"#"_s, 0, u""_s},
+    struct Case {
+        QString mask;
+        double v;
+        QString want;
+    } cases[] = {
+        {u"### ### ##0"_s, 1234567, u"1 234 567"_s},
+        {u"### ### ##0"_s, 1234, u" 1 234"_s},
+        {u"### ### ##0"_s, 12, u"  12"_s},
+        {u"### ### ##0"_s, 0, u"  0"_s},
+        {u"### ### ##0"_s, -1234, u"- 1 234"_s},
+        {u"### ### ##0"_s, 1234.5, u" 1 235"_s},
+        {u"### ### ##0"_s, 1234567890, u"1234 567 890"_s},
+        {u"00000"_s, 42, u"00042"_s},
+        {u"0.00"_s, 3.14159, u"3,14"_s},
+        {u"0.##"_s, 2.5, u"2,5"_s},
+        {u"0.##"_s, 2, u"2"_s},
+        {u"#,##0"_s, 1234567, u"1"_s + nbsp + u"234"_s + nbsp + u"567"_s},
+        {u"#,##0.00 Ft"_s, 1234.5, u"1"_s + nbsp + u"234,50 Ft"_s},
+        {u"#"_s, 0, u""_s},
         {u"0"_s, -0.2, u"0"_s},
     };
-    for (const auto& c : cases) EXPECT_EQ(s(FormatNumeric(c.mask, c.v)), s(c.want)) << s(c.mask) << " " << c.v;
+    for (const auto& c : cases)
+        EXPECT_EQ(s(FormatNumeric(c.mask, c.v)), s(c.want)) << s(c.mask) << " " << c.v;
 }
 
 TEST(Codec, Latin2AndCp1250) {
@@ -218,8 +251,9 @@ TEST_F(IniTest, PrivateProfileSemantics) {
     ini.writeInt(u"ALAPERTEK"_s, u"BETUMERET"_s, 8);
     ini.writeText(u"Alapertek"_s, u"AlapVaros"_s, u"Győr"_s);
     ini.writeText(u"New"_s, u"k"_s, u"v"_s);
-    EXPECT_EQ(read(), QByteArray("; comment\r\n[alapertek]\r\nBETUMERET=8\r\nHtmlUt=C:\\Html\r\nAlapVaros=Gy\xF5r\r\n"
-                                 "\r\n[Other]\r\nx=1\r\n\r\n[New]\r\nk=v\r\n"));
+    EXPECT_EQ(read(),
+              QByteArray("; comment\r\n[alapertek]\r\nBETUMERET=8\r\nHtmlUt=C:\\Html\r\nAlapVaros=Gy\xF5r\r\n"
+                         "\r\n[Other]\r\nx=1\r\n\r\n[New]\r\nk=v\r\n"));
     // The file holds the profiles' passwords: once written, it is its owner's alone.
     EXPECT_EQ(QFile::permissions(path()) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
               QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -245,7 +279,7 @@ TEST_F(IniTest, WriteRefusedNamesTheFile) {
     QFile f(dir.filePath(u"blocker"_s));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
-    IniFile ini(dir.filePath(u"blocker/Sonoria.ini"_s));  // a file stands where the folder should be
+    IniFile ini(dir.filePath(u"blocker/Sonoria.ini"_s)); // a file stands where the folder should be
     try {
         ini.writeText(u"A"_s, u"b"_s, u"c"_s);
         FAIL();
@@ -258,9 +292,15 @@ TEST_F(IniTest, WriteRefusedNamesTheFile) {
 }
 
 TEST_F(IniTest, SettingsDefaultsAndLimits) {
-    struct Case { QByteArray file; int font; bool full; } cases[] = {
-        {"", 9, true}, {"[Alapertek]\nBetumeret=12\nTeljesKep=0\n", 9, false},
-        {"[Alapertek]\nBetumeret=10\n", 10, true}, {"[Alapertek]\nBetumeret=7\n", 9, true},
+    struct Case {
+        QByteArray file;
+        int font;
+        bool full;
+    } cases[] = {
+        {"", 9, true},
+        {"[Alapertek]\nBetumeret=12\nTeljesKep=0\n", 9, false},
+        {"[Alapertek]\nBetumeret=10\n", 10, true},
+        {"[Alapertek]\nBetumeret=7\n", 9, true},
     };
     for (const auto& c : cases) {
         write(c.file);
@@ -291,7 +331,8 @@ TEST(Profiles, EncodeDecode) {
     EXPECT_EQ(e[3], 'b');
     EXPECT_EQ(e[5], 'c');
     EXPECT_EQ(e[7], 'd');
-    for (char r : {e[0], e[1], e[2], e[4], e[6], e[8]}) EXPECT_TRUE(r >= 33 && r <= 87) << int(r);
+    for (char r : {e[0], e[1], e[2], e[4], e[6], e[8]})
+        EXPECT_TRUE(r >= 33 && r <= 87) << int(r);
     EXPECT_EQ(s(DecodeProfile("xyzbQcQdQ")), "abc");
     EXPECT_EQ(EncodeProfile({}).size(), 3);
     EXPECT_EQ(s(DecodeProfile(EncodeProfile({}))), "");
@@ -300,9 +341,9 @@ TEST(Profiles, EncodeDecode) {
     EXPECT_EQ(s(DecodeProfile(EncodeProfile(hu))), s(hu));
     EXPECT_NE(EncodeProfile(hu), EncodeProfile(hu));
     EXPECT_THROW(EncodeProfile(u"a\tb"_s), FormatError);
-    EXPECT_THROW(EncodeProfile(u"\u02D9"_s), FormatError);  // windows-1250 0xFF
+    EXPECT_THROW(EncodeProfile(u"\u02D9"_s), FormatError); // windows-1250 0xFF
     EXPECT_THROW(EncodeProfile(u"Ж"_s), EncodingError);
-    (void)DecodeProfile("\xff\x00\x01garbage\xfe");  // garbage decodes to garbage, never crashes
+    (void)DecodeProfile("\xff\x00\x01garbage\xfe"); // garbage decodes to garbage, never crashes
 }
 
 TEST_F(IniTest, StartupProfilesSkipUnnamedAndHighKeys) {
@@ -322,7 +363,8 @@ TEST(Config, FoldersOfAnInstalledProgram) {
     QTemporaryDir root;
     const QString bin = root.filePath(u"bin"_s), data = root.filePath(u"share/sonoria"_s),
                   config = root.filePath(u"config/Sonoria"_s);
-    for (const QString& d : {bin, data, config}) ASSERT_TRUE(QDir().mkpath(d));
+    for (const QString& d : {bin, data, config})
+        ASSERT_TRUE(QDir().mkpath(d));
     qputenv("XDG_CONFIG_HOME", root.filePath(u"config"_s).toUtf8());
     SetConfigLocation(bin);
     EXPECT_EQ(s(DataDirectory()), s(data));
@@ -330,7 +372,7 @@ TEST(Config, FoldersOfAnInstalledProgram) {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     };
-    EXPECT_EQ(s(LogoFolder()), s(bin));  // none anywhere
+    EXPECT_EQ(s(LogoFolder()), s(bin)); // none anywhere
     touch(data + u"/Logo.bmp"_s);
     EXPECT_EQ(s(LogoFolder()), s(data));
     touch(config + u"/logo.BMP"_s);
@@ -359,9 +401,11 @@ TEST(Config, LocationAndBounds) {
     SetWorkArea(QRect(0, 0, 1000, 700));
     EXPECT_EQ(LoadFormBounds(u"frm_X"_s, 300, 200), QRect(10, 10, 300, 200));
     EXPECT_EQ(LoadFormPosition(u"frm_X"_s), QPoint(10, 10));
-    struct Case { QRect stored, want; } cases[] = {
-        {{1200, 10, 300, 200}, {0, 10, 300, 200}},    // beyond the right edge: 0, then fitted
-        {{10, 10, 1200, 200}, {0, 10, 1000, 200}},    // wider than the work area
+    struct Case {
+        QRect stored, want;
+    } cases[] = {
+        {{1200, 10, 300, 200}, {0, 10, 300, 200}}, // beyond the right edge: 0, then fitted
+        {{10, 10, 1200, 200}, {0, 10, 1000, 200}}, // wider than the work area
         {{900, 650, 300, 200}, {700, 500, 300, 200}},
         {{5, 800, 300, 900}, {5, 0, 300, 700}},
     };
@@ -370,5 +414,5 @@ TEST(Config, LocationAndBounds) {
         EXPECT_EQ(LoadFormBounds(u"frm_X"_s, 1, 1), c.want) << c.stored.x() << "," << c.stored.y();
     }
     SaveFormPosition(u"frm_Y"_s, QPoint(3000, 4));
-    EXPECT_EQ(LoadFormPosition(u"frm_Y"_s), QPoint(3000, 4));  // positions are not fitted
+    EXPECT_EQ(LoadFormPosition(u"frm_Y"_s), QPoint(3000, 4)); // positions are not fitted
 }

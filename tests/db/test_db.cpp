@@ -9,7 +9,9 @@
 
 using namespace Qt::StringLiterals;
 
-static std::string s(const QString& q) { return q.toStdString(); }
+static std::string s(const QString& q) {
+    return q.toStdString();
+}
 
 class DbTest : public ::testing::Test {
 protected:
@@ -19,14 +21,16 @@ protected:
     Connection& db() { return tdb->db(); }
     void SetUp() override {
         db().exec(u"DROP TABLE IF EXISTS t;"_s);
-        db().exec(u"CREATE TABLE t (id INT AUTO_INCREMENT PRIMARY KEY, v VARCHAR(20), n DOUBLE, d DATE, "
-                  u"m TEXT, b BLOB, i INT) ENGINE=InnoDB DEFAULT CHARSET=latin2 COLLATE=latin2_hungarian_ci;"_s);
+        db().exec(
+            u"CREATE TABLE t (id INT AUTO_INCREMENT PRIMARY KEY, v VARCHAR(20), n DOUBLE, d DATE, "
+            u"m TEXT, b BLOB, i INT) ENGINE=InnoDB DEFAULT CHARSET=latin2 COLLATE=latin2_hungarian_ci;"_s);
     }
 };
 
 TEST_F(DbTest, EveryLatin2ByteSurvivesQuoteAndSelect) {
     QByteArray all;
-    for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+    for (int b = 1; b < 256; ++b)
+        all += static_cast<char>(b);
     const QString text = Codec::latin2().decode(all);
     db().exec(u"INSERT INTO t (m) VALUES ("_s + SqlQuote(text) + u");"_s);
     const ResultSet rs = db().query(u"SELECT m, LENGTH(m), @@collation_connection FROM t;"_s);
@@ -52,11 +56,15 @@ TEST_F(DbTest, CharacterLatin2LacksIsRefusedBeforeSending) {
 
 TEST_F(DbTest, LikeFilterWithQuoteBackslashAndWildcards) {
     db().exec(u"INSERT INTO t (v) VALUES ('O''Brien'), ('c:\\\\temp'), ('100%'), ('a_b'), ('Öreg');"_s);
-    struct Case { QString search; int rows; } cases[] = {
+    struct Case {
+        QString search;
+        int rows;
+    } cases[] = {
         {u"O'B"_s, 1}, {u"%"_s, 5}, {u"_"_s, 5}, {u"öREG"_s, 1}, {u"'); DROP TABLE t; --"_s, 0},
     };
     for (const auto& c : cases) {
-        const QString sql = u"SELECT * FROM t WHERE (id > 0)"_s + LikeFilter(u"v;CONVERT(i USING latin2)"_s, c.search);
+        const QString sql =
+            u"SELECT * FROM t WHERE (id > 0)"_s + LikeFilter(u"v;CONVERT(i USING latin2)"_s, c.search);
         EXPECT_EQ(db().query(sql).rowCount(), c.rows) << s(c.search);
     }
     // A backslash reaches LIKE as its escape character: the statement runs.
@@ -94,8 +102,9 @@ TEST_F(DbTest, NullTypesAndRawBytes) {
     EXPECT_EQ(rs.value(0, 2).toDate(), QDate(2024, 2, 29));
     EXPECT_EQ(s(rs.value(0, 3).text()), "sor1\r\nsor2");
     const ColumnType want[] = {ColumnType::Text, ColumnType::Double, ColumnType::Date,
-                               ColumnType::Memo, ColumnType::Blob, ColumnType::Integer};
-    for (int c = 0; c < 6; ++c) EXPECT_EQ(rs.column(c).type, want[c]) << c;
+                               ColumnType::Memo, ColumnType::Blob,   ColumnType::Integer};
+    for (int c = 0; c < 6; ++c)
+        EXPECT_EQ(rs.column(c).type, want[c]) << c;
     EXPECT_TRUE(rs.column(3).isBlob() && rs.column(4).isBlob());
     EXPECT_EQ(s(rs.columnNames().join(u',')), "v,n,d,m,b,i");
 
@@ -105,7 +114,7 @@ TEST_F(DbTest, NullTypesAndRawBytes) {
     ASSERT_TRUE(st.next());
     EXPECT_TRUE(st.isNull(0));
     EXPECT_FALSE(st.next());
-    EXPECT_EQ(SelectInt(db(), u"SELECT 5;"_s, 0), 5);  // the connection is free again
+    EXPECT_EQ(SelectInt(db(), u"SELECT 5;"_s, 0), 5); // the connection is free again
 }
 
 TEST_F(DbTest, ProcedureCallGivesTheHighestKey) {
@@ -114,9 +123,11 @@ TEST_F(DbTest, ProcedureCallGivesTheHighestKey) {
     db().exec(u"CALL sp_ujmunkalap(%1, 2);"_s.arg(patient));
     const int key = SelectInt(db(), u"SELECT LAST_INSERT_ID();"_s, 0);
     EXPECT_EQ(key, SelectInt(db(), u"SELECT MAX(munkalap) FROM munkalap;"_s, 0));
-    const ResultSet row = db().query(u"SELECT ev, sorszam, datum, statusz, cim, ar_ossz FROM munkalap WHERE munkalap = %1;"_s.arg(key));
+    const ResultSet row = db().query(
+        u"SELECT ev, sorszam, datum, statusz, cim, ar_ossz FROM munkalap WHERE munkalap = %1;"_s.arg(key));
     ASSERT_EQ(row.rowCount(), 1);
-    for (int c = 0; c < 6; ++c) EXPECT_FALSE(row.value(0, c).isNull()) << c;
+    for (int c = 0; c < 6; ++c)
+        EXPECT_FALSE(row.value(0, c).isNull()) << c;
     EXPECT_LT(row.value(0, 3).toInt(), 3);
     db().exec(u"CALL sp_munkalapkesz(%1);"_s.arg(key));
     EXPECT_EQ(SelectInt(db(), u"SELECT statusz FROM munkalap WHERE munkalap = %1;"_s.arg(key), -1), 1);
@@ -137,7 +148,7 @@ TEST_F(DbTest, ServerErrorKeepsTextAndNumber) {
 TEST_F(DbTest, KilledConnectionComesBackWithTheCollation) {
     Connection victim;
     victim.open(tdb->params());
-    victim.exec(u"SET NAMES latin1;"_s);  // proves that the handler, not the old session, sets it
+    victim.exec(u"SET NAMES latin1;"_s); // proves that the handler, not the old session, sets it
     const unsigned long before = victim.threadId();
     db().exec(u"KILL CONNECTION %1;"_s.arg(before));
     // The statement that meets the dead session may fail; the one after it must work.
@@ -177,13 +188,13 @@ TEST_F(DbTest, RowEditorInsertUpdateAndChecks) {
     ed.setText(u"m"_s, u"a'b\\c\r\nd"_s);
     const Value key = ed.post();
     EXPECT_EQ(key.toInt(), static_cast<int>(db().lastInsertId()));
-    EXPECT_THROW(ed.setText(u"v"_s, u"123456789012345678901"_s), FormatError);  // 21 > 20
+    EXPECT_THROW(ed.setText(u"v"_s, u"123456789012345678901"_s), FormatError); // 21 > 20
     EXPECT_THROW(ed.setText(u"v"_s, u"Жук"_s), EncodingError);
     for (const QString& bad : {u"abc"_s, u"inf"_s, u"nan"_s, u"1e999"_s}) {
         EXPECT_THROW(ed.setNumberText(u"n"_s, bad), FormatError) << s(bad);
         EXPECT_THROW(ed.set(u"n"_s, Value(bad.toLatin1())), FormatError) << s(bad);
     }
-    EXPECT_FALSE(ed.isModified());  // nothing waits to be sent
+    EXPECT_FALSE(ed.isModified()); // nothing waits to be sent
 
     // Two workstations change different fields of the same row: neither undoes the other.
     RowEditor a(db(), u"t"_s, u"id"_s), b(db(), u"t"_s, u"id"_s);
@@ -207,7 +218,7 @@ TEST_F(DbTest, RowEditorInsertUpdateAndChecks) {
     c.cancel();
     EXPECT_EQ(s(c.text(u"v"_s)), "első");
 
-    RowEditor snippet(db(), u"szotar"_s, u"cim"_s);  // a key that is not auto-increment
+    RowEditor snippet(db(), u"szotar"_s, u"cim"_s); // a key that is not auto-increment
     snippet.startNew();
     snippet.setText(u"cim"_s, u"Normál lelet"_s);
     EXPECT_EQ(s(snippet.post().text()), "Normál lelet");

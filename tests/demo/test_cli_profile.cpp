@@ -22,7 +22,8 @@ CliRun Cli(const QStringList& args, const QByteArray& input = {}) {
     p.write(input);
     p.closeWriteChannel();
     p.waitForFinished(30000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError())};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardError())};
 }
 
 TEST(CliProfile, WritesTheEncodedProfileAndKeepsTheRestOfTheFile) {
@@ -48,7 +49,10 @@ TEST(CliProfile, WritesTheEncodedProfileAndKeepsTheRestOfTheFile) {
 TEST(CliProfile, BadInputIsRefusedAndTheFileIsLeftAlone) {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"Sonoria.ini"_s);
-    struct Case { QStringList args; QString message; } cases[] = {
+    struct Case {
+        QStringList args;
+        QString message;
+    } cases[] = {
         {{u"0"_s, u"a;b;1;c;d;e"_s}, u"1 és 100"_s},
         {{u"x"_s, u"a;b;1;c;d;e"_s}, u"1 és 100"_s},
         {{u"1"_s, u"a;b;1;c;d"_s}, u"hat"_s},
@@ -65,4 +69,4 @@ TEST(CliProfile, BadInputIsRefusedAndTheFileIsLeftAlone) {
     }
 }
 
-}  // namespace
+} // namespace

@@ -107,21 +107,24 @@ TEST_F(ExamTest, NewExaminationOkAndMegsem) {
     screens.pickItem = [](QWidget*, int) { return itemA; };
     // Mégsem after adding a line and printing leaves neither the examination nor its line behind.
     int seen = 0;
-    EXPECT_EQ(runExamination(-1, patient, 2, screens, [&](Tfrm_Munkalap* w) {
-                  seen = w->key();
-                  WhenModalShown([](QWidget* d) { static_cast<Tfrm_Sorhozza*>(d)->btnOK->click(); });
-                  w->aUjExecute();
-                  EXPECT_EQ(w->lines()->rowCount(), 1);
-                  w->activateWindow(); // back from the line dialog
-                  ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-                  QTest::mouseClick(w->ePanasz, Qt::LeftButton);
-                  press(Qt::Key_Tab, Qt::ControlModifier);
-                  TypeText(w->mSzoveg, u"Nyomtatás előtt írt lelet."_s);
-                  w->btnNyomtat->click();
-                  ASSERT_FALSE(pages.empty());
-                  EXPECT_TRUE(pages[0].findText(u"Nyomtatás előtt írt lelet."_s)) << s(pages[0].plainText());
-                  w->btnMegsem->click();
-              }),
+    EXPECT_EQ(runExamination(-1, patient, 2, screens,
+                             [&](Tfrm_Munkalap* w) {
+                                 seen = w->key();
+                                 WhenModalShown(
+                                     [](QWidget* d) { static_cast<Tfrm_Sorhozza*>(d)->btnOK->click(); });
+                                 w->aUjExecute();
+                                 EXPECT_EQ(w->lines()->rowCount(), 1);
+                                 w->activateWindow(); // back from the line dialog
+                                 ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+                                 QTest::mouseClick(w->ePanasz, Qt::LeftButton);
+                                 press(Qt::Key_Tab, Qt::ControlModifier);
+                                 TypeText(w->mSzoveg, u"Nyomtatás előtt írt lelet."_s);
+                                 w->btnNyomtat->click();
+                                 ASSERT_FALSE(pages.empty());
+                                 EXPECT_TRUE(pages[0].findText(u"Nyomtatás előtt írt lelet."_s))
+                                     << s(pages[0].plainText());
+                                 w->btnMegsem->click();
+                             }),
               -1);
     ASSERT_GT(seen, 0);
     EXPECT_EQ(count(u"SELECT COUNT(*) FROM munkalap WHERE munkalap = %1;"_s.arg(seen)), 0);
@@ -345,26 +348,30 @@ TEST_F(ExamTest, LinesKeepTheTotal) {
         pressKey(w, Qt::Key_F2, Qt::NoModifier, {}); // nothing to edit: no dialog opens
         w->btnOK->click();
     });
-    EXPECT_DOUBLE_EQ(SelectFloat(db(), u"SELECT ar_ossz FROM munkalap WHERE munkalap = %1;"_s.arg(key), -1), 0);
+    EXPECT_DOUBLE_EQ(SelectFloat(db(), u"SELECT ar_ossz FROM munkalap WHERE munkalap = %1;"_s.arg(key), -1),
+                     0);
 }
 
 TEST_F(ExamTest, ClosedExaminationCannotBeSaved) {
     const int key = newExamination(3);
     db().exec(u"UPDATE munkalap SET statusz = 3, panaszok = 'régi' WHERE munkalap = %1;"_s.arg(key));
-    EXPECT_EQ(runExamination(key, -1, 3, {}, [&](Tfrm_Munkalap* w) {
-                  EXPECT_FALSE(w->btnOK->isEnabled());
-                  EXPECT_EQ(s(w->tabs->tabText(2)), "Nyaki erek");
-                  w->ePanasz->setText(u"új"_s);
-                  w->btnMegsem->click();
-              }),
+    EXPECT_EQ(runExamination(key, -1, 3, {},
+                             [&](Tfrm_Munkalap* w) {
+                                 EXPECT_FALSE(w->btnOK->isEnabled());
+                                 EXPECT_EQ(s(w->tabs->tabText(2)), "Nyaki erek");
+                                 w->ePanasz->setText(u"új"_s);
+                                 w->btnMegsem->click();
+                             }),
               -1);
-    EXPECT_EQ(s(SelectText(db(), u"SELECT panaszok FROM munkalap WHERE munkalap = %1;"_s.arg(key), {})), "régi");
+    EXPECT_EQ(s(SelectText(db(), u"SELECT panaszok FROM munkalap WHERE munkalap = %1;"_s.arg(key), {})),
+              "régi");
     // No status at all counts as 0: the examination can be saved.
     db().exec(u"UPDATE munkalap SET statusz = NULL WHERE munkalap = %1;"_s.arg(key));
-    EXPECT_EQ(runExamination(key, -1, 3, {}, [](Tfrm_Munkalap* w) {
-                  EXPECT_TRUE(w->btnOK->isEnabled());
-                  w->btnOK->click();
-              }),
+    EXPECT_EQ(runExamination(key, -1, 3, {},
+                             [](Tfrm_Munkalap* w) {
+                                 EXPECT_TRUE(w->btnOK->isEnabled());
+                                 w->btnOK->click();
+                             }),
               key);
 }
 
@@ -408,7 +415,7 @@ TEST_F(ExamTest, TwoWorkstationsGetTheirOwnKeysAndFields) {
     const int mine = SelectInt(db(), u"SELECT LAST_INSERT_ID();"_s, 0);
     const int theirs = SelectInt(second, u"SELECT LAST_INSERT_ID();"_s, 0);
     EXPECT_NE(mine, theirs);
-    EXPECT_LT(mine, theirs);  // the highest key is the other workstation's
+    EXPECT_LT(mine, theirs); // the highest key is the other workstation's
     // Two windows on one examination: each saves only what it changed.
     runExamination(mine, -1, 1, {}, [&](Tfrm_Munkalap* w) {
         second.exec(u"UPDATE munkalap SET cim = 'Másik gép címe' WHERE munkalap = %1;"_s.arg(mine));
@@ -432,7 +439,8 @@ TEST_F(ExamTest, RefusedSaveKeepsTheWindowOpen) {
         w->btnOK->click();
         EXPECT_FALSE(w->isVisible());
     });
-    EXPECT_EQ(s(SelectText(db(), u"SELECT panaszok FROM munkalap WHERE munkalap = %1;"_s.arg(key), {})), "Égető fájdalom");
+    EXPECT_EQ(s(SelectText(db(), u"SELECT panaszok FROM munkalap WHERE munkalap = %1;"_s.arg(key), {})),
+              "Égető fájdalom");
 }
 
 TEST_F(ExamTest, TextsTooLongForTheSheetAreAnnouncedOnOkAndPrint) {

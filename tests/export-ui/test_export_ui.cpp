@@ -19,7 +19,9 @@
 
 using namespace Qt::StringLiterals;
 
-static std::string s(const QString& q) { return q.toStdString(); }
+static std::string s(const QString& q) {
+    return q.toStdString();
+}
 
 static QByteArray readFile(const QString& path) {
     QFile f(path);
@@ -32,8 +34,10 @@ protected:
     static void SetUpTestSuite() {
         TestApplication();
         tdb = new TestDatabase(u"exportui"_s, TestDatabase::Empty);
-        tdb->db().exec(u"CREATE TABLE p (id INT PRIMARY KEY, nev VARCHAR(30), megj TEXT) DEFAULT CHARSET=latin2;"_s);
-        tdb->db().exec(u"INSERT INTO p VALUES (1, 'Kiss & \"Nagy\" <Bt.>', 'a;b\\r\\nc'), (2, 'Őry', NULL);"_s);
+        tdb->db().exec(
+            u"CREATE TABLE p (id INT PRIMARY KEY, nev VARCHAR(30), megj TEXT) DEFAULT CHARSET=latin2;"_s);
+        tdb->db().exec(
+            u"INSERT INTO p VALUES (1, 'Kiss & \"Nagy\" <Bt.>', 'a;b\\r\\nc'), (2, 'Őry', NULL);"_s);
     }
     static void TearDownTestSuite() { delete tdb; }
     QTemporaryDir dir;
@@ -45,14 +49,17 @@ TEST_F(ExportUiTest, DelimitedExportWithTheDialogsChoices) {
     const ResultSet data = rows();
     const QString file = dir.filePath(u"lista.csv"_s);
     Tfrm_Hatarolt dialog(nullptr, data, {{u"nev"_s, u"Név"_s, true, {}}}, file);
-    dialog.lstMezok->item(0)->setCheckState(Qt::Unchecked);  // no id
-    dialog.grpHatarolo->button(1)->setChecked(true);          // TAB
-    dialog.grpSzovegjelolo->button(0)->setChecked(true);      // "
+    dialog.lstMezok->item(0)->setCheckState(Qt::Unchecked); // no id
+    dialog.grpHatarolo->button(1)->setChecked(true);        // TAB
+    dialog.grpSzovegjelolo->button(0)->setChecked(true);    // "
     dialog.startExport();
     EXPECT_EQ(s(messages.last()), s(file + u" file kész."_s));
-    EXPECT_EQ(readFile(file).toHex().toStdString(), QByteArray("\"N\xE9v\"\t\"megj\"\t\r\n"
-                                         "\"Kiss & \"\"Nagy\"\" <Bt.>\"\t\"a;b\\nc\"\r\n"
-                                         "\"\xD5ry\"\t\"\"\r\n").toHex().toStdString());
+    EXPECT_EQ(readFile(file).toHex().toStdString(),
+              QByteArray("\"N\xE9v\"\t\"megj\"\t\r\n"
+                         "\"Kiss & \"\"Nagy\"\" <Bt.>\"\t\"a;b\\nc\"\r\n"
+                         "\"\xD5ry\"\t\"\"\r\n")
+                  .toHex()
+                  .toStdString());
 }
 
 TEST_F(ExportUiTest, XmlIsRefusedAndWorksheetLeavesOutUntickedFields) {
@@ -90,6 +97,7 @@ TEST_F(ExportUiTest, HtmlPageOfAGridAndTheFolderSetting) {
     const QByteArray page = readFile(dir.filePath(u"uj/mappa/p_ciensek.htm"_s));
     EXPECT_TRUE(page.contains("Kiss &amp; &quot;Nagy&quot; &lt;Bt.&gt;")) << page.toStdString();
     EXPECT_TRUE(page.contains("00002"));
-    EXPECT_TRUE(page.contains("<title>P\xE1""ciensek</title>"));
+    EXPECT_TRUE(page.contains("<title>P\xE1"
+                              "ciensek</title>"));
     EXPECT_EQ(s(Beall.htmlUt), s(dir.filePath(u"uj/mappa/"_s)));
 }

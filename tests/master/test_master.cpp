@@ -508,11 +508,12 @@ TEST_F(MasterTest, EditorsRefuseWhatTheColumnCannotHold) {
         WhenActive([&c, this](QWidget* w) {
             auto* e = qobject_cast<Tfrm_TorzsSzerkeszt*>(w);
             QLineEdit* box = e->lineEdit(c.column);
-            while (!box->hasFocus()) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            while (!box->hasFocus())
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
             TypeText(box, c.text);
             QTest::keyClick(box, Qt::Key_Return, Qt::ControlModifier);
-            EXPECT_TRUE(e->isVisible());  // no OK by Ctrl+Enter here
+            EXPECT_TRUE(e->isVisible()); // no OK by Ctrl+Enter here
             e->okButton()->click();
             EXPECT_TRUE(e->isVisible());
             ASSERT_EQ(messages.entries.size(), 1);
@@ -566,9 +567,11 @@ TEST_F(MasterTest, SnippetEditorCtrlEnterAndARefusedTitle) {
     EXPECT_EQ(s(told[0]), "A(z) „Cím” mező kitöltése kötelező.");
     EXPECT_TRUE(told[1].startsWith(u"Hibás adat megadás: Ilyen adat már szerepel"_s)) << s(told[1]);
     EXPECT_TRUE(told[1].contains(u"Duplicate entry 'Vese'"_s)) << s(told[1]);
-    EXPECT_EQ(s(SelectText(tdb->db(), u"SELECT GROUP_CONCAT(cim ORDER BY cim) FROM szotar WHERE cim LIKE 'P%';"_s, {})),
+    EXPECT_EQ(s(SelectText(tdb->db(),
+                           u"SELECT GROUP_CONCAT(cim ORDER BY cim) FROM szotar WHERE cim LIKE 'P%';"_s, {})),
               "Pajzs");
-    EXPECT_EQ(s(SelectText(tdb->db(), u"SELECT szoveg FROM szotar WHERE cim = 'Vese';"_s, {})), "Mindkét vese ép.");
+    EXPECT_EQ(s(SelectText(tdb->db(), u"SELECT szoveg FROM szotar WHERE cim = 'Vese';"_s, {})),
+              "Mindkét vese ép.");
 }
 
 TEST_F(MasterTest, PostalCodeEditorStaysOpenWhenTheServerRefuses) {

@@ -44,13 +44,16 @@ protected:
         lonely = patient + 1;
         db.exec(u"INSERT INTO tetel (who, tetel_nev, ar) VALUES ('36400', 'Pajzsmirigy UH', 9000);"_s);
         item = static_cast<int>(db.lastInsertId());
-        db.exec(u"INSERT INTO munkalap (ev, sorszam, mlaptipus, cim, ugyfel, datum, statusz, ar_ossz, szoveg, storno) VALUES "
+        db.exec(u"INSERT INTO munkalap (ev, sorszam, mlaptipus, cim, ugyfel, datum, statusz, ar_ossz, "
+                u"szoveg, storno) VALUES "
                 u"(2024, 1, 2, 'Pajzsmirigy', %1, '2024-01-10', 1, 500, 'első lelet', 'N'),"
                 u"(2024, 2, 3, 'Nyaki erek', %1, '2024-01-12', 1, 100, 'második lelet', 'N'),"
                 u"(2024, 3, 1, 'Törölt', %1, '2024-01-13', 1, 50, '', 'I');"_s.arg(patient));
-        db.exec(u"INSERT INTO munkalap_tetel (munkalap, tetel, tetel_nev, ar) SELECT munkalap, %1, 'Pajzsmirigy UH', ar_ossz "
+        db.exec(u"INSERT INTO munkalap_tetel (munkalap, tetel, tetel_nev, ar) SELECT munkalap, %1, "
+                u"'Pajzsmirigy UH', ar_ossz "
                 u"FROM munkalap;"_s.arg(item));
-        db.exec(u"INSERT INTO munkalap_tetel (munkalap, tetel, tetel_nev, ar) SELECT MIN(munkalap), NULL, 'Kód nélkül', 1 "
+        db.exec(u"INSERT INTO munkalap_tetel (munkalap, tetel, tetel_nev, ar) SELECT MIN(munkalap), NULL, "
+                u"'Kód nélkül', 1 "
                 u"FROM munkalap;"_s);
     }
 };
@@ -59,11 +62,11 @@ TEST_F(ReportScreensTest, HistoryListsThePatientsKeptExaminations) {
     Tfrm_MunkalapBongeszo w(nullptr, db(), patient);
     w.show();
     EXPECT_EQ(s(w.title->text()), "Őz Ödön  ");
-    ASSERT_EQ(w.list()->rowCount(), 2);  // the cancelled one is left out
+    ASSERT_EQ(w.list()->rowCount(), 2); // the cancelled one is left out
     EXPECT_EQ(s(w.mSzoveg->toPlainText()), "első lelet");
-    EXPECT_EQ(w.list()->model()->background(0, 1), QColor(0xE6, 0xF2, 0xFF));  // thyroid
-    EXPECT_NEAR(w.splitter->sizes().value(1), w.width() * 0.4, 4);  // less the splitter handle
-    w.sortBy(4);  // "Ár" orders by ar_ossz, ascending, twice the same
+    EXPECT_EQ(w.list()->model()->background(0, 1), QColor(0xE6, 0xF2, 0xFF)); // thyroid
+    EXPECT_NEAR(w.splitter->sizes().value(1), w.width() * 0.4, 4);            // less the splitter handle
+    w.sortBy(4); // "Ár" orders by ar_ossz, ascending, twice the same
     w.sortBy(4);
     EXPECT_EQ(w.list()->model()->value(0, u"ar_ossz"_s).toInt(), 100);
     EXPECT_EQ(w.list()->model()->highlightedColumn(), 4);
@@ -71,11 +74,11 @@ TEST_F(ReportScreensTest, HistoryListsThePatientsKeptExaminations) {
 
     Tfrm_MunkalapBongeszo empty(nullptr, db(), lonely);
     EXPECT_EQ(empty.list()->rowCount(), 0);
-    WhenModalShown([](QWidget* d) {  // the choice: "Vizsgálati lelet"; no examination, so nothing opens
+    WhenModalShown([](QWidget* d) { // the choice: "Vizsgálati lelet"; no examination, so nothing opens
         for (auto* b : d->findChildren<QPushButton*>())
             if (b->text() == u"OK"_s) b->click();
     });
-    empty.aNyomtatExecute();  // returns without a preview to close
+    empty.aNyomtatExecute(); // returns without a preview to close
 }
 
 // At its first showing on a common workstation screen the number, type, date and price columns show
@@ -105,11 +108,11 @@ TEST_F(ReportScreensTest, HistoryColumnsAreReadableAtTheDefaultSize) {
 TEST_F(ReportScreensTest, WhoSummaryGroupsThePeriod) {
     Tfrm_WhoOssz w(nullptr, db(), QDate(2024, 1, 1), QDate(2024, 1, 12));
     EXPECT_EQ(s(w.title->text()), "Összesítés: 2024.01.01 - 2024.01.12  ");
-    ASSERT_EQ(w.list()->rowCount(), 2);  // the empty WHO code is a group of its own, sorted first
+    ASSERT_EQ(w.list()->rowCount(), 2); // the empty WHO code is a group of its own, sorted first
     EXPECT_EQ(s(w.list()->model()->value(0, u"who"_s).text()), "");
     EXPECT_EQ(w.list()->model()->value(1, u"db"_s).toInt(), 2);
     EXPECT_EQ(s(w.list()->model()->displayText(1, 3)), s(FormatFt(600)));
-    w.sortBy(2);  // "Darab"
+    w.sortBy(2); // "Darab"
     EXPECT_EQ(w.list()->model()->value(0, u"db"_s).toInt(), 1);
     EXPECT_TRUE(w.list()->sql().contains(u"WHERE (datum BETWEEN '2024-01-01' AND '2024-01-12')"_s));
 }
@@ -184,6 +187,7 @@ TEST_F(ReportScreensTest, ExaminationWithTheRealBrowsers) {
     });
     const int key = OpenExamination(nullptr, db(), StandardExamScreens(db()), -1, -1, 2);
     ASSERT_GT(key, 0);
-    EXPECT_DOUBLE_EQ(SelectFloat(db(), u"SELECT ar_ossz FROM munkalap WHERE munkalap = %1;"_s.arg(key), 0), 9000);
+    EXPECT_DOUBLE_EQ(SelectFloat(db(), u"SELECT ar_ossz FROM munkalap WHERE munkalap = %1;"_s.arg(key), 0),
+                     9000);
     EXPECT_EQ(SelectInt(db(), u"SELECT ugyfel FROM munkalap WHERE munkalap = %1;"_s.arg(key), 0), patient);
 }

@@ -13,14 +13,15 @@
 
 #include <memory>
 
-inline std::string s(const QString& q) { return q.toStdString(); }
+inline std::string s(const QString& q) {
+    return q.toStdString();
+}
 
 // The fixture of a screen test suite: the application object, a configuration folder of its own with an
 // empty Sonoria.ini, a database of its own (from the schema unless told otherwise), and the messages the
 // user was shown. Suite is the deriving fixture, so each suite has its own database; its
 // SetUpTestSuite calls OpenSuite and then fills the database.
-template <class Suite>
-class ScreenTest : public ::testing::Test {
+template <class Suite> class ScreenTest : public ::testing::Test {
 public:
     static void OpenSuite(const QString& database, TestDatabase::Content content = TestDatabase::Schema) {
         TestApplication();

@@ -21,14 +21,17 @@ ConnectionParams TestServerParams(const QString& database) {
     return p;
 }
 
-QString SourcePath(const QString& relative) { return QStringLiteral(SONORIA_SOURCE_DIR "/") + relative; }
+QString SourcePath(const QString& relative) {
+    return QStringLiteral(SONORIA_SOURCE_DIR "/") + relative;
+}
 
 TestDatabase::TestDatabase(const QString& name, Content content)
     : m_name(QStringLiteral("t_%1_%2").arg(name).arg(QCoreApplication::applicationPid())) {
     Connection admin;
     admin.open(TestServerParams());
     admin.exec(QStringLiteral("DROP DATABASE IF EXISTS %1;").arg(m_name));
-    admin.exec(QStringLiteral("CREATE DATABASE %1 CHARACTER SET latin2 COLLATE latin2_hungarian_ci;").arg(m_name));
+    admin.exec(
+        QStringLiteral("CREATE DATABASE %1 CHARACTER SET latin2 COLLATE latin2_hungarian_ci;").arg(m_name));
     if (content == Schema) runFile(SourcePath(QStringLiteral("schema/sonoria.sql")));
     m_db.open(params());
 }

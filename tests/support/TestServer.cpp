@@ -76,8 +76,10 @@ void TestServer::stop() {
 TestCluster::TestCluster() : m_dir(QStringLiteral("/tmp/sonoria-cluster.XXXXXX")) {
     if (!m_dir.isValid()) throw std::runtime_error("no temporary folder for a cluster");
     // Founding the cluster and the two joins take half a minute on this machine kind.
-    const QString out = dbserver({QStringLiteral("cluster"), QStringLiteral("start"), m_dir.path()}, false, 600000);
-    for (const QString& port : out.trimmed().split(u' ')) m_ports.push_back(port.toUInt());
+    const QString out =
+        dbserver({QStringLiteral("cluster"), QStringLiteral("start"), m_dir.path()}, false, 600000);
+    for (const QString& port : out.trimmed().split(u' '))
+        m_ports.push_back(port.toUInt());
     if (m_ports.size() != Nodes || m_ports.back() == 0)
         throw std::runtime_error("scripts/dbserver cluster start gave no ports: " + out.toStdString());
 }
@@ -91,7 +93,8 @@ TestCluster::~TestCluster() {
 
 void TestCluster::kill(int node) {
     QFile f(m_dir.path() + QStringLiteral("/node%1/mariadbd.pid").arg(node + 1));
-    const pid_t pid = f.open(QIODevice::ReadOnly) ? static_cast<pid_t>(f.readAll().trimmed().toLongLong()) : 0;
+    const pid_t pid =
+        f.open(QIODevice::ReadOnly) ? static_cast<pid_t>(f.readAll().trimmed().toLongLong()) : 0;
     if (pid <= 0 || ::kill(pid, SIGKILL) != 0)
         throw std::runtime_error("node " + std::to_string(node + 1) + " has no process to kill");
     for (int i = 0; i < 1000; ++i) {

@@ -31,12 +31,12 @@ private:
 class TestCluster {
 public:
     static constexpr int Nodes = 3;
-    TestCluster();   // throws std::runtime_error when the cluster does not start
-    ~TestCluster();  // stops every node and removes the folder
+    TestCluster();  // throws std::runtime_error when the cluster does not start
+    ~TestCluster(); // stops every node and removes the folder
     TestCluster(const TestCluster&) = delete;
     TestCluster& operator=(const TestCluster&) = delete;
 
-    unsigned port(int node) const { return m_ports.at(node); }  // node 0, 1 or 2
+    unsigned port(int node) const { return m_ports.at(node); } // node 0, 1 or 2
     ServerAddress address(int node) const { return {QStringLiteral("127.0.0.1"), port(node)}; }
     // The node's server process dies at once, as in a crash: returns when its port refuses
     // connections, and with it the sessions of its clients are gone. Throws when it does not die.

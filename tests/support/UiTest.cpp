@@ -30,11 +30,14 @@ MessageRecorder::MessageRecorder() {
     });
 }
 
-MessageRecorder::~MessageRecorder() { Messages::setHandler({}); }
+MessageRecorder::~MessageRecorder() {
+    Messages::setHandler({});
+}
 
 QStringList MessageRecorder::texts() const {
     QStringList list;
-    for (const Entry& e : entries) list << e.text;
+    for (const Entry& e : entries)
+        list << e.text;
     return list;
 }
 

@@ -24,7 +24,9 @@
 
 using namespace Qt::StringLiterals;
 
-static std::string s(const QString& q) { return q.toStdString(); }
+static std::string s(const QString& q) {
+    return q.toStdString();
+}
 
 class UiTest : public ::testing::Test {
 protected:
@@ -32,7 +34,8 @@ protected:
     static void SetUpTestSuite() {
         TestApplication();
         tdb = new TestDatabase(u"ui"_s, TestDatabase::Empty);
-        tdb->db().exec(u"CREATE TABLE p (id INT PRIMARY KEY, nev VARCHAR(30), ar DOUBLE, d DATE) DEFAULT CHARSET=latin2;"_s);
+        tdb->db().exec(
+            u"CREATE TABLE p (id INT PRIMARY KEY, nev VARCHAR(30), ar DOUBLE, d DATE) DEFAULT CHARSET=latin2;"_s);
         tdb->db().exec(u"INSERT INTO p VALUES (1, 'Álmos', 1234.5, '2024-03-05'), (2, 'béla', NULL, NULL), "
                        u"(3, 'Csaba', 12, '2023-12-31'), (4, 'Dénes', 0, '2024-01-01');"_s);
     }
@@ -43,20 +46,24 @@ protected:
 TEST_F(UiTest, ModelFormatsLocatesAndPassesTheTester) {
     QTableView grid;
     BrowseList list(tdb->db(), &grid, {u"SELECT * FROM p"_s, u"WHERE id > 0"_s, u"ORDER BY id;"_s});
-    list.model()->setColumns({{u"nev"_s, u"Név"_s, {}, {}}, {u"id"_s, u"Kód"_s, u"00000"_s, {}},
-                              {u"ar"_s, u"Ár"_s, u"### ### ##0"_s, {}}, {u"d"_s, u"Dátum"_s, {}, {}}});
+    list.model()->setColumns({{u"nev"_s, u"Név"_s, {}, {}},
+                              {u"id"_s, u"Kód"_s, u"00000"_s, {}},
+                              {u"ar"_s, u"Ár"_s, u"### ### ##0"_s, {}},
+                              {u"d"_s, u"Dátum"_s, {}, {}}});
     const auto tester = CheckModel(list.model());
     list.open();
     ResultSetModel* m = list.model();
     const auto date = [](int y, int mo, int d) {
         return QLocale(QLocale::Hungarian).toString(QDate(y, mo, d), QLocale::ShortFormat);
     };
-    EXPECT_EQ(s(ModelText(m)), s(u"Név | Kód | Ár | Dátum\n"
-                                 u"Álmos | 00001 |  1 235 | %1\n"
-                                 u"béla | 00002 |  | \n"
-                                 u"Csaba | 00003 |   12 | %2\n"
-                                 u"Dénes | 00004 |   0 | %3\n"_s.arg(date(2024, 3, 5), date(2023, 12, 31), date(2024, 1, 1))));
-    EXPECT_EQ(m->data(m->index(0, 2), Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight, Qt::AlignRight);
+    EXPECT_EQ(s(ModelText(m)),
+              s(u"Név | Kód | Ár | Dátum\n"
+                u"Álmos | 00001 |  1 235 | %1\n"
+                u"béla | 00002 |  | \n"
+                u"Csaba | 00003 |   12 | %2\n"
+                u"Dénes | 00004 |   0 | %3\n"_s.arg(date(2024, 3, 5), date(2023, 12, 31), date(2024, 1, 1))));
+    EXPECT_EQ(m->data(m->index(0, 2), Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight,
+              Qt::AlignRight);
     EXPECT_EQ(m->background(0, 0), HighlightColour);
     EXPECT_EQ(list.model()->firstRowStartingWith(u"nev"_s, u"BÉ"_s), 1);
     EXPECT_EQ(list.model()->firstRowStartingWith(u"id"_s, u"abc"_s), -1);
@@ -104,7 +111,7 @@ TEST_F(UiTest, TypeToSearchCapitalizeAndColouring) {
     EXPECT_TRUE(grid->hasFocus());
     grid->setFocus();
     TypeText(grid, u"%"_s);
-    EXPECT_EQ(s(search->text()), "á");  // only digits and letters start the search
+    EXPECT_EQ(s(search->text()), "á"); // only digits and letters start the search
 
     name->setFocus();
     EXPECT_EQ(name->palette().color(QPalette::Base), FocusColour);
@@ -124,7 +131,9 @@ TEST_F(UiTest, EnterMovesOnAndCtrlEnterAccepts) {
     auto* b = new QLineEdit(&d);
     auto* ok = new QPushButton(u"OK"_s, &d);
     auto* layout = new QVBoxLayout(&d);
-    for (QWidget* x : {static_cast<QWidget*>(a), static_cast<QWidget*>(memo), static_cast<QWidget*>(b), static_cast<QWidget*>(ok)}) layout->addWidget(x);
+    for (QWidget* x : {static_cast<QWidget*>(a), static_cast<QWidget*>(memo), static_cast<QWidget*>(b),
+                       static_cast<QWidget*>(ok)})
+        layout->addWidget(x);
     QObject::connect(ok, &QPushButton::clicked, &d, &QDialog::accept);
     EnterAsTab(&d, ok);
     d.show();

@@ -84,12 +84,18 @@ CliRegistration
                    u"íróval, mint a Tárhelyek ablak\n"
                    u"                                  (pl. sonoria-cli backup --profile 1 "
                    u"sonoria-2024-03-05.zip)"_s,
-                   CliTarget::Database, {}, &RunBackup, &checkFileArgument});
+                   CliTarget::Database,
+                   {},
+                   &RunBackup,
+                   &checkFileArgument});
 CliRegistration
     restoreCommand({u"restore"_s,
                     u"restore FÁJL                    a backup által írt .sql vagy .zip, vagy a "
                     u"kiszolgáló mentőprogramjának SQL fájlja\n"
                     u"                                  betöltése (pl. sonoria-cli restore --host db "
                     u"--user admin --database sonoria mentes.sql)"_s,
-                    CliTarget::Database, {}, &RunRestore, &checkFileArgument});
+                    CliTarget::Database,
+                    {},
+                    &RunRestore,
+                    &checkFileArgument});
 } // namespace

@@ -5,9 +5,13 @@ static QList<CliCommand>& registry() {
     return commands;
 }
 
-CliRegistration::CliRegistration(CliCommand command) { registry() << std::move(command); }
+CliRegistration::CliRegistration(CliCommand command) {
+    registry() << std::move(command);
+}
 
-const QList<CliCommand>& CliCommands() { return registry(); }
+const QList<CliCommand>& CliCommands() {
+    return registry();
+}
 
 bool OnOffValue(const QString& option, const QString& value) {
     if (value != QLatin1String("on") && value != QLatin1String("off"))

@@ -30,14 +30,16 @@ enum class CliTarget { None, Database, Server };
 // error stream.
 struct CliContext {
     QStringList args;
-    QHash<QString, QString> options;  // given options by name; a switch maps to an empty text
+    QHash<QString, QString> options; // given options by name; a switch maps to an empty text
     ConnectionParams params;
     Connection* db = nullptr;
     QTextStream& err;
-    bool progress = false;  // standard error is a terminal
+    bool progress = false; // standard error is a terminal
 
     bool has(const QString& option) const { return options.contains(option); }
-    QString option(const QString& name, const QString& otherwise = {}) const { return options.value(name, otherwise); }
+    QString option(const QString& name, const QString& otherwise = {}) const {
+        return options.value(name, otherwise);
+    }
 };
 
 // One command of the tool: its name, its help (Hungarian, with an example; the first line is its

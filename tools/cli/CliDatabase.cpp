@@ -24,7 +24,8 @@ QString dataFile(const QString& name) {
 
 QByteArray readAll(const QString& path) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) throw FileError(u"A(z) %1 fájl nem olvasható: %2"_s.arg(path, f.errorString()));
+    if (!f.open(QIODevice::ReadOnly))
+        throw FileError(u"A(z) %1 fájl nem olvasható: %2"_s.arg(path, f.errorString()));
     return f.readAll();
 }
 
@@ -34,24 +35,29 @@ QByteArray demoData(int patients) {
     generator.start(u"python3"_s, {dataFile(u"demo-data"_s), u"--seed"_s, u"1"_s, u"--patients"_s,
                                    QString::number(patients), u"--exams"_s, QString::number(3 * patients)});
     if (!generator.waitForStarted())
-        throw FileError(u"A demó adatok nem készíthetők: a python3 nem indítható (%1)."_s.arg(generator.errorString()));
+        throw FileError(
+            u"A demó adatok nem készíthetők: a python3 nem indítható (%1)."_s.arg(generator.errorString()));
     QByteArray sql;
-    while (generator.waitForReadyRead(-1)) sql += generator.readAllStandardOutput();
+    while (generator.waitForReadyRead(-1))
+        sql += generator.readAllStandardOutput();
     generator.waitForFinished(-1);
     sql += generator.readAllStandardOutput();
     if (generator.exitStatus() != QProcess::NormalExit || generator.exitCode() != 0)
-        throw FileError(u"A demó adatok nem készültek el: %1"_s.arg(QString::fromUtf8(generator.readAllStandardError()).trimmed()));
+        throw FileError(u"A demó adatok nem készültek el: %1"_s.arg(
+            QString::fromUtf8(generator.readAllStandardError()).trimmed()));
     return sql;
 }
 
-QString identifier(const QString& name) { return u'`' + QString(name).replace(u"`"_s, u"``"_s) + u'`'; }
+QString identifier(const QString& name) {
+    return u'`' + QString(name).replace(u"`"_s, u"``"_s) + u'`';
+}
 
 void runScript(Connection& db, const QByteArray& sql) {
     TMySQLBatchExecute script;
     script.Database = &db;
     script.SQL = sql;
     script.ExecuteBatch();
-    Connection::DefaultReconnectHandler(db);  // the scripts speak UTF-8; the program speaks latin2
+    Connection::DefaultReconnectHandler(db); // the scripts speak UTF-8; the program speaks latin2
 }
 
 // Everything a failed run made in a database that was empty before it.
@@ -59,11 +65,13 @@ void emptyDatabase(Connection& db, const QString& name) {
     const QString schema = SqlQuote(name);
     db.exec(u"SET FOREIGN_KEY_CHECKS = 0;"_s);
     const ResultSet objects = db.query(
-        u"SELECT IF(TABLE_TYPE = 'VIEW', 'VIEW', 'TABLE'), TABLE_NAME FROM information_schema.TABLES WHERE TABLE_SCHEMA = %1 "
-        u"UNION ALL SELECT ROUTINE_TYPE, ROUTINE_NAME FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = %1;"_s.arg(schema));
+        u"SELECT IF(TABLE_TYPE = 'VIEW', 'VIEW', 'TABLE'), TABLE_NAME FROM information_schema.TABLES WHERE "
+        u"TABLE_SCHEMA = %1 "
+        u"UNION ALL SELECT ROUTINE_TYPE, ROUTINE_NAME FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = %1;"_s
+            .arg(schema));
     for (qsizetype i = 0; i < objects.rowCount(); ++i)
         db.exec(u"DROP %1 IF EXISTS %2.%3;"_s.arg(objects.value(i, 0).text(), identifier(name),
-                                                 identifier(objects.value(i, 1).text())));
+                                                  identifier(objects.value(i, 1).text())));
 }
 
 // The practice row from the options given; a text longer than its column is refused, not cut.
@@ -76,15 +84,18 @@ void fillPractice(Connection& db, const CliContext& c) {
     for (const auto& [option, column] : fields) {
         if (!c.has(QString::fromUtf16(option))) continue;
         const QString value = c.option(QString::fromUtf16(option));
-        const int width = SelectInt(db, u"SELECT CHARACTER_MAXIMUM_LENGTH FROM information_schema.COLUMNS WHERE "
-                                        u"TABLE_SCHEMA = DATABASE() AND TABLE_NAME = 'tulajdonos' AND COLUMN_NAME = '%1';"_s
-                                            .arg(QString::fromUtf16(column)),
-                                    0);
+        const int width = SelectInt(
+            db,
+            u"SELECT CHARACTER_MAXIMUM_LENGTH FROM information_schema.COLUMNS WHERE "
+            u"TABLE_SCHEMA = DATABASE() AND TABLE_NAME = 'tulajdonos' AND COLUMN_NAME = '%1';"_s.arg(
+                QString::fromUtf16(column)),
+            0);
         if (width > 0 && value.size() > width)
-            throw FormatError(u"A(z) %1 értéke legfeljebb %2 karakter lehet, ez %3: %4"_s.arg(QString::fromUtf16(option))
-                                  .arg(width)
-                                  .arg(value.size())
-                                  .arg(value));
+            throw FormatError(
+                u"A(z) %1 értéke legfeljebb %2 karakter lehet, ez %3: %4"_s.arg(QString::fromUtf16(option))
+                    .arg(width)
+                    .arg(value.size())
+                    .arg(value));
         assignments << u"%1 = %2"_s.arg(QString::fromUtf16(column), SqlQuote(value));
     }
     if (!assignments.isEmpty()) db.exec(u"UPDATE tulajdonos SET %1;"_s.arg(assignments.join(u", "_s)));
@@ -96,7 +107,8 @@ int demoPatientsOf(const CliContext& c) {
     bool ok = false;
     const int patients = c.option(u"--demo"_s).toInt(&ok);
     if (!ok || patients < 1 || patients > 1000000)
-        throw UsageError(u"A --demo értéke a páciensek száma, 1 és 1000000 között: %1"_s.arg(c.option(u"--demo"_s)));
+        throw UsageError(
+            u"A --demo értéke a páciensek száma, 1 és 1000000 között: %1"_s.arg(c.option(u"--demo"_s)));
     return patients;
 }
 
@@ -113,18 +125,27 @@ int RunCreateDatabase(CliContext& c) {
     const QByteArray demo = demoPatients > 0 ? demoData(demoPatients) : QByteArray();
 
     Connection& server = *c.db;
-    const bool existed = SelectInt(server, u"SELECT COUNT(*) FROM information_schema.SCHEMATA WHERE SCHEMA_NAME = %1;"_s.arg(SqlQuote(name)), 0) > 0;
+    const bool existed =
+        SelectInt(
+            server,
+            u"SELECT COUNT(*) FROM information_schema.SCHEMATA WHERE SCHEMA_NAME = %1;"_s.arg(SqlQuote(name)),
+            0) > 0;
     if (existed) {
-        const int objects = SelectInt(server, u"SELECT (SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = %1) + "
-                                              u"(SELECT COUNT(*) FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = %1);"_s
-                                                  .arg(SqlQuote(name)),
-                                      0);
+        const int objects =
+            SelectInt(server,
+                      u"SELECT (SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = %1) + "
+                      u"(SELECT COUNT(*) FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = %1);"_s.arg(
+                          SqlQuote(name)),
+                      0);
         if (objects > 0)
-            throw FormatError(u"A(z) %1 adatbázisban már vannak táblák; a create-database csak új vagy üres adatbázisba "
-                              u"tölti a sémát, a meglévő adatokhoz nem nyúl."_s.arg(name));
-        server.exec(u"ALTER DATABASE %1 CHARACTER SET latin2 COLLATE latin2_hungarian_ci;"_s.arg(identifier(name)));
+            throw FormatError(
+                u"A(z) %1 adatbázisban már vannak táblák; a create-database csak új vagy üres adatbázisba "
+                u"tölti a sémát, a meglévő adatokhoz nem nyúl."_s.arg(name));
+        server.exec(
+            u"ALTER DATABASE %1 CHARACTER SET latin2 COLLATE latin2_hungarian_ci;"_s.arg(identifier(name)));
     } else {
-        server.exec(u"CREATE DATABASE %1 CHARACTER SET latin2 COLLATE latin2_hungarian_ci;"_s.arg(identifier(name)));
+        server.exec(
+            u"CREATE DATABASE %1 CHARACTER SET latin2 COLLATE latin2_hungarian_ci;"_s.arg(identifier(name)));
     }
     try {
         Connection db;
@@ -132,38 +153,48 @@ int RunCreateDatabase(CliContext& c) {
         if (c.progress) c.err << "A séma betöltése…" << Qt::endl;
         runScript(db, schema);
         if (!demo.isEmpty()) {
-            if (c.progress) c.err << "Demó adatok: " << demoPatients << " páciens, " << 3 * demoPatients << " vizsgálat…" << Qt::endl;
+            if (c.progress)
+                c.err << "Demó adatok: " << demoPatients << " páciens, " << 3 * demoPatients << " vizsgálat…"
+                      << Qt::endl;
             runScript(db, demo);
         }
         fillPractice(db, c);
     } catch (const SonoriaError&) {
         // A half-made database would pass for a finished one next time.
         try {
-            if (existed) emptyDatabase(server, name);
-            else server.exec(u"DROP DATABASE IF EXISTS %1;"_s.arg(identifier(name)));
+            if (existed)
+                emptyDatabase(server, name);
+            else
+                server.exec(u"DROP DATABASE IF EXISTS %1;"_s.arg(identifier(name)));
         } catch (const SonoriaError& e) {
             c.err << "Figyelem: a félkész adatbázis nem törölhető: " << e.message() << Qt::endl;
         }
         throw;
     }
-    QTextStream(stdout) << "A(z) " << name << " adatbázis elkészült a(z) " << c.params.host << " kiszolgálón." << Qt::endl;
+    QTextStream(stdout) << "A(z) " << name << " adatbázis elkészült a(z) " << c.params.host << " kiszolgálón."
+                        << Qt::endl;
     return 0;
 }
 
-CliRegistration reg({u"create-database"_s,
-                     u"create-database [--name NÉV] [--postal-code IRSZ] [--city VÁROS] [--address CÍM] [--phone TELEFON] [--demo N]\n"
-                     u"                                  új adatbázis a kiszolgálón (latin2, latin2_hungarian_ci) a program sémájával; a\n"
-                     u"                                  rendelő adatai a kapcsolókból, --demo N: N páciens és 3N vizsgálat demó adata.\n"
-                     u"                                  Táblákat már tartalmazó adatbázisba nem tölt. (pl. sonoria-cli create-database\n"
-                     u"                                  --host db --user admin --database sonoria --name \"Doppler Rendelő\")"_s,
-                     CliTarget::Server,
-                     {{u"--name"_s, u"NÉV"_s},
-                      {u"--postal-code"_s, u"IRSZ"_s},
-                      {u"--city"_s, u"VÁROS"_s},
-                      {u"--address"_s, u"CÍM"_s},
-                      {u"--phone"_s, u"TELEFON"_s},
-                      {u"--demo"_s, u"N"_s}},
-                     &RunCreateDatabase,
-                     &checkCreateDatabase});
+CliRegistration reg(
+    {u"create-database"_s,
+     u"create-database [--name NÉV] [--postal-code IRSZ] [--city VÁROS] [--address CÍM] [--phone TELEFON] "
+     u"[--demo N]\n"
+     u"                                  új adatbázis a kiszolgálón (latin2, latin2_hungarian_ci) a program "
+     u"sémájával; a\n"
+     u"                                  rendelő adatai a kapcsolókból, --demo N: N páciens és 3N vizsgálat "
+     u"demó adata.\n"
+     u"                                  Táblákat már tartalmazó adatbázisba nem tölt. (pl. sonoria-cli "
+     u"create-database\n"
+     u"                                  --host db --user admin --database sonoria --name \"Doppler Rendelő\")"_s,
+     CliTarget::Server,
+     {{u"--name"_s, u"NÉV"_s},
+      {u"--postal-code"_s, u"IRSZ"_s},
+      {u"--city"_s, u"VÁROS"_s},
+      {u"--address"_s, u"CÍM"_s},
+      {u"--phone"_s, u"TELEFON"_s},
+      {u"--demo"_s, u"N"_s}},
+     &RunCreateDatabase,
+     &checkCreateDatabase});
 
-}  // namespace
+} // namespace

@@ -12,11 +12,13 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-const QString Usage =
-    u"export [--separator ';'|tab|','|'|'] [--qualifier none|'\"'|\"'\"] [--no-header] [--field-names] --query SQL FILE\n"
-    u"                                  a lekérdezés eredménye FILE-ba: .csv/.txt (határolt szöveg), .xls (munkalap),\n"
-    u"                                  .htm/.html (HTML oldal); pl. sonoria-cli export --profile 1 --separator tab\n"
-    u"                                  --query \"SELECT * FROM vw_ugyfel\" ugyfelek.csv"_s;
+const QString Usage = u"export [--separator ';'|tab|','|'|'] [--qualifier none|'\"'|\"'\"] [--no-header] "
+                      u"[--field-names] --query SQL FILE\n"
+                      u"                                  a lekérdezés eredménye FILE-ba: .csv/.txt "
+                      u"(határolt szöveg), .xls (munkalap),\n"
+                      u"                                  .htm/.html (HTML oldal); pl. sonoria-cli export "
+                      u"--profile 1 --separator tab\n"
+                      u"                                  --query \"SELECT * FROM vw_ugyfel\" ugyfelek.csv"_s;
 
 QChar separatorOf(const QString& s) {
     if (s == u";"_s) return u';';
@@ -69,14 +71,20 @@ ExportArguments exportArguments(const CliContext& c) {
     e.file = c.args[0];
     const QString suffix = QFileInfo(e.file).suffix().toLower();
     if (suffix == u"xml"_s) throw FormatError(NotSupportedMessage());
-    if (suffix == u"csv"_s || suffix == u"txt"_s) e.kind = ExportKind::Delimited;
-    else if (suffix == u"xls"_s) e.kind = ExportKind::Worksheet;
-    else if (suffix == u"htm"_s || suffix == u"html"_s) e.kind = ExportKind::Page;
-    else throw UsageError(u"A fájl kiterjesztése .csv, .txt, .xls, .htm vagy .html legyen: %1"_s.arg(e.file));
+    if (suffix == u"csv"_s || suffix == u"txt"_s)
+        e.kind = ExportKind::Delimited;
+    else if (suffix == u"xls"_s)
+        e.kind = ExportKind::Worksheet;
+    else if (suffix == u"htm"_s || suffix == u"html"_s)
+        e.kind = ExportKind::Page;
+    else
+        throw UsageError(u"A fájl kiterjesztése .csv, .txt, .xls, .htm vagy .html legyen: %1"_s.arg(e.file));
     return e;
 }
 
-void checkExport(const CliContext& c) { exportArguments(c); }
+void checkExport(const CliContext& c) {
+    exportArguments(c);
+}
 
 int RunExport(CliContext& c) {
     const auto [options, query, file, kind] = exportArguments(c);

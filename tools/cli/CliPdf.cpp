@@ -8,8 +8,8 @@
 #include "core/Errors.h"
 
 #include <QDate>
-#include <functional>
 #include <QRect>
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -48,13 +48,15 @@ PdfJob pdfJob(const CliContext& c) {
     if (kind == u"findings"_s) {
         expectCount(args, 2);
         const qint64 key = keyArgument(args[0]);
-        return {[key](Connection& db) {
-                    std::optional<PreparedReport> report = PrepareFindingsSheet(db, key, LogoFolder());
-                    if (!report)
-                        throw FormatError(u"A(z) %1 vizsgálat típusához nincs leletnyomtatvány; a PDF nem készült."_s.arg(key));
-                    return std::move(*report);
-                },
-                args[1]};
+        return {
+            [key](Connection& db) {
+                std::optional<PreparedReport> report = PrepareFindingsSheet(db, key, LogoFolder());
+                if (!report)
+                    throw FormatError(
+                        u"A(z) %1 vizsgálat típusához nincs leletnyomtatvány; a PDF nem készült."_s.arg(key));
+                return std::move(*report);
+            },
+            args[1]};
     }
     if (kind == u"revenue"_s || kind == u"performed"_s || kind == u"totals"_s) {
         expectCount(args, 3);
@@ -67,7 +69,8 @@ PdfJob pdfJob(const CliContext& c) {
     if (kind == u"patient-exams"_s || kind == u"envelope"_s || kind == u"slip"_s) {
         expectCount(args, 2);
         const qint64 key = keyArgument(args[0]);
-        if (kind == u"envelope"_s) return {[key](Connection& db) { return PrepareEnvelope(db, key, LogoFolder()); }, args[1]};
+        if (kind == u"envelope"_s)
+            return {[key](Connection& db) { return PrepareEnvelope(db, key, LogoFolder()); }, args[1]};
         const auto prepare = kind == u"patient-exams"_s ? &PreparePatientExamList : &PrepareRegisteredSlip;
         return {[=](Connection& db) { return prepare(db, key); }, args[1]};
     }
@@ -79,7 +82,9 @@ PdfJob pdfJob(const CliContext& c) {
     throw UsageError(u"Ismeretlen nyomtatvány: %1"_s.arg(kind));
 }
 
-void checkPdf(const CliContext& c) { pdfJob(c); }
+void checkPdf(const CliContext& c) {
+    pdfJob(c);
+}
 
 int runPdf(CliContext& c) {
     const PdfJob job = pdfJob(c);
@@ -104,6 +109,9 @@ CliRegistration
                   "    pdf slip KEY FILE               ajánlott postai szelvény a KEY páciensnek\n"
                   "    pdf patients FILE [--query SQL] páciensek listája (alapból a főablak lekérdezése)\n"
                   "    példa: sonoria-cli pdf revenue --profile 1 2024-01-01 2024-01-31 arbevetel.pdf"_s,
-                  CliTarget::Database, {{u"--query"_s, u"SQL"_s}}, &runPdf, &checkPdf});
+                  CliTarget::Database,
+                  {{u"--query"_s, u"SQL"_s}},
+                  &runPdf,
+                  &checkPdf});
 
 } // namespace

@@ -18,7 +18,7 @@ namespace {
 // profile was read, in the order given.
 struct ConnectionOption {
     QString name;
-    QString value;  // its value's name in the help
+    QString value; // its value's name in the help
     QString help;
     bool direct;
     void (*apply)(ConnectionParams& params, const QString& value);
@@ -26,7 +26,8 @@ struct ConnectionOption {
 
 const QList<ConnectionOption>& ConnectionOptions() {
     static const QList<ConnectionOption> options = {
-        {u"--profile"_s, u"N"_s, u"a konfigurációs fájl ConStrN kapcsolata (a jelszóval együtt)"_s, false, nullptr},
+        {u"--profile"_s, u"N"_s, u"a konfigurációs fájl ConStrN kapcsolata (a jelszóval együtt)"_s, false,
+         nullptr},
         {u"--host"_s, u"H"_s,
          u"a kiszolgáló neve vagy IP címe; több is lehet, vesszővel elválasztva (H[:P],H2[:P2]...): ha az "
          u"előző nem válaszol, a program sorban a következőhöz kapcsolódik"_s,
@@ -35,19 +36,25 @@ const QList<ConnectionOption>& ConnectionOptions() {
          [](ConnectionParams& p, const QString& v) {
              bool ok = false;
              const uint port = v.toUInt(&ok);
-             if (!ok || port == 0 || port > 65535) throw UsageError(u"A port 1 és 65535 közötti egész szám: %1"_s.arg(v));
+             if (!ok || port == 0 || port > 65535)
+                 throw UsageError(u"A port 1 és 65535 közötti egész szám: %1"_s.arg(v));
              p.port = port;
          }},
-        {u"--user"_s, u"U"_s, u"a felhasználó neve"_s, true, [](ConnectionParams& p, const QString& v) { p.user = v; }},
+        {u"--user"_s, u"U"_s, u"a felhasználó neve"_s, true,
+         [](ConnectionParams& p, const QString& v) { p.user = v; }},
         {u"--database"_s, u"D"_s, u"az adatbázis neve"_s, true,
          [](ConnectionParams& p, const QString& v) { p.database = v; }},
         {u"--compression"_s, u"on|off"_s,
-         u"tömörített átvitel (alapértéke a profilé; --host esetén be, kivéve ha a kiszolgáló ez a gép)"_s, false,
+         u"tömörített átvitel (alapértéke a profilé; --host esetén be, kivéve ha a kiszolgáló ez a gép)"_s,
+         false,
          [](ConnectionParams& p, const QString& v) { p.compression = OnOffValue(u"--compression"_s, v); }},
         {u"--tls-ca"_s, u"FÁJL"_s,
          u"titkosított kapcsolat (TLS); a kiszolgáló tanúsítványát és nevét ezzel a hitelesítésszolgáltatói "
          u"(CA) fájllal ellenőrzi"_s,
-         false, [](ConnectionParams& p, const QString& v) { p.tls = TlsSettings{true, v, true}; }},
+         false,
+         [](ConnectionParams& p, const QString& v) {
+             p.tls = TlsSettings{true, v, true};
+         }},
     };
     return options;
 }
@@ -77,7 +84,9 @@ QString synopsis(const CliCommand& command) {
     return gap < 0 ? first : first.left(gap);
 }
 
-bool isHelp(const QString& a) { return a == u"--help"_s || a == u"-h"_s; }
+bool isHelp(const QString& a) {
+    return a == u"--help"_s || a == u"-h"_s;
+}
 
 // "-" alone (standard input) and negative numbers are arguments, anything else with a dash an option.
 bool looksLikeOption(const QString& a) {
@@ -116,7 +125,8 @@ void printHelp(QTextStream& out) {
     out << "sonoria-cli PARANCS [KAPCSOLAT] ARGUMENTUMOK\n\n";
     printConnectionHelp(out);
     out << "\nPARANCSOK:\n";
-    for (const CliCommand& c : CliCommands()) out << "  " << c.help << "\n";
+    for (const CliCommand& c : CliCommands())
+        out << "  " << c.help << "\n";
     out << "\nKilépési kód: 0 siker, 1 hiba, 2 hibás parancssor.\n" << Qt::flush;
 }
 
@@ -133,7 +143,7 @@ void printCommandHelp(QTextStream& out, const CliCommand& command) {
 struct CommandLine {
     QStringList args;
     QHash<QString, QString> options;
-    QString profile;  // N of --profile
+    QString profile; // N of --profile
     QList<std::pair<const ConnectionOption*, QString>> connection;
     bool help = false;
 };
@@ -155,7 +165,8 @@ CommandLine parse(const CliCommand& command, const QStringList& words) {
             line.help = true;
             continue;
         }
-        const ConnectionOption* connection = command.target != CliTarget::None ? findConnectionOption(a) : nullptr;
+        const ConnectionOption* connection =
+            command.target != CliTarget::None ? findConnectionOption(a) : nullptr;
         const CliOption* own = findCommandOption(command, a);
         if (!connection && !own) throw UsageError(u"Ismeretlen kapcsoló: %1"_s.arg(a));
         QString value;
@@ -188,16 +199,18 @@ ConnectionParams connectionParams(const CommandLine& line, QTextStream& err) {
         params = ConnectionParams::fromProfile(ConnectionProfile::parse(profile),
                                                ProfileOptions::read(Config(), line.profile.toInt()));
     }
-    for (const auto& [option, value] : line.connection) option->apply(params, value);
+    for (const auto& [option, value] : line.connection)
+        option->apply(params, value);
     if (line.profile.isEmpty()) {
         QStringList missing;
         if (params.host.isEmpty()) missing << u"--host H"_s;
         if (params.user.isEmpty()) missing << u"--user U"_s;
         if (params.database.isEmpty()) missing << u"--database D"_s;
         if (!missing.isEmpty())
-            throw UsageError(direct.isEmpty()
-                                 ? u"Adja meg a kapcsolatot: --profile N, vagy --host H --user U --database D."_s
-                                 : u"A kapcsolatból hiányzik: %1."_s.arg(missing.join(u", "_s)));
+            throw UsageError(
+                direct.isEmpty()
+                    ? u"Adja meg a kapcsolatot: --profile N, vagy --host H --user U --database D."_s
+                    : u"A kapcsolatból hiányzik: %1."_s.arg(missing.join(u", "_s)));
         QList<ServerAddress> servers;
         try {
             servers = ParseServerList(params.host, params.port);
@@ -208,13 +221,15 @@ ConnectionParams connectionParams(const CommandLine& line, QTextStream& err) {
         params.host = servers.first().host;
         params.port = servers.first().port;
         params.fallbackServers = servers.mid(1);
-        const bool compressionGiven = std::any_of(line.connection.begin(), line.connection.end(),
-                                                  [](const auto& o) { return o.first->name == u"--compression"_s; });
-        if (!compressionGiven)  // compression only costs time to a server on this machine
+        const bool compressionGiven =
+            std::any_of(line.connection.begin(), line.connection.end(),
+                        [](const auto& o) { return o.first->name == u"--compression"_s; });
+        if (!compressionGiven) // compression only costs time to a server on this machine
             params.compression = !std::all_of(servers.begin(), servers.end(),
                                               [](const ServerAddress& a) { return IsLoopbackHost(a.host); });
-        params.password = qEnvironmentVariableIsSet("SONORIA_PASSWORD") ? qEnvironmentVariable("SONORIA_PASSWORD")
-                                                                        : readPasswordFromTerminal(err);
+        params.password = qEnvironmentVariableIsSet("SONORIA_PASSWORD")
+                              ? qEnvironmentVariable("SONORIA_PASSWORD")
+                              : readPasswordFromTerminal(err);
     } else if (params.database.isEmpty()) {
         throw UsageError(u"A ConStr%1 kapcsolatban nincs adatbázis megadva."_s.arg(line.profile));
     }
@@ -229,7 +244,7 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
     std::fputc('\n', stderr);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[]) {
     qInstallMessageHandler(quietQtMessages);

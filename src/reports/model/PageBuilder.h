@@ -20,7 +20,7 @@ using PageSink = std::function<bool(ReportPage&& page)>;
 class PageBuilder {
 public:
     PageBuilder(const ReportLayout& layout, const DataSet* qry, const DataSet* tbl = nullptr);
-    PageBuilder(ReportLayout&&, const DataSet*, const DataSet* = nullptr) = delete;  // would dangle
+    PageBuilder(ReportLayout&&, const DataSet*, const DataSet* = nullptr) = delete; // would dangle
     ~PageBuilder();
 
     // The date and time the system texts print (now by default).
