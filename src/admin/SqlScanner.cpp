@@ -64,7 +64,8 @@ constexpr std::size_t MaxReportedComment = 1024;
 }
 
 std::size_t SqlScanner::keepFrom() const {
-    std::size_t keep = m_pos;
+    // One byte before the position stays: whether DELIMITER starts a word depends on the byte before it.
+    std::size_t keep = m_pos > 0 ? m_pos - 1 : 0;
     if (m_inStatement && !m_statementCut) keep = std::min(keep, m_statementBegin);
     if (m_mode == Mode::DelimiterArgument) keep = std::min(keep, m_argumentBegin);
     if (m_trackComment && m_pos - m_commentBegin <= MaxReportedComment) keep = std::min(keep, m_commentBegin);

@@ -168,6 +168,12 @@ TEST(Scanner, SplitsAsTheRulesSay) {
         for (const std::size_t piece : {1, 2, 3, 7, 11})
             EXPECT_TRUE(ScanInPieces(script, piece) == whole) << c.name << ", pieces of " << piece;
     }
+    // After a delimiter that ends in a letter of a name, "delimiter" is no command, whichever piece it
+    // begins; the piece before it must not be forgotten.
+    const ScanResult afterDollars = ScanInPieces("$$delimiter;", 0, "$$");
+    EXPECT_EQ(afterDollars.statements, std::vector<std::string>{"delimiter;"});
+    for (const std::size_t piece : {1, 2, 5})
+        EXPECT_TRUE(ScanInPieces("$$delimiter;", piece, "$$") == afterDollars) << "pieces of " << piece;
     EXPECT_EQ(
         ScanInPieces("# one\r\n-- two\r\nSELECT 1 -- in it\r\n;\r\n/* block */--\r\n-- end", 3).comments,
         (std::vector<std::string>{"# one", "-- two", "--", "-- end"}));
