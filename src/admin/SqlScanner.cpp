@@ -90,10 +90,10 @@ void SqlScanner::moreInput(std::string_view script, std::size_t dropped, bool fi
 bool SqlScanner::next(Statement& statement) {
     if (m_done) return false;
     const std::size_t n = m_s.size();
-    // The most any rule looks ahead: the word DELIMITER and the character after it, or the delimiter.
-    const std::size_t lookahead = std::max<std::size_t>(10, m_delimiter.size());
     while (m_pos < n) {
-        if (!m_final && n - m_pos < lookahead) {
+        // The most any rule looks ahead: the word DELIMITER and the character after it, or the delimiter
+        // (which a DELIMITER line may just have changed).
+        if (!m_final && n - m_pos < std::max<std::size_t>(10, m_delimiter.size())) {
             m_needInput = true;
             return false;
         }

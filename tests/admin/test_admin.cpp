@@ -174,6 +174,12 @@ TEST(Scanner, SplitsAsTheRulesSay) {
     EXPECT_EQ(afterDollars.statements, std::vector<std::string>{"delimiter;"});
     for (const std::size_t piece : {1, 2, 5})
         EXPECT_TRUE(ScanInPieces("$$delimiter;", piece, "$$") == afterDollars) << "pieces of " << piece;
+    // A new delimiter longer than the first is looked for in whole, not at a piece's end.
+    const std::string_view longer = "DELIMITER end-of-it\nSELECT 1end-of-it\nSELECT 2end-of-it";
+    const ScanResult longerWhole = ScanInPieces(longer, 0);
+    EXPECT_EQ(longerWhole.statements, (std::vector<std::string>{"SELECT 1", "SELECT 2"}));
+    for (const std::size_t piece : {1, 9, 13})
+        EXPECT_TRUE(ScanInPieces(longer, piece) == longerWhole) << "pieces of " << piece;
     EXPECT_EQ(
         ScanInPieces("# one\r\n-- two\r\nSELECT 1 -- in it\r\n;\r\n/* block */--\r\n-- end", 3).comments,
         (std::vector<std::string>{"# one", "-- two", "--", "-- end"}));

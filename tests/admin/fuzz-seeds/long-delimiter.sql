@@ -1,0 +1,2 @@
+DELIMITER ‹IITET "q\";
+‹‹‹IITET "q\";
