@@ -81,16 +81,9 @@ Tfrm_TorzsSzerkeszt::Tfrm_TorzsSzerkeszt(QWidget* parent, Connection& db, Editor
         page->setLayout(form);
     }
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    const OkCancelButtons okCancel = MakeOkCancel(this, false, [this] { okClicked(); });
+    const OkCancelButtons okCancel = AddOkCancelRow(this, layout, [this] { okClicked(); });
     m_ok = okCancel.ok;
     m_cancel = okCancel.cancel;
-    for (QPushButton* b : {m_ok, m_cancel}) {
-        b->setMinimumWidth(90);
-        buttons->addWidget(b);
-    }
-    layout->addLayout(buttons);
 
     EnterAsTab(this, m_desc.ctrlEnterAccepts ? m_ok : nullptr);
     if (!m_boxes.isEmpty()) m_boxes.first()->setFocus();

@@ -158,16 +158,9 @@ Tfrm_Szerkeszt::Tfrm_Szerkeszt(QWidget* parent, Connection& db)
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    const OkCancelButtons okCancel = MakeOkCancel(this, false, [this] { okClicked(); });
+    const OkCancelButtons okCancel = AddOkCancelRow(this, layout, [this] { okClicked(); });
     m_ok = okCancel.ok;
     m_cancel = okCancel.cancel;
-    for (QPushButton* b : {m_ok, m_cancel}) {
-        b->setMinimumWidth(90);
-        buttons->addWidget(b);
-    }
-    layout->addLayout(buttons);
     connect(m_postalButton, &QToolButton::clicked, this,
             [this] { RunGuarded([this] { pickPostalCode(); }); });
     postalCode->installEventFilter(this);

@@ -4,6 +4,7 @@
 #include "Messages.h"
 #include "core/Config.h"
 
+#include <QBoxLayout>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
@@ -98,4 +99,16 @@ OkCancelButtons MakeOkCancel(QDialog* dialog, bool okIsDefault, std::function<vo
         QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
     QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
     return {ok, cancel};
+}
+
+OkCancelButtons AddOkCancelRow(QDialog* dialog, QBoxLayout* layout, std::function<void()> onOk) {
+    const OkCancelButtons buttons = MakeOkCancel(dialog, false, std::move(onOk));
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QPushButton* b : {buttons.ok, buttons.cancel}) {
+        b->setMinimumWidth(90);
+        row->addWidget(b);
+    }
+    layout->addLayout(row);
+    return buttons;
 }

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class QBoxLayout;
 class QPushButton;
 
 // The base of every secondary window: modal, lives for one call, takes the font size of the settings
@@ -48,3 +49,5 @@ struct OkCancelButtons {
     QPushButton* cancel;
 };
 OkCancelButtons MakeOkCancel(QDialog* dialog, bool okIsDefault = false, std::function<void()> onOk = {});
+// The same two buttons at least 90 pixels wide, right-aligned in a row added to the layout.
+OkCancelButtons AddOkCancelRow(QDialog* dialog, QBoxLayout* layout, std::function<void()> onOk);
