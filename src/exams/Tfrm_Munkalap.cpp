@@ -200,46 +200,36 @@ QWidget* Tfrm_Munkalap::buildExamTab() {
     return page;
 }
 
+namespace {
+// One-line and multi-line boxes name these operations alike.
+template <class Edit> void ApplyEditOperation(Edit* e, Tfrm_Munkalap::EditOperation op) {
+    switch (op) {
+    case Tfrm_Munkalap::EditOperation::Cut:
+        e->cut();
+        break;
+    case Tfrm_Munkalap::EditOperation::Copy:
+        e->copy();
+        break;
+    case Tfrm_Munkalap::EditOperation::Paste:
+        e->paste();
+        break;
+    case Tfrm_Munkalap::EditOperation::Undo:
+        e->undo();
+        break;
+    case Tfrm_Munkalap::EditOperation::SelectAll:
+        e->selectAll();
+        break;
+    }
+}
+} // namespace
+
 void Tfrm_Munkalap::editAction(EditOperation op) {
     // Cut, copy, paste, undo and select all act on whichever box has the focus.
     QWidget* f = focusWidget();
-    if (auto* e = qobject_cast<QLineEdit*>(f)) {
-        switch (op) {
-        case EditOperation::Cut:
-            e->cut();
-            break;
-        case EditOperation::Copy:
-            e->copy();
-            break;
-        case EditOperation::Paste:
-            e->paste();
-            break;
-        case EditOperation::Undo:
-            e->undo();
-            break;
-        case EditOperation::SelectAll:
-            e->selectAll();
-            break;
-        }
-    } else if (auto* m = qobject_cast<QPlainTextEdit*>(f)) {
-        switch (op) {
-        case EditOperation::Cut:
-            m->cut();
-            break;
-        case EditOperation::Copy:
-            m->copy();
-            break;
-        case EditOperation::Paste:
-            m->paste();
-            break;
-        case EditOperation::Undo:
-            m->undo();
-            break;
-        case EditOperation::SelectAll:
-            m->selectAll();
-            break;
-        }
-    }
+    if (auto* e = qobject_cast<QLineEdit*>(f))
+        ApplyEditOperation(e, op);
+    else if (auto* m = qobject_cast<QPlainTextEdit*>(f))
+        ApplyEditOperation(m, op);
 }
 
 QWidget* Tfrm_Munkalap::buildTextTab() {

@@ -20,6 +20,7 @@ class QTableView;
 // measurement tab.
 class Tfrm_Munkalap : public SonoriaDialog {
 public:
+    enum class EditOperation { Cut, Copy, Paste, Undo, SelectAll };
     Tfrm_Munkalap(QWidget* parent, Connection& db, const ExamScreens& screens, int type);
 
     // Loads the examination; newExamination: made by this window, so Mégsem removes it again.
@@ -61,7 +62,6 @@ private:
     void print(bool print);
     // Tells the user which texts the findings sheet continues on a page of their own.
     void noteContinuation();
-    enum class EditOperation { Cut, Copy, Paste, Undo, SelectAll };
     void editAction(EditOperation op);
 
     Connection& m_db;
